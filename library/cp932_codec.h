@@ -1,0 +1,28 @@
+// Code page 932 exactly as Windows maps it.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// The first character that code page 932 cannot hold (or would not read back the same).
+struct Cp932Unencodable
+{
+    qsizetype position = -1; // UTF-16 index in the text
+    char32_t codePoint = 0;
+
+    bool isSet() const { return position >= 0; }
+};
+
+class Cp932Codec final
+{
+public:
+    Cp932Codec() = delete;
+
+    // Invalid byte sequences read as U+FFFD.
+    static QString decode(const QByteArray &bytes);
+    // Refuses (nullopt) text that would not decode back identically; reports the first
+    // offending character through failure.
+    static std::optional<QByteArray> encode(const QString &text,
+                                            Cp932Unencodable *failure = nullptr);
+};

@@ -1,0 +1,49 @@
+// ECMAScript regular expressions (global, case-sensitive, not multi-line, UTF-16)
+// on PCRE2's 16-bit library, with JavaScript's global-match order and replace rules.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+struct RegExpError
+{
+    QString message;
+    qsizetype offset = -1; // position in the pattern, -1 when it is not about a position
+
+    bool isSet() const { return !message.isEmpty(); }
+};
+
+class EcmaRegExp final
+{
+public:
+    explicit EcmaRegExp(const QString &pattern);
+    ~EcmaRegExp();
+    EcmaRegExp(const EcmaRegExp &) = delete;
+    EcmaRegExp &operator=(const EcmaRegExp &) = delete;
+
+    bool isValid() const;
+    // The compile error, or after a failed match the error that stopped it
+    // (match limit, deadline, cancellation).
+    RegExpError error() const;
+    int captureCount() const;
+
+    // Calls visitor(start, length) for each match in global order (an empty match
+    // advances one code unit). Returns false when matching failed; error() tells why.
+    using MatchVisitor = std::function<void(qsizetype start, qsizetype length)>;
+    bool forEachMatch(const QString &subject, const MatchVisitor &visitor);
+
+    // String.prototype.replace with a global RegExp: $1-$99, $&, $$, $`, $', $<name>.
+    std::optional<QString> replaceAll(const QString &subject, const QString &replacement);
+
+    // Lets another thread stop a running match (the test bench's cancel button).
+    void cancel();
+
+    // JIT on by default; tests compare both paths.
+    static void setJitEnabled(bool enabled);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

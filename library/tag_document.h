@@ -1,0 +1,83 @@
+// Cls_XML: reads values by literal tag search and writes documents line by line.
+// It is deliberately not an XML parser: the setting files rely on its exact search rules.
+#pragma once
+
+#include "cp932_codec.h"
+#include "platform_wrappers.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+#include <utility>
+
+class Cls_XML final
+{
+public:
+    Cls_XML();
+    ~Cls_XML();
+    Cls_XML(const Cls_XML &) = delete;
+    Cls_XML &operator=(const Cls_XML &) = delete;
+
+    void TopTagName_Prop(const QString &value);
+    void SaveFilePath_Prop(const QString &value);
+    QString SaveFilePath_Prop() const;
+    void IndentLevel_Prop(int value);
+    int IndentLevel_Prop() const;
+    void FileData(const QString &value);
+    QString FileData() const;
+    void MsgDisplayFlg_Prop(bool value);
+    bool MsgDisplayFlg_Prop() const;
+
+    std::unique_ptr<Cls_XML> Element;
+
+    bool InitItem_bln();
+    bool AddItem_bln(const QString &strA_Key, const QString &strA_Data);
+    bool SetItem_bln(const QString &strA_Key, const QString &strA_Data);
+    QString GetItem_str(const QString &strA_Key) const;
+    QString GetItemAll_str(const QString &strA_Indent) const;
+    bool SaveFile_bln(const QString &strA_FileName);
+    QString GetFileItemAll_str() const;
+    bool OnlyReadFile_bln(const QString &strA_FileName);
+    bool ReadFile_bln(const QString &strA_FileName, bool isSaveData = false);
+    bool SetFileItem(const QString &strA_FileData, const QString &strA_Key);
+    QString Gets(const QString &strA_Key) const;
+    QString GetFileItem_str(const QString &strA_Key) const;
+    QString GetFileItemAll() const;
+    QString GetFileItemDefault_str(const QString &strA_Key,
+                                   const QString &strA_DefaultValue) const;
+    int GetFileItem_lng(const QString &strA_Key) const;
+    bool GetFileItem_bln(const QString &strA_Key) const;
+    static QString ExtractTag(const QString &strA_Base, const QString &strA_TagBase);
+    bool InitElement_bln();
+    bool SetElement_bln(const QString &strA_Name, const QString &strA_Item);
+
+    // Removes every "<!--" ... "-->" block as the reader does.
+    static QString RemoveComments(const QString &text);
+    // Lenient 32-bit conversion: optional blanks, sign and decimal digits; nullopt otherwise.
+    static std::optional<int> ToInteger(const QString &text);
+
+    // Detail of the last failed read or write (number, text, source).
+    VbError LastError() const { return m_lastError; }
+    // Set when the last save was refused because code page 932 cannot hold the text.
+    Cp932Unencodable LastUnencodable() const { return m_unencodable; }
+
+    // Full path of a file name as reads and writes join it with the save path.
+    QString FullPath(const QString &strA_FileName) const;
+
+private:
+    bool keyAccepted(const QString &key) const;
+    void reportError(const VbError &error);
+
+    QString m_topTagName;
+    QString m_savePath;
+    bool m_msgDisplay = false;
+    bool m_isTopLevel = true;
+    int m_indentLevel = 0;
+    bool m_elementSet = false;
+    QString m_elementName;
+    QString m_fileData;
+    QString m_fileItem;
+    QList<std::pair<QString, QString>> m_items;
+    VbError m_lastError;
+    Cp932Unencodable m_unencodable;
+};

@@ -1,0 +1,27 @@
+// Case and width directives, and the placeholders filled into item output.
+#pragma once
+
+#include <QString>
+
+class Cls_RegExpExtraString final
+{
+public:
+    Cls_RegExpExtraString() = default;
+
+    QString LowerCase() const { return QStringLiteral("/LowerCase"); }
+    QString UpperCase() const { return QStringLiteral("/UpperCase"); }
+    QString TrimLowerCase() const { return QStringLiteral("/TrimLowerCase"); }
+    QString TrimUpperCase() const { return QStringLiteral("/TrimUpperCase"); }
+    QString Narrow() const { return QStringLiteral("/Narrow"); }
+    QString Wide() const { return QStringLiteral("/Wide"); }
+
+    bool IsMatching(const QString &strA_Item) const;
+    QString MatchingEdit(const QString &strA_Value, const QString &strA_Item) const;
+};
+
+// Full-width and half-width forms (Japanese double-byte set, katakana voiced marks).
+QString FncStr_ToWide(const QString &text);
+QString FncStr_ToNarrow(const QString &text);
+
+// Every "@@@@@@@@" becomes the clipboard text.
+QString FncStr_FillClipboardPlaceholder(const QString &output, const QString &clipboardText);
