@@ -1,0 +1,37 @@
+// At most one running instance per program file and user, with a small request channel
+// from later starts to the running one.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+class SingleInstance final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SingleInstance)
+
+public:
+    explicit SingleInstance(const QString &programPath, QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // True when this is the first instance (it now listens for requests).
+    bool tryListen();
+    // Sends one request to the running instance; false when none answers in time.
+    static bool sendRequest(const QString &programPath, const QByteArray &request,
+                            int timeoutMs = 1000);
+
+    // The local server name for a program file: a hash of its absolute path and the user.
+    static QString serverName(const QString &programPath);
+
+signals:
+    void requestReceived(const QByteArray &request);
+
+private:
+    void onNewConnection();
+
+    QString m_serverName;
+    QLocalServer *m_server = nullptr; // child of this
+};
