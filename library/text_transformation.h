@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 class Cls_RegExpExtraString final
 {
@@ -22,6 +23,10 @@ public:
 // Full-width and half-width forms (Japanese double-byte set, katakana voiced marks).
 QString FncStr_ToWide(const QString &text);
 QString FncStr_ToNarrow(const QString &text);
+// The same conversions appended to out, so that a directive can convert match after
+// match without a temporary string for each.
+void FncStr_AppendWide(QString &out, QStringView text);
+void FncStr_AppendNarrow(QString &out, QStringView text);
 
 // Every "@@@@@@@@" becomes the clipboard text.
 QString FncStr_FillClipboardPlaceholder(const QString &output, const QString &clipboardText);
