@@ -8,7 +8,13 @@
 
 class Cls_MySettingFile;
 
-enum class ItemKind { None, Edit, Copy, Link };
+enum class ItemKind
+{
+    None,
+    Edit,
+    Copy,
+    Link
+};
 
 struct ItemRunResult
 {

@@ -1,0 +1,141 @@
+#include "single_instance.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+
+#include <memory>
+
+namespace {
+
+// Requests are small (a command word); anything longer is not ours.
+constexpr qint64 kMaxRequestSize = 64 * 1024;
+constexpr int kProbeTimeoutMs = 500;
+
+QString userName()
+{
+    for (const char *variable : {"USER", "USERNAME", "LOGNAME"}) {
+        const QString name = qEnvironmentVariable(variable);
+        if (!name.isEmpty()) {
+            return name;
+        }
+    }
+    return QDir::homePath();
+}
+
+bool instanceAnswers(const QString &serverName)
+{
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    const bool answered = socket.waitForConnected(kProbeTimeoutMs);
+    socket.abort();
+    return answered;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString &programPath, QObject *parent)
+    : QObject(parent)
+    , m_serverName(serverName(programPath))
+{
+}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::serverName(const QString &programPath)
+{
+    QFileInfo info(programPath);
+    QString path = info.canonicalFilePath();
+    if (path.isEmpty()) {
+        path = info.absoluteFilePath();
+    }
+#ifdef Q_OS_WIN
+    path = path.toLower();
+#endif
+    const QByteArray key = (path + QChar(u'\n') + userName()).toUtf8();
+    const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex();
+    // Short enough for the socket path limit of Unix domain sockets.
+    return QStringLiteral("quorvel-") + QString::fromLatin1(hash.left(32));
+}
+
+bool SingleInstance::tryListen()
+{
+    if (m_server != nullptr) {
+        return m_server->isListening();
+    }
+    // Two starts at the same moment must not both decide that the socket is stale.
+    QLockFile lock(QDir(QDir::tempPath()).filePath(m_serverName + QStringLiteral(".lock")));
+    lock.setStaleLockTime(10000);
+    const bool locked = lock.tryLock(3000);
+
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+    if (m_server->listen(m_serverName)) {
+        return true;
+    }
+    if (m_server->serverError() == QAbstractSocket::AddressInUseError) {
+        if (instanceAnswers(m_serverName)) {
+            return false;
+        }
+        // A crashed instance left its socket behind.
+        QLocalServer::removeServer(m_serverName);
+        if (m_server->listen(m_serverName)) {
+            return true;
+        }
+    }
+    if (!locked) {
+        // Could not serialise with a concurrent start; prefer one instance too few
+        // over two palettes only when another one is really there.
+        return !instanceAnswers(m_serverName);
+    }
+    // The channel cannot be set up at all (for example no writable socket folder):
+    // running without it beats refusing to start.
+    qWarning("Single-instance channel unavailable: %s", qPrintable(m_server->errorString()));
+    return true;
+}
+
+bool SingleInstance::sendRequest(const QString &programPath, const QByteArray &request,
+                                 int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(serverName(programPath));
+    if (!socket.waitForConnected(timeoutMs)) {
+        return false;
+    }
+    socket.write(request);
+    bool written = true;
+    while (written && socket.bytesToWrite() > 0) {
+        written = socket.waitForBytesWritten(timeoutMs);
+    }
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState) {
+        socket.waitForDisconnected(timeoutMs);
+    }
+    return written;
+}
+
+void SingleInstance::onNewConnection()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        auto buffer = std::make_shared<QByteArray>();
+        connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer] {
+            buffer->append(socket->readAll());
+            if (buffer->size() > kMaxRequestSize) {
+                buffer->clear();
+                socket->abort();
+            }
+        });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer] {
+            buffer->append(socket->readAll());
+            socket->deleteLater();
+            // Start-up probes connect without a request.
+            if (!buffer->isEmpty() && buffer->size() <= kMaxRequestSize) {
+                emit requestReceived(*buffer);
+            }
+        });
+    }
+}
