@@ -5,10 +5,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <QTreeWidgetItemIterator>
+
+#include <limits>
+#include <memory>
 
 namespace {
 
@@ -222,4 +226,629 @@ void Cls_MyTree::Set_Init(QTreeWidget *tree)
 QTreeWidget *Cls_MyTree::Tree() const
 {
     return m_tree;
+}
+
+QTreeWidgetItem *Cls_MyTree::SelectedNode() const
+{
+    if (m_tree == nullptr) {
+        return nullptr;
+    }
+    QTreeWidgetItem *current = m_tree->currentItem();
+    if (current != nullptr && current->isSelected()) {
+        return current;
+    }
+    const QList<QTreeWidgetItem *> selected = m_tree->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+bool Cls_MyTree::GetSelectedNode(QTreeWidgetItem *&node) const
+{
+    node = IsNodeSelect(false) ? SelectedNode() : nullptr;
+    return node != nullptr;
+}
+
+bool Cls_MyTree::AddRootNode(const QString &strA_Text, const QString &strA_Key,
+                             const QString &strA_Tag)
+{
+    QTreeWidgetItem *node = addNode(nullptr, true, strA_Text, strA_Key, strA_Tag, false);
+    if (node == nullptr) {
+        return false;
+    }
+    if (!addDummy(node)) {
+        delete node;
+        return false;
+    }
+    return true;
+}
+
+bool Cls_MyTree::AddNode(const QString &strA_RelativeKey, const QString &strA_Text,
+                         const QString &strA_Key, const QString &strA_Tag)
+{
+    QTreeWidgetItem *relative = FindNode(strA_RelativeKey);
+    if (relative == nullptr) {
+        return false;
+    }
+    QTreeWidgetItem *node = addNode(relative, true, strA_Text, strA_Key, strA_Tag, false);
+    if (node == nullptr) {
+        return false;
+    }
+    // The relative's dummy goes only once the new node stands, so that a refused key does not
+    // leave a collapsed branch without its expand mark.
+    if (!RemoveDummyNode(relative) || !addDummy(node)) {
+        delete node;
+        return false;
+    }
+    return true;
+}
+
+bool Cls_MyTree::AddNode_Selected(const QString &strA_Text, const QString &strA_Key,
+                                  const QString &strA_Tag)
+{
+    QTreeWidgetItem *selected = nullptr;
+    if (!GetSelectedNode(selected)) {
+        return false;
+    }
+    return AddNode(NodeKey(selected), strA_Text, strA_Key, strA_Tag);
+}
+
+bool Cls_MyTree::MoveRootNodePrevious()
+{
+    return moveSelected(true, true);
+}
+
+bool Cls_MyTree::MoveRootNodeNext()
+{
+    return moveSelected(false, true);
+}
+
+bool Cls_MyTree::MoveNodePrevious()
+{
+    return moveSelected(true, false);
+}
+
+bool Cls_MyTree::MoveNodeNext()
+{
+    return moveSelected(false, false);
+}
+
+bool Cls_MyTree::AddChild(const QString &strA_ParentKey, const QString &strA_Text,
+                          const QString &strA_Key, const QString &strA_Tag, bool Abln_Overwrite)
+{
+    QTreeWidgetItem *parent = nullptr;
+    if (!strA_ParentKey.isEmpty()) {
+        parent = FindNode(strA_ParentKey);
+        if (parent == nullptr) {
+            return false;
+        }
+    }
+    return addNode(parent, false, strA_Text, strA_Key, strA_Tag, Abln_Overwrite) != nullptr;
+}
+
+bool Cls_MyTree::AddChild_Selected(const QString &strA_Text, const QString &strA_Key,
+                                   const QString &strA_Tag)
+{
+    QTreeWidgetItem *selected = nullptr;
+    if (!GetSelectedNode(selected)) {
+        return false;
+    }
+    const QString parentKey = NodeKey(selected);
+    if (parentKey.isEmpty()) {
+        // An empty key would add a top-level node instead of a child of the selection.
+        return false;
+    }
+    return AddChild(parentKey, strA_Text, strA_Key, strA_Tag, false);
+}
+
+bool Cls_MyTree::SaveNode(const QTreeWidgetItem *node, bool Abln_Overwrite)
+{
+    if (m_tree == nullptr || node == nullptr || node->treeWidget() != m_tree || IsDummyNode(node)) {
+        return false;
+    }
+    return writeNode(node, Abln_Overwrite);
+}
+
+bool Cls_MyTree::LoadRootNodes()
+{
+    if (m_tree == nullptr || !QFileInfo(m_savePath).isDir()) {
+        return false;
+    }
+    return loadChildrenFrom(nullptr, m_savePath);
+}
+
+bool Cls_MyTree::LoadChildNodes(QTreeWidgetItem *node)
+{
+    if (m_tree == nullptr || node == nullptr || node->treeWidget() != m_tree || IsChild(node) ||
+        IsDummyNode(node)) {
+        return false;
+    }
+    for (const QTreeWidgetItem *p = node; p != nullptr; p = p->parent()) {
+        if (!isSafeFileName(p->text(0))) {
+            return false;
+        }
+    }
+    const QString folder = QDir(FncStr_NodePath(node)).filePath(node->text(0));
+    if (!RemoveDummyNode(node)) {
+        return false;
+    }
+    if (!QFileInfo(folder).isDir()) {
+        return true;
+    }
+    return loadChildrenFrom(node, folder);
+}
+
+bool Cls_MyTree::LoadNode(const QString &strA_File, QStringList &values) const
+{
+    values.clear();
+    if (strA_File.isEmpty()) {
+        return false;
+    }
+    const QFileInfo info(QDir(m_savePath).filePath(strA_File));
+    if (!info.isFile()) {
+        return false;
+    }
+    Cls_XML xml;
+    xml.MsgDisplayFlg_Prop(m_msgDisplay);
+    xml.SaveFilePath_Prop(info.absolutePath());
+    if (!xml.ReadFile_bln(info.fileName())) {
+        return false;
+    }
+    const QString key = xml.GetFileItem_str(kItemKey);
+    if (key.isEmpty()) {
+        return false;
+    }
+    values = {key, xml.GetFileItem_str(kItemText), xml.GetFileItem_str(kItemTag),
+              xml.GetFileItem_str(kItemParentKey), xml.GetFileItem_str(kItemLastIndex)};
+    return true;
+}
+
+bool Cls_MyTree::RemoveNode(const QString &strA_Key, bool Abln_CleanUp)
+{
+    Q_UNUSED(Abln_CleanUp)
+    QTreeWidgetItem *node = FindNode(strA_Key);
+    if (node == nullptr) {
+        return false;
+    }
+    const FlagGuard internal(m_internalChange);
+    delete node;
+    return true;
+}
+
+bool Cls_MyTree::RemoveNode_Selected(bool Abln_Quiet)
+{
+    if (!IsNodeSelect(Abln_Quiet)) {
+        return false;
+    }
+    if (!Abln_Quiet &&
+        !FncBln_MessageBoxYesNo(MsgBox::Question | MsgBox::OkCancel,
+                                QStringLiteral("削除すると復元できません。") + kCrLf +
+                                    QStringLiteral("削除してもよろしいですか？"),
+                                QStringLiteral("最後の選択"))) {
+        return false;
+    }
+    QTreeWidgetItem *node = SelectedNode();
+    if (node == nullptr) {
+        return false;
+    }
+    // By the node itself, not its key: a node the owner added without a key goes as well.
+    const FlagGuard internal(m_internalChange);
+    delete node;
+    return true;
+}
+
+bool Cls_MyTree::RemoveChildNode(QTreeWidgetItem *node, bool Abln_CleanUp)
+{
+    Q_UNUSED(Abln_CleanUp)
+    if (m_tree == nullptr || node == nullptr || node->treeWidget() != m_tree) {
+        return false;
+    }
+    const FlagGuard internal(m_internalChange);
+    while (node->childCount() > 0) {
+        delete node->child(0);
+    }
+    return node->childCount() == 0;
+}
+
+bool Cls_MyTree::RemoveDummyNode(QTreeWidgetItem *node)
+{
+    if (m_tree == nullptr || node == nullptr || node->treeWidget() != m_tree) {
+        return false;
+    }
+    if (node->childCount() == 0 || !IsDummyNode(node->child(0))) {
+        return true;
+    }
+    const FlagGuard internal(m_internalChange);
+    delete node->child(0);
+    return true;
+}
+
+bool Cls_MyTree::IsNodeSelect(bool Abln_Quiet) const
+{
+    if (SelectedNode() != nullptr) {
+        return true;
+    }
+    if (!Abln_Quiet) {
+        showNoSelection();
+    }
+    return false;
+}
+
+bool Cls_MyTree::IsChild(const QTreeWidgetItem *node) const
+{
+    return node != nullptr && NodeImage(node) == m_imageChild;
+}
+
+bool Cls_MyTree::CheckSelected_isChild(bool Abln_Quiet) const
+{
+    if (!IsNodeSelect(Abln_Quiet)) {
+        return false;
+    }
+    if (!IsChild(SelectedNode())) {
+        return true;
+    }
+    if (!Abln_Quiet) {
+        FncInt_MessageBox(MsgBox::Exclamation | MsgBox::OkOnly,
+                          QStringLiteral("末端の子ノードが選択されています。") + kCrLf +
+                              QStringLiteral("この処理を継続できません。"),
+                          QStringLiteral("処理中止"));
+    }
+    return false;
+}
+
+QString Cls_MyTree::FncStr_NodePath(const QTreeWidgetItem *node) const
+{
+    QStringList names;
+    if (node != nullptr) {
+        for (const QTreeWidgetItem *p = node->parent(); p != nullptr; p = p->parent()) {
+            names.prepend(p->text(0));
+        }
+    }
+    QString path = m_savePath;
+    for (const QString &name : std::as_const(names)) {
+        path = QDir(path).filePath(name);
+    }
+    return path;
+}
+
+QTreeWidgetItem *Cls_MyTree::FindNode(const QString &strA_Key) const
+{
+    if (m_tree == nullptr || strA_Key.isEmpty()) {
+        return nullptr;
+    }
+    for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
+        if (NodeKey(*it) == strA_Key) {
+            return *it;
+        }
+    }
+    return nullptr;
+}
+
+QString Cls_MyTree::NodeKey(const QTreeWidgetItem *node)
+{
+    return node != nullptr ? node->data(0, KeyRole).toString() : QString();
+}
+
+QString Cls_MyTree::NodeTag(const QTreeWidgetItem *node)
+{
+    return node != nullptr ? node->data(0, TagRole).toString() : QString();
+}
+
+void Cls_MyTree::SetNodeTag(QTreeWidgetItem *node, const QString &strA_Tag)
+{
+    if (node != nullptr) {
+        node->setData(0, TagRole, strA_Tag);
+    }
+}
+
+int Cls_MyTree::NodeImage(const QTreeWidgetItem *node)
+{
+    return node != nullptr ? node->data(0, ImageRole).toInt() : 0;
+}
+
+bool Cls_MyTree::IsDummyNode(const QTreeWidgetItem *node)
+{
+    return NodeKey(node).contains(DummyMark);
+}
+
+bool Cls_MyTree::SelectNode(const QString &strA_Key)
+{
+    QTreeWidgetItem *node = FindNode(strA_Key);
+    if (node == nullptr) {
+        return false;
+    }
+    m_tree->setCurrentItem(node);
+    node->setSelected(true);
+    m_tree->scrollToItem(node);
+    return true;
+}
+
+void Cls_MyTree::onItemExpanded(QTreeWidgetItem *item)
+{
+    if (m_internalChange || item == nullptr || IsChild(item) || IsDummyNode(item)) {
+        return;
+    }
+    const UpdatesSuspended suspended(m_tree);
+    const FlagGuard expanding(m_expanding);
+    setImage(item, m_imageOpen);
+    RemoveDummyNode(item);
+    const QString key = NodeKey(item);
+    emit NodeExpanded(item);
+    // The owner's handler may have removed the node.
+    if (m_expandWithSort && !key.isEmpty() && FindNode(key) == item) {
+        item->setData(0, SortedRole, true);
+        item->sortChildren(0, Qt::AscendingOrder);
+    }
+}
+
+void Cls_MyTree::onItemCollapsed(QTreeWidgetItem *item)
+{
+    if (m_internalChange || item == nullptr || IsChild(item) || IsDummyNode(item)) {
+        return;
+    }
+    {
+        const UpdatesSuspended suspended(m_tree);
+        setImage(item, m_imageClose);
+        RemoveChildNode(item);
+        addDummy(item);
+    }
+    emit NodeCollapsed(item);
+}
+
+void Cls_MyTree::onItemClicked(QTreeWidgetItem *item, int column)
+{
+    Q_UNUSED(column)
+    emit NodeClicked(item);
+}
+
+QTreeWidgetItem *Cls_MyTree::addNode(QTreeWidgetItem *parent, bool isBranch, const QString &text,
+                                     const QString &key, const QString &tag, bool overwrite)
+{
+    if (m_tree == nullptr) {
+        return nullptr;
+    }
+    QString nodeKey = key;
+    if (nodeKey.isEmpty()) {
+        const int level = parent != nullptr ? levelOf(parent) + 1 : 1;
+        nodeKey = QStringLiteral("LV%1_IDX%2_").arg(level).arg(m_keyCounter) + text;
+        // The counter is used before it is advanced; at its end no key can be generated.
+        if (m_keyCounter == std::numeric_limits<int>::max()) {
+            return nullptr;
+        }
+        ++m_keyCounter;
+    }
+    if (!keyAvailable(nodeKey)) {
+        return nullptr;
+    }
+    auto node = std::make_unique<QTreeWidgetItem>();
+    node->setText(0, text);
+    node->setData(0, KeyRole, nodeKey);
+    node->setData(0, TagRole, tag);
+    setImage(node.get(), isBranch ? m_imageClose : m_imageChild);
+    QTreeWidgetItem *added = node.get();
+    {
+        const FlagGuard internal(m_internalChange);
+        if (parent != nullptr) {
+            parent->addChild(node.release());
+            if (parent->data(0, SortedRole).toBool()) {
+                parent->sortChildren(0, Qt::AscendingOrder);
+            }
+        } else {
+            m_tree->addTopLevelItem(node.release());
+        }
+    }
+    if (!m_expanding && m_controlWithSave) {
+        // A node that cannot be written still stands in the tree.
+        writeNode(added, overwrite);
+    }
+    return added;
+}
+
+bool Cls_MyTree::addDummy(QTreeWidgetItem *node)
+{
+    if (node == nullptr || node->childCount() > 0) {
+        return node != nullptr;
+    }
+    const QString dummyKey = DummyMark + NodeKey(node);
+    if (FindNode(dummyKey) != nullptr) {
+        return false;
+    }
+    auto dummy = std::make_unique<QTreeWidgetItem>();
+    dummy->setText(0, dummyKey);
+    dummy->setData(0, KeyRole, dummyKey);
+    dummy->setData(0, TagRole, QString());
+    setImage(dummy.get(), m_imageChild);
+    const FlagGuard internal(m_internalChange);
+    node->addChild(dummy.release());
+    return true;
+}
+
+bool Cls_MyTree::keyAvailable(const QString &key) const
+{
+    // The placeholder and the dummy mark are reserved: a lasting node with either would
+    // block every later add or be taken for a dummy.
+    return !key.isEmpty() && key != PlaceholderKey && !key.contains(DummyMark) &&
+           FindNode(key) == nullptr;
+}
+
+bool Cls_MyTree::moveSelected(bool up, bool rootOnly)
+{
+    if (!IsNodeSelect(false)) {
+        return false;
+    }
+    QTreeWidgetItem *selected = SelectedNode();
+    QTreeWidgetItem *parent = selected->parent();
+    if (IsDummyNode(selected) || (rootOnly && parent != nullptr)) {
+        return false;
+    }
+    const auto count = [&] {
+        return parent != nullptr ? parent->childCount() : m_tree->topLevelItemCount();
+    };
+    const auto at = [&](int index) {
+        return parent != nullptr ? parent->child(index) : m_tree->topLevelItem(index);
+    };
+    const auto indexOf = [&](QTreeWidgetItem *node) {
+        return parent != nullptr ? parent->indexOfChild(node) : m_tree->indexOfTopLevelItem(node);
+    };
+
+    // The neighbour is checked first: rotating towards a missing one would re-create the
+    // selected node at the end and report a failure after changing the tree.
+    const int index = indexOf(selected);
+    const QString selectedKey = NodeKey(selected);
+    {
+        const UpdatesSuspended suspended(m_tree);
+        if (up) {
+            if (index <= 0) {
+                return false;
+            }
+            QTreeWidgetItem *previous = at(index - 1);
+            reAddAtEnd(previous);
+            for (int guard = count(); guard > 0; --guard) {
+                QTreeWidgetItem *after = at(indexOf(selected) + 1);
+                if (after == nullptr || after == previous) {
+                    break;
+                }
+                reAddAtEnd(after);
+            }
+        } else {
+            if (index < 0 || index >= count() - 1) {
+                return false;
+            }
+            QTreeWidgetItem *next = at(index + 1);
+            reAddAtEnd(selected);
+            for (int guard = count(); guard > 0; --guard) {
+                QTreeWidgetItem *after = at(indexOf(next) + 1);
+                if (after == nullptr || after == selected) {
+                    break;
+                }
+                reAddAtEnd(after);
+            }
+        }
+    }
+    m_tree->clearSelection();
+    if (!selectedKey.isEmpty()) {
+        SelectNode(selectedKey);
+    } else {
+        m_tree->setCurrentItem(selected);
+    }
+    return true;
+}
+
+// A re-added sibling keeps its key, text and tag; a branch comes back collapsed with its
+// dummy, exactly as a freshly added one.
+void Cls_MyTree::reAddAtEnd(QTreeWidgetItem *node)
+{
+    QTreeWidgetItem *parent = node->parent();
+    {
+        const FlagGuard internal(m_internalChange);
+        if (parent != nullptr) {
+            parent->takeChild(parent->indexOfChild(node));
+        } else {
+            m_tree->takeTopLevelItem(m_tree->indexOfTopLevelItem(node));
+        }
+        if (!IsChild(node) && !IsDummyNode(node)) {
+            qDeleteAll(node->takeChildren());
+            setImage(node, m_imageClose);
+            addDummy(node);
+        }
+        if (parent != nullptr) {
+            parent->addChild(node);
+        } else {
+            m_tree->addTopLevelItem(node);
+        }
+        node->setExpanded(false);
+    }
+    if (!m_expanding && m_controlWithSave && !IsDummyNode(node)) {
+        writeNode(node, true);
+    }
+}
+
+void Cls_MyTree::setImage(QTreeWidgetItem *node, int image) const
+{
+    node->setData(0, ImageRole, image);
+    node->setIcon(0, image >= 1 && image <= m_images.size() ? m_images.at(image - 1) : QIcon());
+}
+
+bool Cls_MyTree::writeNode(const QTreeWidgetItem *node, bool overwrite)
+{
+    if (m_writeSuspended) {
+        return true;
+    }
+    const QString name = node->text(0);
+    if (name.isEmpty()) {
+        if (m_msgDisplay) {
+            FncInt_MessageBox(MsgBox::Exclamation | MsgBox::OkOnly,
+                              QStringLiteral("ファイル名が設定されてません。"),
+                              QStringLiteral("設定ミス"));
+        }
+        return false;
+    }
+    for (const QTreeWidgetItem *p = node; p != nullptr; p = p->parent()) {
+        if (!isSafeFileName(p->text(0))) {
+            return false;
+        }
+    }
+    const QString folder = FncStr_NodePath(node);
+    if (!QDir().mkpath(folder)) {
+        return false;
+    }
+    if (!IsChild(node) && !QDir(folder).mkpath(name)) {
+        return false;
+    }
+    const QString fileName = name + kNodeFileSuffix;
+    const QString filePath = QDir(folder).filePath(fileName);
+    if (!overwrite && QFileInfo::exists(filePath)) {
+        return true;
+    }
+    const QString key = NodeKey(node);
+    const QString tag = NodeTag(node);
+    const QString parentKey = NodeKey(node->parent());
+    Cls_XML xml;
+    xml.MsgDisplayFlg_Prop(m_msgDisplay);
+    xml.SaveFilePath_Prop(folder);
+    // The tag goes last: the reader takes the first matching tag, and a tag text may hold
+    // element names of its own.
+    xml.AddItem_bln(kItemKey, key);
+    xml.AddItem_bln(kItemText, name);
+    xml.AddItem_bln(kItemParentKey, parentKey);
+    xml.AddItem_bln(kItemLastIndex, QString::number(m_keyCounter));
+    xml.AddItem_bln(kItemTag, tag);
+    if (!xml.SaveFile_bln(fileName)) {
+        return false;
+    }
+    // The format has no escaping: a value that does not read back the same is not kept.
+    QStringList values;
+    if (!LoadNode(filePath, values) || values.mid(0, 4) != QStringList{key, name, tag, parentKey}) {
+        QFile::remove(filePath);
+        return false;
+    }
+    return true;
+}
+
+bool Cls_MyTree::loadChildrenFrom(QTreeWidgetItem *parent, const QString &folder)
+{
+    const FlagGuard suspended(m_writeSuspended);
+    const QDir dir(folder);
+    const QFileInfoList files =
+        dir.entryInfoList({QStringLiteral("*") + kNodeFileSuffix}, QDir::Files, QDir::Name);
+    bool ok = true;
+    for (const QFileInfo &file : files) {
+        QStringList values;
+        if (!LoadNode(file.absoluteFilePath(), values)) {
+            ok = false;
+            continue;
+        }
+        const bool isBranch = QFileInfo(dir.filePath(file.completeBaseName())).isDir();
+        QTreeWidgetItem *node =
+            addNode(parent, isBranch, values.at(1), values.at(0), values.at(2), false);
+        if (node == nullptr || (isBranch && !addDummy(node))) {
+            delete node;
+            ok = false;
+            continue;
+        }
+        bool counterOk = false;
+        const int lastIndex = values.at(4).toInt(&counterOk);
+        if (counterOk && lastIndex > m_keyCounter) {
+            m_keyCounter = lastIndex;
+        }
+    }
+    return ok;
 }
