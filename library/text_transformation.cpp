@@ -1,0 +1,260 @@
+#include "text_transformation.h"
+
+#include "ecma_regexp.h"
+#include "platform_wrappers.h"
+#include "setting_model.h"
+
+#include <new>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum class Directive
+{
+    None,
+    LowerCase,
+    UpperCase,
+    TrimLowerCase,
+    TrimUpperCase,
+    Wide,
+    Narrow,
+};
+
+// In the order the directives are tested; the comparison is exact and whole.
+Directive directiveOf(const Cls_RegExpExtraString &names, const QString &text)
+{
+    if (text == names.LowerCase()) {
+        return Directive::LowerCase;
+    }
+    if (text == names.UpperCase()) {
+        return Directive::UpperCase;
+    }
+    if (text == names.TrimLowerCase()) {
+        return Directive::TrimLowerCase;
+    }
+    if (text == names.TrimUpperCase()) {
+        return Directive::TrimUpperCase;
+    }
+    if (text == names.Wide()) {
+        return Directive::Wide;
+    }
+    if (text == names.Narrow()) {
+        return Directive::Narrow;
+    }
+    return Directive::None;
+}
+
+// Only U+0020 counts: tabs, line breaks and the ideographic space are content.
+QStringView trimSpaces(QStringView text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ') {
+        ++first;
+    }
+    while (last > first && text[last - 1] == u' ') {
+        --last;
+    }
+    return text.sliced(first, last - first);
+}
+
+void appendEdited(QString &out, QStringView value, Directive directive)
+{
+    // Raw data avoids copying the piece; the case functions return a new string anyway.
+    const auto caseView = [&value] { return QString::fromRawData(value.data(), value.size()); };
+    switch (directive) {
+    case Directive::None:
+        out.append(value);
+        break;
+    case Directive::LowerCase:
+        out.append(caseView().toLower());
+        break;
+    case Directive::UpperCase:
+        out.append(caseView().toUpper());
+        break;
+    case Directive::TrimLowerCase:
+        out.append(trimSpaces(caseView().toLower()));
+        break;
+    case Directive::TrimUpperCase:
+        out.append(trimSpaces(caseView().toUpper()));
+        break;
+    case Directive::Wide:
+        FncStr_AppendWide(out, value);
+        break;
+    case Directive::Narrow:
+        FncStr_AppendNarrow(out, value);
+        break;
+    }
+}
+
+VbError outOfMemory(const QString &source)
+{
+    return {7, u"Out of memory"_s, source};
+}
+
+// Records a failed run so that callers can tell it from an empty result, and shows the
+// pattern box when the model's messages are on.
+void notePatternFailure(RegExpError &error, bool showMessage)
+{
+    if (!error.isSet()) {
+        error.message = u"The pattern could not be run"_s;
+    }
+    if (showMessage) {
+        FncInt_MessageBox(MsgBox::Critical,
+                          u"エラーが発生しました。\r\n"
+                          u"正規表現に不備があるかもしれませんので、見直してください。"_s,
+                          u"エラー発生"_s);
+    }
+}
+
+} // namespace
+
+bool Cls_RegExpExtraString::IsMatching(const QString &strA_Item) const
+{
+    return directiveOf(*this, strA_Item) != Directive::None;
+}
+
+QString Cls_RegExpExtraString::MatchingEdit(const QString &strA_Value,
+                                            const QString &strA_Item) const
+{
+    try {
+        QString out;
+        out.reserve(strA_Value.size());
+        appendEdited(out, strA_Value, directiveOf(*this, strA_Item));
+        return out;
+    } catch (const std::bad_alloc &) {
+        Sub_ShowError(outOfMemory(u"Cls_RegExpExtraString"_s));
+        return {};
+    }
+}
+
+QString FncStr_FillClipboardPlaceholder(const QString &output, const QString &clipboardText)
+{
+    const QString marker = u"@@@@@@@@"_s;
+    if (!output.contains(marker)) {
+        return output;
+    }
+    QString filled = output;
+    filled.replace(marker, clipboardText);
+    return filled;
+}
+
+bool Cls_MySettingFile::SetDataPrepare(int lngIndex)
+{
+    m_prepared = false;
+    // Item numbers are 1-based in the file; a negative or huge index simply finds nothing.
+    const QString key = u"Item"_s + QString::number(qint64(lngIndex) + 1);
+    const QString itemText = m_dataSet.GetFileItem_str(key);
+    if (!itemText.isEmpty()) {
+        m_tmp.SetFileItem(itemText, QString());
+        m_prepared = true;
+    }
+    return m_prepared;
+}
+
+QString Cls_MySettingFile::DataGet(int lngA_Index, const QString &strA_Data)
+{
+    // A copy or link click must not report the pattern error of an earlier edit item.
+    m_lastPatternError = {};
+    if (!SetDataPrepare(lngA_Index)) {
+        return {};
+    }
+    if (isReg()) {
+        m_editFlag = true;
+        m_copyFlag = false;
+        m_linkFlag = false;
+        m_modeLabel = u"編集"_s;
+        return RegExpExecute(lngA_Index, strA_Data, true);
+    }
+    if (isData()) {
+        m_copyFlag = true;
+        m_editFlag = false;
+        m_linkFlag = false;
+        m_modeLabel = u"コピー"_s;
+        return GetData();
+    }
+    if (isLink()) {
+        m_linkFlag = true;
+        m_editFlag = false;
+        m_copyFlag = false;
+        m_modeLabel = u"リンク"_s;
+        return GetLink();
+    }
+    return {};
+}
+
+QString Cls_MySettingFile::RegExpExecute(int lngA_Index, const QString &strA_Data, bool isPrepared)
+{
+    m_lastPatternError = {};
+    if (!isPrepared && !SetDataPrepare(lngA_Index)) {
+        return strA_Data;
+    }
+    const QString pattern = GetReg();
+    const QString replacement = GetReplaceString();
+
+    std::optional<QString> result;
+    try {
+        EcmaRegExp regExp(pattern);
+        if (!regExp.isValid()) {
+            m_lastPatternError = regExp.error();
+        } else if (m_extra->IsMatching(replacement)) {
+            result = FncStr_ApplyDirective(regExp, strA_Data, replacement);
+            if (m_lastPatternError.isSet()) {
+                // The directive loop has already reported its own failure.
+                return {};
+            }
+        } else {
+            result = regExp.replaceAll(strA_Data, replacement);
+            if (!result) {
+                m_lastPatternError = regExp.error();
+            }
+        }
+    } catch (const std::bad_alloc &) {
+        result.reset();
+        m_lastPatternError = {u"Out of memory"_s, -1};
+    }
+    if (!result) {
+        notePatternFailure(m_lastPatternError, m_msgDisplay);
+        return {};
+    }
+    return *result;
+}
+
+QString Cls_MySettingFile::FncStr_ApplyDirective(EcmaRegExp &regExp, const QString &input,
+                                                 const QString &directive)
+{
+    const Directive kind = directiveOf(*m_extra, directive);
+    const QStringView source(input);
+    QString out;
+    qsizetype position = 0;
+    bool matched = false;
+    try {
+        const bool finished = regExp.forEachMatch(input, [&](qsizetype start, qsizetype length) {
+            Q_ASSERT(start >= position && length >= 0 && start + length <= source.size());
+            if (!matched) {
+                matched = true;
+                out.reserve(input.size());
+            }
+            // Text between the matches is copied unchanged; only matches are edited.
+            out.append(source.sliced(position, start - position));
+            appendEdited(out, source.sliced(start, length), kind);
+            position = start + length;
+        });
+        if (!finished) {
+            m_lastPatternError = regExp.error();
+            notePatternFailure(m_lastPatternError, m_msgDisplay);
+            return {};
+        }
+        if (!matched) {
+            return input;
+        }
+        out.append(source.sliced(position));
+    } catch (const std::bad_alloc &) {
+        m_lastPatternError = {u"Out of memory"_s, -1};
+        Sub_ShowError(outOfMemory(u"Cls_MySettingFile"_s));
+        return {};
+    }
+    return out;
+}
