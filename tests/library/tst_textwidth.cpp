@@ -14,8 +14,7 @@ private slots:
     void referenceCases();
     void edgeCases_data();
     void edgeCases();
-    void narrowUndoesWide();
-    void wideUndoesNarrow();
+    void singleCharactersRoundTrip();
 };
 
 static QString codePoints(const QString &text)
@@ -71,17 +70,11 @@ void tst_TextWidth::edgeCases_data()
     QTest::addColumn<QString>("narrow");
 
     const QChar high(0xD842);
-    const QChar low(0xDFB7);
-    QTest::newRow("empty") << QString() << QString() << QString();
-    QTest::newRow("lone high surrogate") << QString(high) << QString(high) << QString(high);
-    QTest::newRow("lone low surrogate") << QString(low) << QString(low) << QString(low);
-    QTest::newRow("half-width letter at the end") << u"ｶ"_s << u"カ"_s << u"ｶ"_s;
+    QTest::newRow("lone surrogate") << QString(high) << QString(high) << QString(high);
     QTest::newRow("letter before a lone surrogate")
         << (u"ｶ"_s + high) << (u"カ"_s + high) << (u"ｶ"_s + high);
-    QTest::newRow("combining marks narrow") << u"\u3099\u309A"_s << u"\u3099\u309A"_s << u"ﾞﾟ"_s;
-    QTest::newRow("voiced then semi-voiced mark") << u"ﾊﾞﾟ"_s << u"バ゜"_s << u"ﾊﾞﾟ"_s;
-    QTest::newRow("long vowel takes no mark") << u"ｰﾞ"_s << u"ー゛"_s << u"ｰﾞ"_s;
-    QTest::newRow("NUL and controls stay") << u"\0\t\r\n"_s << u"\0\t\r\n"_s << u"\0\t\r\n"_s;
+    QTest::newRow("combining marks") << u"\u3099\u309A"_s << u"\u3099\u309A"_s << u"ﾞﾟ"_s;
+    QTest::newRow("voiced then semi-voiced") << u"ﾊﾞﾟ"_s << u"バ゜"_s << u"ﾊﾞﾟ"_s;
 }
 
 void tst_TextWidth::edgeCases()
@@ -94,38 +87,25 @@ void tst_TextWidth::edgeCases()
     QCOMPARE(codePoints(FncStr_ToNarrow(input)), codePoints(narrow));
 }
 
-// Every character that widens narrows back to itself, apart from the half-width
-// arrows and shapes, whose full-width forms are left alone by design.
-void tst_TextWidth::narrowUndoesWide()
-{
-    for (char32_t c = 0; c < 0x10000; ++c) {
-        const QString one{QChar(char16_t(c))};
-        const QString wide = FncStr_ToWide(one);
-        if (wide == one || (c >= 0xFFE8 && c <= 0xFFEE)) {
-            continue;
-        }
-        QVERIFY2(wide.size() == 1, qPrintable(codePoints(one)));
-        QVERIFY2(FncStr_ToNarrow(wide) == one, qPrintable(codePoints(one)));
-    }
-}
-
-// Every character that narrows widens back, voiced katakana included; only the
-// combining marks come back as the spacing ones.
-void tst_TextWidth::wideUndoesNarrow()
+// Each conversion undoes the other on single characters, voiced katakana included. The
+// exceptions are by design: the half-width arrows and shapes (their full-width forms stay)
+// and the combining marks (they come back as the spacing ones).
+void tst_TextWidth::singleCharactersRoundTrip()
 {
     int splits = 0;
     for (char32_t c = 0; c < 0x10000; ++c) {
         const QString one{QChar(char16_t(c))};
+        const QString wide = FncStr_ToWide(one);
+        if (wide != one && (c < 0xFFE8 || c > 0xFFEE)) {
+            QVERIFY2(FncStr_ToNarrow(wide) == one, qPrintable(codePoints(one)));
+        }
         const QString narrow = FncStr_ToNarrow(one);
-        if (narrow == one || c == 0x3099 || c == 0x309A) {
-            continue;
+        if (narrow != one && c != 0x3099 && c != 0x309A) {
+            splits += narrow.size() == 2 ? 1 : 0;
+            QVERIFY2(FncStr_ToWide(narrow) == one, qPrintable(codePoints(one)));
         }
-        if (narrow.size() == 2) {
-            ++splits;
-        }
-        QVERIFY2(FncStr_ToWide(narrow) == one, qPrintable(codePoints(one)));
     }
-    // ガ-row through ボ/ポ, ヴ, ヷ and ヺ.
+    // ガ-row through ボ, パ-row, ヴ, ヷ and ヺ.
     QCOMPARE(splits, 28);
 }
 
