@@ -191,8 +191,10 @@ QString Cls_MySettingFile::RegExpExecute(int lngA_Index, const QString &strA_Dat
     if (!isPrepared && !SetDataPrepare(lngA_Index)) {
         return strA_Data;
     }
-    const QString pattern = GetReg();
-    const QString replacement = GetReplaceString();
+    // Read the item document itself: the test bench loads Tmp directly, which leaves the
+    // prepared flag (and so GetReg) as it was, and an empty pattern would match everywhere.
+    const QString pattern = m_tmp.GetFileItem_str(u"Reg"_s);
+    const QString replacement = m_tmp.GetFileItem_str(u"Replace"_s);
 
     std::optional<QString> result;
     try {
