@@ -557,7 +557,6 @@ bool Cls_MyTree::SelectNode(const QString &strA_Key)
     }
     m_tree->setCurrentItem(node);
     node->setSelected(true);
-    m_tree->scrollToItem(node);
     return true;
 }
 
@@ -579,11 +578,39 @@ void Cls_MyTree::onItemExpanded(QTreeWidgetItem *item)
     }
 }
 
+QList<QTreeWidgetItem *> Cls_MyTree::RootNodes() const
+{
+    QList<QTreeWidgetItem *> nodes;
+    for (int i = 0; m_tree != nullptr && i < m_tree->topLevelItemCount(); ++i) {
+        nodes.append(m_tree->topLevelItem(i));
+    }
+    return nodes;
+}
+
+bool Cls_MyTree::CollapseNode(QTreeWidgetItem *node)
+{
+    if (m_tree == nullptr || node == nullptr || node->treeWidget() != m_tree || IsChild(node) ||
+        IsDummyNode(node)) {
+        return false;
+    }
+    {
+        const FlagGuard internal(m_internalChange);
+        node->setExpanded(false);
+    }
+    collapseHandling(node);
+    return true;
+}
+
 void Cls_MyTree::onItemCollapsed(QTreeWidgetItem *item)
 {
     if (m_internalChange || item == nullptr || IsChild(item) || IsDummyNode(item)) {
         return;
     }
+    collapseHandling(item);
+}
+
+void Cls_MyTree::collapseHandling(QTreeWidgetItem *item)
+{
     {
         const UpdatesSuspended suspended(m_tree);
         setImage(item, m_imageClose);
@@ -790,9 +817,6 @@ bool Cls_MyTree::writeNode(const QTreeWidgetItem *node, bool overwrite)
     if (!QDir().mkpath(folder)) {
         return false;
     }
-    if (!IsChild(node) && !QDir(folder).mkpath(name)) {
-        return false;
-    }
     const QString fileName = name + kNodeFileSuffix;
     const QString filePath = QDir(folder).filePath(fileName);
     if (!overwrite && QFileInfo::exists(filePath)) {
@@ -820,7 +844,8 @@ bool Cls_MyTree::writeNode(const QTreeWidgetItem *node, bool overwrite)
         QFile::remove(filePath);
         return false;
     }
-    return true;
+    // A branch's folder marks it as a branch for loading, even while it has no children.
+    return IsChild(node) || QDir(folder).mkpath(name);
 }
 
 bool Cls_MyTree::loadChildrenFrom(QTreeWidgetItem *parent, const QString &folder)

@@ -124,6 +124,12 @@ public:
     static bool IsDummyNode(const QTreeWidgetItem *node);
     // Selects the node with the key and makes it current; false when there is none.
     bool SelectNode(const QString &strA_Key);
+    // Top-level nodes in the order shown.
+    QList<QTreeWidgetItem *> RootNodes() const;
+    // The collapse handling for a branch whether or not the view shows it expanded (setting
+    // an already collapsed item collapsed raises no event): closed image, children dropped,
+    // dummy back, NodeCollapsed.
+    bool CollapseNode(QTreeWidgetItem *node);
 
 signals:
     // After the class's own expand handling (open image, dummy removed): the owner fills
@@ -136,6 +142,7 @@ signals:
 private:
     void onItemExpanded(QTreeWidgetItem *item);
     void onItemCollapsed(QTreeWidgetItem *item);
+    void collapseHandling(QTreeWidgetItem *item);
     void onItemClicked(QTreeWidgetItem *item, int column);
 
     QTreeWidgetItem *addNode(QTreeWidgetItem *parent, bool isBranch, const QString &text,
