@@ -1,0 +1,410 @@
+#include "file_system.h"
+#include "platform_wrappers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+class tst_FileSystem : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void enumFileList_data();
+    void enumFileList();
+    void enumSubDirList();
+    void deleteMissing_data();
+    void deleteMissing();
+    void deleteWrongKind();
+    void deleteFolderReadOnly();
+    void copyFile_data();
+    void copyFile();
+    void createFolderTwoLevels();
+    void moveKeepsPreviousError();
+    void changeFileNameKeepsExisting();
+    void copyFolder();
+    void folderSizeAndReadOnly();
+    void parentFolderPath_data();
+    void parentFolderPath();
+    void folderNameValid_data();
+    void folderNameValid();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    void write(const QString &name, const QByteArray &content);
+    QByteArray read(const QString &name) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QStringList m_boxes;
+    MessageBoxHandler m_previousHandler;
+};
+
+void tst_FileSystem::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_boxes.clear();
+    m_previousHandler = SetMessageBoxHandler([this](int, const QString &prompt, const QString &) {
+        m_boxes.append(prompt);
+        return int(MsgBox::Ok);
+    });
+}
+
+void tst_FileSystem::cleanup()
+{
+    SetMessageBoxHandler(m_previousHandler);
+    // Let the temporary folder go even if a test left something read-only.
+    Cls_FileSystem().PFncBln_DeleteFolder(m_dir->path(), true);
+    m_dir.reset();
+}
+
+void tst_FileSystem::write(const QString &name, const QByteArray &content)
+{
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray tst_FileSystem::read(const QString &name) const
+{
+    QFile file(path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void tst_FileSystem::enumFileList_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList all{"a.xml", "b.XML", "B2.xml", "c.txt", "_z.xml"};
+    QTest::newRow("star") << "*" << all;
+    QTest::newRow("star dot star") << "*.*" << all;
+    QTest::newRow("trailing separator") << "" << all;
+    QTest::newRow("extension any case")
+        << "*.xml" << QStringList{"a.xml", "b.XML", "B2.xml", "_z.xml"};
+    QTest::newRow("question mark") << "?.txt" << QStringList{"c.txt"};
+    QTest::newRow("plain name") << "c.txt" << QStringList{"c.txt"};
+    QTest::newRow("folder name") << "sub.xml" << QStringList{};
+    QTest::newRow("no match") << "*.ini" << QStringList{};
+    QTest::newRow("hostile pattern") << "*a*a*a*a*a*a*a*a*a*a*b" << QStringList{};
+}
+
+void tst_FileSystem::enumFileList()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, expected);
+    for (const char *name : {"c.txt", "b.XML", "_z.xml", "B2.xml", "a.xml", ".hidden.xml"})
+        write(name, "x");
+    QVERIFY(QDir(m_dir->path()).mkdir("sub.xml"));
+
+    const Cls_FileSystem fs;
+    QCOMPARE(fs.GetCol_EnumFileList(m_dir->path() + '/' + pattern), expected);
+    QCOMPARE(fs.PFncCol_EnumFileList(m_dir->path() + '/' + pattern), expected);
+}
+
+void tst_FileSystem::enumSubDirList()
+{
+    QDir dir(m_dir->path());
+    for (const char *name : {"beta", "Alpha", "_last", ".hidden"})
+        QVERIFY(dir.mkdir(name));
+    write("file", "x");
+    Cls_FileSystem fs;
+    QCOMPARE(fs.GetCol_EnumSubDirList(m_dir->path()),
+             (QStringList{".hidden", "Alpha", "beta", "_last"}));
+    QVERIFY(m_boxes.isEmpty());
+
+    QVERIFY(fs.GetCol_EnumSubDirList(path("missing")).isEmpty());
+    QCOMPARE(fs.GetLng_ErrorNo(), 76);
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY(m_boxes.first().startsWith("76 "));
+}
+
+void tst_FileSystem::deleteMissing_data()
+{
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("file") << false << "missing.txt";
+    QTest::newRow("file in missing folder") << false << "nowhere/missing.txt";
+    QTest::newRow("folder") << true << "missing";
+    QTest::newRow("folder with separator") << true << "missing/";
+}
+
+void tst_FileSystem::deleteMissing()
+{
+    QFETCH(bool, folder);
+    QFETCH(QString, name);
+    Cls_FileSystem fs;
+    QVERIFY(!fs.PFncBln_CopyFile(path("absent"), path("x"), true)); // leaves an error behind
+    QVERIFY(fs.GetLng_ErrorNo() != 0);
+    const bool ok = folder ? fs.PFncBln_DeleteFolder(path(name), false)
+                           : fs.PFncBln_DeleteFile(path(name), false);
+    QVERIFY(ok);
+    QCOMPARE(fs.GetLng_ErrorNo(), 0);
+    QCOMPARE(fs.GetStr_ErrorDetail(), QString());
+}
+
+void tst_FileSystem::deleteWrongKind()
+{
+    write("file", "keep");
+    QVERIFY(QDir(m_dir->path()).mkpath("folder/inner"));
+    Cls_FileSystem fs;
+    QVERIFY(!fs.PFncBln_DeleteFolder(path("file"), true));
+    QVERIFY(fs.GetLng_ErrorNo() != 0);
+    QCOMPARE(read("file"), QByteArray("keep"));
+    QVERIFY(!fs.PFncBln_DeleteFile(path("folder"), true));
+    QVERIFY(fs.GetLng_ErrorNo() != 0);
+    QVERIFY(QFileInfo(path("folder/inner")).isDir());
+
+    QVERIFY(fs.PFncBln_DeleteFolder(path("folder"), false));
+    QVERIFY(!QFileInfo::exists(path("folder")));
+    QVERIFY(fs.PFncBln_DeleteFile(path("file"), false));
+    QVERIFY(!QFileInfo::exists(path("file")));
+}
+
+void tst_FileSystem::deleteFolderReadOnly()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath("tree/sub"));
+    write("tree/a.txt", "a");
+    write("tree/sub/b.txt", "b");
+    Cls_FileSystem fs;
+    QVERIFY(fs.ChangeBln_ReadOnlyAttr(path("tree/sub/b.txt"), true));
+
+    QVERIFY(!fs.PFncBln_DeleteFolder(path("tree"), false));
+    QCOMPARE(fs.GetLng_ErrorNo(), 70);
+    QCOMPARE(read("tree/a.txt"), QByteArray("a")); // nothing deleted half-way
+    QVERIFY(!fs.PFncBln_DeleteFile(path("tree/sub/b.txt"), false));
+    QCOMPARE(fs.GetLng_ErrorNo(), 70);
+
+    QVERIFY(fs.PFncBln_DeleteFolder(path("tree"), true));
+    QVERIFY(!QFileInfo::exists(path("tree")));
+}
+
+void tst_FileSystem::copyFile_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("errorNo");
+    QTest::addColumn<QString>("checkFile");
+    QTest::addColumn<QByteArray>("checkContent");
+
+    QTest::newRow("new file") << "src.xml"
+                              << "new.xml" << false << true << 0 << "new.xml"
+                              << QByteArray("source");
+    QTest::newRow("existing, no overwrite")
+        << "src.xml"
+        << "old.xml" << false << false << 58 << "old.xml" << QByteArray("old");
+    QTest::newRow("existing, overwrite")
+        << "src.xml"
+        << "old.xml" << true << true << 0 << "old.xml" << QByteArray("source");
+    QTest::newRow("into folder") << "src.xml"
+                                 << "_backup/" << false << true << 0 << "_backup/src.xml"
+                                 << QByteArray("source");
+    QTest::newRow("missing source")
+        << "none.xml"
+        << "x.xml" << true << false << 53 << "x.xml" << QByteArray("<missing>");
+    QTest::newRow("missing target folder")
+        << "src.xml"
+        << "nowhere/x.xml" << true << false << 76 << "src.xml" << QByteArray("source");
+    QTest::newRow("onto itself") << "src.xml"
+                                 << "src.xml" << true << false << 58 << "src.xml"
+                                 << QByteArray("source");
+    QTest::newRow("onto a folder")
+        << "src.xml"
+        << "_backup" << true << false << 75 << "src.xml" << QByteArray("source");
+}
+
+void tst_FileSystem::copyFile()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QFETCH(bool, overwrite);
+    QFETCH(bool, ok);
+    QFETCH(int, errorNo);
+    QFETCH(QString, checkFile);
+    QFETCH(QByteArray, checkContent);
+    write("src.xml", "source");
+    write("old.xml", "old");
+    QVERIFY(QDir(m_dir->path()).mkdir("_backup"));
+
+    Cls_FileSystem fs;
+    QCOMPARE(fs.PFncBln_CopyFile(path(source), path(target), overwrite), ok);
+    QCOMPARE(fs.GetLng_ErrorNo(), errorNo);
+    QCOMPARE(fs.GetStr_ErrorDetail().isEmpty(), errorNo == 0);
+    QCOMPARE(read(checkFile), checkContent);
+}
+
+void tst_FileSystem::createFolderTwoLevels()
+{
+    Cls_FileSystem fs;
+    QVERIFY(fs.PFncBln_CreateFolder(path("one/two")));
+    QCOMPARE(fs.GetLng_ErrorNo(), 0);
+    QVERIFY(QFileInfo(path("one/two")).isDir());
+    QVERIFY(fs.PFncBln_CreateFolder(path("one/two/"))); // exists already
+
+    write("plain", "x");
+    QVERIFY(!fs.PFncBln_CreateFolder(path("plain")));
+    QCOMPARE(fs.GetLng_ErrorNo(), 58);
+    QVERIFY(!fs.PFncBln_CreateFolder(path("plain/below")));
+    QVERIFY(fs.GetLng_ErrorNo() != 0);
+    QVERIFY(!fs.PFncBln_CreateFolder(QString()));
+}
+
+void tst_FileSystem::moveKeepsPreviousError()
+{
+    write("a.txt", "a");
+    write("b.txt", "b");
+    Cls_FileSystem fs;
+    QVERIFY(!fs.PFncBln_CopyFile(path("a.txt"), path("b.txt"), false));
+    QCOMPARE(fs.GetLng_ErrorNo(), 58);
+    QVERIFY(fs.PFncBln_MoveFile(path("a.txt"), path("c.txt")));
+    QCOMPARE(fs.GetLng_ErrorNo(), 58);
+    QCOMPARE(read("c.txt"), QByteArray("a"));
+
+    QVERIFY(!fs.PFncBln_MoveFile(path("c.txt"), path("b.txt"))); // never replaces
+    QCOMPARE(read("b.txt"), QByteArray("b"));
+    QVERIFY(!fs.PFncBln_MoveFile(path("gone.txt"), path("d.txt")));
+    QCOMPARE(fs.GetLng_ErrorNo(), 53);
+
+    QVERIFY(QDir(m_dir->path()).mkdir("dir"));
+    QVERIFY(fs.PFncBln_MoveDirectory(path("dir"), path("moved")));
+    QCOMPARE(fs.GetLng_ErrorNo(), 53);
+    QVERIFY(QFileInfo(path("moved")).isDir());
+    QVERIFY(!fs.PFncBln_MoveDirectory(path("moved"), path("moved/inside")));
+    QVERIFY(QFileInfo(path("moved")).isDir());
+
+    QVERIFY(fs.PFncBln_CopyFile(path("c.txt"), path("e.txt"), false));
+    QCOMPARE(fs.GetLng_ErrorNo(), 0);
+}
+
+void tst_FileSystem::changeFileNameKeepsExisting()
+{
+    write("old.txt", "old");
+    write("other.txt", "other");
+    Cls_FileSystem fs;
+    QVERIFY(!fs.PFncBln_ChangeFileName(path("old.txt"), path("other.txt")));
+    QCOMPARE(fs.GetLng_ErrorNo(), 58);
+    QCOMPARE(read("other.txt"), QByteArray("other"));
+    QVERIFY(fs.PFncBln_ChangeFileName(path("old.txt"), path("new.txt")));
+    QCOMPARE(read("new.txt"), QByteArray("old"));
+    QVERIFY(!fs.PFncBln_ChangeFileName(path("old.txt"), path("x.txt")));
+    QCOMPARE(fs.GetLng_ErrorNo(), 53);
+}
+
+void tst_FileSystem::copyFolder()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath("src/deep"));
+    write("src/a.txt", "a");
+    write("src/deep/b.txt", "b");
+    Cls_FileSystem fs;
+    QVERIFY(fs.PFncBln_CopyFolder(path("src"), path("dst"), false));
+    QCOMPARE(read("dst/deep/b.txt"), QByteArray("b"));
+
+    write("src/a.txt", "changed");
+    QVERIFY(!fs.PFncBln_CopyFolder(path("src"), path("dst"), false));
+    QCOMPARE(fs.GetLng_ErrorNo(), 58);
+    QCOMPARE(read("dst/a.txt"), QByteArray("a"));
+    QVERIFY(fs.PFncBln_CopyFolder(path("src"), path("dst"), true));
+    QCOMPARE(read("dst/a.txt"), QByteArray("changed"));
+
+    QVERIFY(fs.PFncBln_CopyFolder(path("src"), path("dst/"), false));
+    QCOMPARE(read("dst/src/a.txt"), QByteArray("changed"));
+
+    // A copy into its own tree would never end.
+    QVERIFY(!fs.PFncBln_CopyFolder(path("src"), path("src/deep/again"), true));
+    QVERIFY(!QFileInfo::exists(path("src/deep/again")));
+    QVERIFY(!fs.PFncBln_CopyFolder(path("none"), path("x"), true));
+    QCOMPARE(fs.GetLng_ErrorNo(), 76);
+}
+
+void tst_FileSystem::folderSizeAndReadOnly()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath("f/sub"));
+    write("f/a", QByteArray(1024, 'a'));
+    write("f/sub/b", QByteArray(513, 'b'));
+    Cls_FileSystem fs;
+    QCOMPARE(fs.PFncCur_GetFolderSize(path("f")), 1.501); // 1537 / 1024 to four places
+    QCOMPARE(fs.PFncCur_GetFolderSize(path("none")), 0.0);
+    QCOMPARE(fs.GetLng_ErrorNo(), 76);
+
+    QVERIFY(fs.ChangeBln_ReadOnlyAttr(path("f"), true));
+    QVERIFY(!(QFileInfo(path("f/sub/b")).permissions() & QFile::WriteOwner));
+    QVERIFY(fs.ChangeBln_ReadOnlyAttr(path("f"), false));
+    QVERIFY(QFileInfo(path("f/sub/b")).permissions() & QFile::WriteOwner);
+    QVERIFY(QFileInfo(path("f/sub")).permissions() & QFile::WriteOwner);
+    QVERIFY(!fs.ChangeBln_ReadOnlyAttr(path("none"), true));
+    QCOMPARE(fs.GetLng_ErrorNo(), 53);
+
+    double space = -1;
+    QVERIFY(fs.PFncBln_GetDriveFreeSpace(path("not/yet/there"), space));
+    QVERIFY(space > 0);
+}
+
+void tst_FileSystem::parentFolderPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("parent");
+    QTest::newRow("two levels") << "/a/b"
+                                << "/a";
+    QTest::newRow("trailing separator") << "/a/b/"
+                                        << "/a";
+    QTest::newRow("below root") << "/a"
+                                << "/";
+    QTest::newRow("root") << "/"
+                          << "";
+    QTest::newRow("relative") << "a/b"
+                              << "a";
+    QTest::newRow("bare name") << "a"
+                               << "";
+    QTest::newRow("double separator") << "a//b"
+                                      << "a";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void tst_FileSystem::parentFolderPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, parent);
+    QCOMPARE(Cls_FileSystem().GetStr_ParentFolderPath(path), parent);
+}
+
+void tst_FileSystem::folderNameValid_data()
+{
+    QTest::addColumn<QString>("name"); // below the temporary folder unless absolute
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("new folder") << "new" << true;
+    QTest::newRow("trailing separator") << "new/" << true;
+    QTest::newRow("existing folder") << "sub" << true;
+    QTest::newRow("existing file") << "file.txt" << false;
+    QTest::newRow("not normalised") << "sub/../new" << false;
+    QTest::newRow("double separator") << "sub//new" << false;
+    QTest::newRow("wildcard") << "ne*w" << false;
+    QTest::newRow("apostrophe") << "it's" << false;
+    QTest::newRow("backslash") << "a\\b" << false;
+    QTest::newRow("colon") << "a:b" << false;
+    QTest::newRow("relative") << "relative/name" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void tst_FileSystem::folderNameValid()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, valid);
+    QVERIFY(QDir(m_dir->path()).mkdir("sub"));
+    write("file.txt", "x");
+    const QString full =
+        name.startsWith('/') || name.startsWith("relative") || name.isEmpty() ? name : path(name);
+    QCOMPARE(Cls_FileSystem().ChkBln_IsFolderNameValid(full), valid);
+}
+
+QTEST_GUILESS_MAIN(tst_FileSystem)
+#include "tst_filesystem.moc"
