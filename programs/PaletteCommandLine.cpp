@@ -1,0 +1,487 @@
+#include "PaletteCommandLine.h"
+
+#include "platform_wrappers.h"
+#include "program_state.h"
+#include "setting_model.h"
+#include "settings_location.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace PaletteCommandLine {
+
+namespace {
+
+constexpr int kItemsPerFrame = 100;
+
+const QString kApply = QStringLiteral("apply");
+const QString kAppend = QStringLiteral("append");
+const QString kOpen = QStringLiteral("open");
+const QString kList = QStringLiteral("list");
+const QString kSettings = QStringLiteral("settings");
+const QString kSettingsDir = QStringLiteral("settings-dir");
+const QString kScreenshot = QStringLiteral("screenshot");
+
+void writeBytes(FILE *stream, const QByteArray &bytes)
+{
+    if (!bytes.isEmpty()) {
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    }
+    std::fflush(stream);
+}
+
+void writeText(FILE *stream, const QString &text)
+{
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    writeBytes(stream, encoder.encode(text));
+}
+
+void writeError(const QString &line)
+{
+    writeText(stderr,
+              QCoreApplication::applicationName() + QStringLiteral(": ") + line + QChar(u'\n'));
+}
+
+ItemKind kindOfPreparedItem(const Cls_MySettingFile &model)
+{
+    // The precedence of a click: a pattern wins over a stored text over a link.
+    if (model.isReg()) {
+        return ItemKind::Edit;
+    }
+    if (model.isData()) {
+        return ItemKind::Copy;
+    }
+    if (model.isLink()) {
+        return ItemKind::Link;
+    }
+    return ItemKind::None;
+}
+
+bool sameItem(const PaletteItem &a, const PaletteItem &b)
+{
+    return a.frameIndex == b.frameIndex && a.itemIndex == b.itemIndex;
+}
+
+void addUnique(QList<PaletteItem> &list, const PaletteItem &item)
+{
+    for (const PaletteItem &present : list) {
+        if (sameItem(present, item)) {
+            return;
+        }
+    }
+    list.append(item);
+}
+
+// Every way of splitting the spec at one of its slashes.
+QList<std::pair<QString, QString>> splits(const QString &spec)
+{
+    QList<std::pair<QString, QString>> result;
+    for (qsizetype at = spec.indexOf(u'/'); at >= 0; at = spec.indexOf(u'/', at + 1)) {
+        result.append({spec.left(at), spec.mid(at + 1)});
+    }
+    return result;
+}
+
+QString describe(const PaletteItem &item)
+{
+    return item.address() + QChar(u'\t') + item.frameTitle + QChar(u'/') + item.name;
+}
+
+// Standard input as UTF-8, kept exactly: a byte-order mark stays, and text that is not
+// UTF-8 is refused rather than silently turned into replacement characters.
+bool readStandardInput(QString &text, QString &error)
+{
+#ifdef Q_OS_WIN
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read standard input");
+        return false;
+    }
+    const QByteArray bytes = input.readAll();
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
+                                                     QStringDecoder::Flag::Stateless);
+    text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        error = QStringLiteral("standard input is not UTF-8 text");
+        return false;
+    }
+    return true;
+}
+
+struct Request
+{
+    QString itemSpec;
+    bool list = false;
+    bool append = false;
+    bool open = false;
+    QString settingsFile;
+};
+
+int listItems(const QList<PaletteItem> &items, Cls_MySettingFile &model)
+{
+    QString text;
+    int shownFrame = -1;
+    auto frameLine = [&](int frame) {
+        model.CurrentFrame(frame);
+        text += QString::number(frame + 1) + QChar(u'\t') + model.GetFrameTitle() + QChar(u'\n');
+    };
+    for (const PaletteItem &item : items) {
+        while (shownFrame < item.frameIndex) {
+            frameLine(++shownFrame);
+        }
+        text += item.address() + QChar(u'\t') + KindName(item.kind) + QChar(u'\t') + item.name +
+                QChar(u'\n');
+    }
+    while (shownFrame < model.GetCount() - 1) {
+        frameLine(++shownFrame);
+    }
+    writeText(stdout, text);
+    return ExitOk;
+}
+
+int applyItem(const Request &request, const QList<PaletteItem> &items, Cls_MySettingFile &model)
+{
+    const ItemLookup lookup = FindPaletteItem(items, request.itemSpec);
+    if (lookup.item == nullptr) {
+        if (lookup.ambiguous) {
+            writeError(
+                QStringLiteral("item \"%1\" is ambiguous; use its number:").arg(request.itemSpec));
+        } else if (lookup.candidates.isEmpty()) {
+            writeError(
+                QStringLiteral("no item \"%1\"; --list shows the items").arg(request.itemSpec));
+        } else {
+            writeError(QStringLiteral("no item \"%1\"; items of that name:").arg(request.itemSpec));
+        }
+        for (const PaletteItem &candidate : lookup.candidates) {
+            writeText(stderr, QStringLiteral("  ") + describe(candidate) + QChar(u'\n'));
+        }
+        return ExitBadArgument;
+    }
+
+    QString input;
+    QString inputError;
+    if (!readStandardInput(input, inputError)) {
+        writeError(inputError);
+        return ExitBadArgument;
+    }
+
+    const PaletteItem &item = *lookup.item;
+    model.CurrentFrame(item.frameIndex);
+    const ItemRunResult result = RunItem(model, item.itemIndex, input, request.append);
+    if (!result.found) {
+        writeError(QStringLiteral("item \"%1\" disappeared").arg(request.itemSpec));
+        return ExitBadArgument;
+    }
+    if (result.patternError.isSet()) {
+        QString where;
+        if (result.patternError.offset >= 0) {
+            where = QStringLiteral(" at character %1").arg(result.patternError.offset + 1);
+        }
+        writeError(QStringLiteral("pattern error in \"%1\"%2: %3")
+                       .arg(describe(item), where, result.patternError.message));
+        writeText(stderr, QStringLiteral("  pattern: ") + model.GetReg() + QChar(u'\n'));
+        return ExitPatternError;
+    }
+
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    writeBytes(stdout, encoder.encode(result.output));
+
+    // As a click does: whatever is not a copy item and has a link is handed to the shell.
+    if (request.open && result.kind != ItemKind::Copy && model.isLink()) {
+        if (!FncBln_ShellOpen(nullptr, result.output)) {
+            return ExitOpenFailed;
+        }
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+QString PaletteItem::address() const
+{
+    return QString::number(frameIndex + 1) + QChar(u'/') + QString::number(position);
+}
+
+QList<PaletteItem> ListPaletteItems(Cls_MySettingFile &model)
+{
+    QList<PaletteItem> items;
+    int buttonIndex = 0;
+    for (int frame = 0; frame < model.GetCount(); ++frame) {
+        model.CurrentFrame(frame);
+        const QString title = model.GetFrameTitle();
+        int position = 0;
+        for (int index = 0; index < kItemsPerFrame; ++index) {
+            if (!model.SetDataPrepare(index) || model.GetName().isEmpty()) {
+                continue;
+            }
+            PaletteItem item;
+            item.frameIndex = frame;
+            item.itemIndex = index;
+            item.position = ++position;
+            item.buttonIndex = buttonIndex++;
+            item.frameTitle = title;
+            item.name = model.GetName();
+            item.kind = kindOfPreparedItem(model);
+            items.append(item);
+        }
+    }
+    return items;
+}
+
+ItemLookup FindPaletteItem(const QList<PaletteItem> &items, const QString &spec)
+{
+    ItemLookup lookup;
+    const auto parts = splits(spec);
+
+    const auto search = [&](bool trimmed) {
+        QList<const PaletteItem *> found;
+        for (const PaletteItem &item : items) {
+            for (const auto &[frame, name] : parts) {
+                const bool match = trimmed ? (item.frameTitle.trimmed() == frame.trimmed() &&
+                                              item.name.trimmed() == name.trimmed())
+                                           : (item.frameTitle == frame && item.name == name);
+                if (match) {
+                    found.append(&item);
+                    break;
+                }
+            }
+        }
+        return found;
+    };
+
+    for (const bool trimmed : {false, true}) {
+        const QList<const PaletteItem *> found = search(trimmed);
+        if (found.size() == 1) {
+            lookup.item = found.first();
+            return lookup;
+        }
+        if (found.size() > 1) {
+            for (const PaletteItem *item : found) {
+                lookup.candidates.append(*item);
+            }
+            lookup.ambiguous = true;
+            return lookup;
+        }
+    }
+
+    static const QRegularExpression numbers(
+        QStringLiteral("^\\s*([0-9]{1,9})\\s*/\\s*([0-9]{1,9})\\s*$"));
+    const QRegularExpressionMatch match = numbers.match(spec);
+    if (match.hasMatch()) {
+        const int frame = match.captured(1).toInt() - 1;
+        const int position = match.captured(2).toInt();
+        for (const PaletteItem &item : items) {
+            if (item.frameIndex == frame && item.position == position) {
+                lookup.item = &item;
+                return lookup;
+            }
+        }
+    }
+
+    // Near misses: the same item name in any frame.
+    for (const PaletteItem &item : items) {
+        for (const auto &[frame, name] : parts) {
+            if (item.name.trimmed() == name.trimmed()) {
+                addUnique(lookup.candidates, item);
+            }
+        }
+        if (parts.isEmpty() && item.name.trimmed() == spec.trimmed()) {
+            addUnique(lookup.candidates, item);
+        }
+    }
+    return lookup;
+}
+
+QString KindName(ItemKind kind)
+{
+    switch (kind) {
+    case ItemKind::Edit:
+        return QStringLiteral("edit");
+    case ItemKind::Copy:
+        return QStringLiteral("copy");
+    case ItemKind::Link:
+        return QStringLiteral("link");
+    case ItemKind::None:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+QString ProgramName()
+{
+    QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    if (name.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)) {
+        name.chop(4);
+    }
+    return name;
+}
+
+void AddOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("The palette. Without --apply or --list it shows its window.\n"
+                       "Exit status: 0 success, 2 bad argument or unknown item, 3 pattern "
+                       "error, 4 the link could not be opened."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        {kApply,
+         QStringLiteral("Runs ITEM (\"frame title/item name\" or \"n/m\") on standard input "
+                        "and writes the result to standard output."),
+         QStringLiteral("ITEM")},
+        {kAppend, QStringLiteral("Puts the input in front of a copy item's text, as Shift "
+                                 "does.")},
+        {kOpen, QStringLiteral("Also opens a link with the desktop's default program.")},
+        {kList, QStringLiteral("Lists the frames and items with their kinds.")},
+        {kSettings,
+         QStringLiteral("The setting file for --apply and --list (default: the "
+                        "palette's own)."),
+         QStringLiteral("FILE")},
+        {kSettingsDir, QStringLiteral("The folder of the setting files."), QStringLiteral("DIR")},
+        {kScreenshot,
+         QStringLiteral("Shows the palette, saves a PNG picture of its window "
+                        "and exits."),
+         QStringLiteral("FILE")},
+    });
+}
+
+RunMode DetectRunMode(int argc, char **argv)
+{
+    static const QStringList filterWords = {
+        QStringLiteral("apply"),    QStringLiteral("list"), QStringLiteral("help"),
+        QStringLiteral("help-all"), QStringLiteral("h"),    QStringLiteral("?"),
+        QStringLiteral("version"),  QStringLiteral("v"),
+    };
+    bool filter = false;
+    bool open = false;
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument == QStringLiteral("--")) {
+            break;
+        }
+        if (!argument.startsWith(u'-')) {
+            continue;
+        }
+        QString word = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+        word = word.section(u'=', 0, 0);
+        if (filterWords.contains(word)) {
+            filter = true;
+        } else if (word == kOpen) {
+            open = true;
+        }
+    }
+    if (!filter) {
+        return RunMode::Window;
+    }
+    return open ? RunMode::FilterWithShell : RunMode::Filter;
+}
+
+int RunFilter(const QStringList &arguments)
+{
+#ifdef Q_OS_WIN
+    // The result must reach standard output byte for byte, without CR LF translation.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    QCommandLineParser parser;
+    AddOptions(parser);
+    if (!parser.parse(arguments)) {
+        writeError(parser.errorText());
+        return ExitBadArgument;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        parser.showHelp(ExitOk);
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        parser.showVersion();
+    }
+
+    Request request;
+    request.list = parser.isSet(kList);
+    request.append = parser.isSet(kAppend);
+    request.open = parser.isSet(kOpen);
+    request.settingsFile = parser.value(kSettings);
+    const bool apply = parser.isSet(kApply);
+    if (apply) {
+        request.itemSpec = parser.value(kApply);
+    }
+
+    if (!parser.positionalArguments().isEmpty()) {
+        writeError(
+            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
+        return ExitBadArgument;
+    }
+    if (apply == request.list) {
+        writeError(QStringLiteral("give either --apply ITEM or --list"));
+        return ExitBadArgument;
+    }
+    if ((request.append || request.open) && !apply) {
+        writeError(QStringLiteral("--append and --open go with --apply"));
+        return ExitBadArgument;
+    }
+    if (parser.isSet(kScreenshot)) {
+        writeError(QStringLiteral("--screenshot shows the window; it does not go with --apply "
+                                  "or --list"));
+        return ExitBadArgument;
+    }
+    if (apply && request.itemSpec.isEmpty()) {
+        writeError(QStringLiteral("--apply needs an item"));
+        return ExitBadArgument;
+    }
+
+    gStr_ProgramName = ProgramName();
+    QString settingPath = request.settingsFile;
+    if (settingPath.isEmpty()) {
+        // The filter only reads: it neither creates the folder nor the default file.
+        const QString folder = FncStr_SettingFolder(parser.value(kSettingsDir), false);
+        settingPath = QDir(folder).filePath(gStr_ProgramName + QStringLiteral(".xml"));
+    }
+    const QFileInfo settingInfo(settingPath);
+    if (!settingInfo.isFile()) {
+        writeError(QStringLiteral("setting file \"%1\" not found")
+                       .arg(QDir::toNativeSeparators(settingInfo.absoluteFilePath())));
+        return ExitBadArgument;
+    }
+    gStr_SettingFolder = settingInfo.absolutePath();
+    gStr_SettingFile = settingInfo.fileName();
+
+    auto model = std::make_shared<Cls_MySettingFile>();
+    model->Path(gStr_SettingFolder);
+    model->Name(gStr_SettingFile);
+    if (!model->LoadFile()) {
+        QString detail;
+        if (model->LastError().isSet()) {
+            detail = QStringLiteral(": ") + model->LastError().description;
+        }
+        writeError(QStringLiteral("cannot read setting file \"%1\"%2")
+                       .arg(QDir::toNativeSeparators(settingInfo.absoluteFilePath()), detail));
+        return ExitBadArgument;
+    }
+    gObj_Setting = model;
+
+    try {
+        const QList<PaletteItem> items = ListPaletteItems(*model);
+        return request.list ? listItems(items, *model) : applyItem(request, items, *model);
+    } catch (const std::exception &error) {
+        writeError(QString::fromLocal8Bit(error.what()));
+        return ExitBadArgument;
+    }
+}
+
+} // namespace PaletteCommandLine

@@ -1,0 +1,207 @@
+// The palette program: the window, or the command-line filter when asked for one.
+#include "PaletteCommandLine.h"
+#include "PaletteModule.h"
+#include "platform_widgets.h"
+#include "program_state.h"
+#include "setting_model.h"
+#include "settings_location.h"
+#include "single_instance.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCursor>
+#include <QDir>
+#include <QEnterEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <memory>
+
+using namespace PaletteCommandLine;
+
+namespace {
+
+void setApplicationInfo()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                                .arg(QUORVEL_VERSION_MAJOR)
+                                                .arg(QUORVEL_VERSION_MINOR)
+                                                .arg(QUORVEL_VERSION_PATCH));
+}
+
+void printLine(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = (text + QChar(u'\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+QWidget *paletteWindow()
+{
+    QWidget *fallback = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (!widget->isVisible()) {
+            continue;
+        }
+        if (widget->inherits("Frm_Item_FromIniFile")) {
+            return widget;
+        }
+        fallback = widget;
+    }
+    return fallback;
+}
+
+int saveScreenshot(const QString &path)
+{
+    QWidget *window = paletteWindow();
+    if (window == nullptr) {
+        printLine(stderr, QStringLiteral("Quorvel: no palette window to capture"));
+        return ExitBadArgument;
+    }
+    const QString target = QFileInfo(path).absoluteFilePath();
+    if (!window->grab().toImage().save(target, "PNG")) {
+        printLine(
+            stderr,
+            QStringLiteral("Quorvel: cannot write \"%1\"").arg(QDir::toNativeSeparators(target)));
+        return ExitBadArgument;
+    }
+    printLine(stdout, QDir::toNativeSeparators(target));
+    return ExitOk;
+}
+
+void sendMouse(QWidget *widget, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    const QPointF local = QRectF(widget->rect()).center();
+    QMouseEvent event(type, local, widget->mapToGlobal(local), button, buttons,
+                      QGuiApplication::keyboardModifiers());
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+// WORKAROUND for end-to-end tests without an input robot: a pointer visit to the
+// item's frame area (which makes it the current frame) and a click on its button, as
+// a user does it. Acts only when QUORVEL_TEST_CLICK names an item.
+void runTestClick(const QString &spec)
+{
+    const auto fail = [](const QString &why) {
+        printLine(stderr, QStringLiteral("Quorvel: test click: ") + why);
+        QCoreApplication::exit(ExitBadArgument);
+    };
+    QWidget *window = paletteWindow();
+    if (window == nullptr || gObj_Setting == nullptr) {
+        fail(QStringLiteral("no palette window"));
+        return;
+    }
+    const QList<PaletteItem> items = ListPaletteItems(*gObj_Setting);
+    const ItemLookup lookup = FindPaletteItem(items, spec);
+    if (lookup.item == nullptr) {
+        fail(QStringLiteral("no single item \"%1\"").arg(spec));
+        return;
+    }
+    const PaletteItem item = *lookup.item;
+    auto *frame = window->findChild<QWidget *>(QStringLiteral("Fra_Items_%1").arg(item.frameIndex));
+    auto *button =
+        window->findChild<QWidget *>(QStringLiteral("Txt_Button_%1").arg(item.buttonIndex));
+    if (frame == nullptr || button == nullptr) {
+        fail(QStringLiteral("no frame area or button for \"%1\"").arg(spec));
+        return;
+    }
+
+    // A point of the frame area above its first row of buttons.
+    const QPoint overFrame(frame->width() / 2, 2);
+    QCursor::setPos(frame->mapToGlobal(overFrame));
+    QEnterEvent enter(overFrame, overFrame, frame->mapToGlobal(QPointF(overFrame)));
+    QCoreApplication::sendEvent(frame, &enter);
+    QMouseEvent move(QEvent::MouseMove, QPointF(overFrame), frame->mapToGlobal(QPointF(overFrame)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame, &move);
+
+    QTimer::singleShot(200, button, [button] {
+        QCursor::setPos(button->mapToGlobal(button->rect().center()));
+        sendMouse(button, QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
+        sendMouse(button, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(button, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+        printLine(stderr, QStringLiteral("Quorvel: test click done"));
+    });
+}
+
+int runWindow(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    setApplicationInfo();
+
+    QCommandLineParser parser;
+    AddOptions(parser);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        printLine(stderr, QStringLiteral("Quorvel: ") + parser.errorText());
+        return ExitBadArgument;
+    }
+    const QStringList stray = parser.positionalArguments();
+    for (const QString &filterOnly :
+         {QStringLiteral("append"), QStringLiteral("open"), QStringLiteral("settings")}) {
+        if (parser.isSet(filterOnly)) {
+            printLine(stderr, QStringLiteral("Quorvel: --%1 goes with --apply").arg(filterOnly));
+            return ExitBadArgument;
+        }
+    }
+    if (!stray.isEmpty()) {
+        printLine(stderr, QStringLiteral("Quorvel: unexpected argument \"%1\"").arg(stray.first()));
+        return ExitBadArgument;
+    }
+    const QString screenshot = parser.value(QStringLiteral("screenshot"));
+
+    // A screenshot run is a one-off picture, not a second palette.
+    std::unique_ptr<SingleInstance> instance;
+    if (screenshot.isEmpty()) {
+        instance = std::make_unique<SingleInstance>(QCoreApplication::applicationFilePath());
+        if (!instance->tryListen()) {
+            return ExitOk;
+        }
+    }
+
+    gStr_SettingFolder = FncStr_SettingFolder(parser.value(QStringLiteral("settings-dir")));
+    gStr_ProgramName = ProgramName();
+    gStr_SettingFile = gStr_ProgramName + QStringLiteral(".xml");
+
+    // Without a user to answer them, boxes of a screenshot run go to standard error.
+    if (screenshot.isEmpty()) {
+        InstallMessageBoxDialogs();
+    }
+    mdl_Palette::Open(false, false);
+
+    if (!screenshot.isEmpty()) {
+        QTimer::singleShot(0, &app,
+                           [screenshot] { QCoreApplication::exit(saveScreenshot(screenshot)); });
+    } else if (const QString click = qEnvironmentVariable("QUORVEL_TEST_CLICK"); !click.isEmpty()) {
+        QTimer::singleShot(300, &app, [click] { runTestClick(click); });
+    }
+    const int status = QApplication::exec();
+    gObj_Setting.reset();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    switch (DetectRunMode(argc, argv)) {
+    case RunMode::Filter: {
+        QCoreApplication app(argc, argv);
+        setApplicationInfo();
+        return RunFilter(QCoreApplication::arguments());
+    }
+    case RunMode::FilterWithShell: {
+        QGuiApplication app(argc, argv);
+        setApplicationInfo();
+        return RunFilter(QCoreApplication::arguments());
+    }
+    case RunMode::Window:
+        break;
+    }
+    return runWindow(argc, argv);
+}

@@ -1,0 +1,297 @@
+// The command-line filter, through the real program.
+#include "setting_model.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kProgram = QStringLiteral(QUORVEL_BINARY_DIR "/programs/Quorvel");
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Frames of the test setting file. Frame 3 repeats frame 1's title and one item name,
+// frame 4 has a slash in its title, and frame 5 skips unnamed items.
+const char *const kSettingText =
+    "<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<myItem>\r\n"
+    "<CommonSetting><Title>T</Title></CommonSetting>\r\n<DataSetting>\r\n"
+    "<Frame1><Title>for Edit</Title>"
+    "<Item1><Name>TABをカンマに置換</Name><Reg>\t</Reg><Replace>,</Replace></Item1>"
+    "<Item2><Name> 壊れた </Name><Reg>a(b</Reg><Replace>x</Replace></Item2>"
+    "<Item3><Name>dup</Name><Data>one</Data></Item3>"
+    "</Frame1>\r\n"
+    "<Frame2><Title>Tips</Title>"
+    "<Item1><Name>今日日付</Name><Data>@@@@/@@/@@</Data></Item1>"
+    "<Item2><Name>囲む</Name><Data>「@@@@@@@@」</Data></Item2>"
+    "<Item3><Name>リンク</Name><Link>/nonexistent/quorvel/target.txt</Link></Item3>"
+    "</Frame2>\r\n"
+    "<Frame3><Title>for Edit</Title>"
+    "<Item1><Name>dup</Name><Data>two</Data></Item1>"
+    "</Frame3>\r\n"
+    "<Frame4><Title>a/b</Title>"
+    "<Item1><Name>c</Name><Data>slash</Data></Item1>"
+    "</Frame4>\r\n"
+    "<Frame5><Title>gaps</Title>"
+    "<Item1><Reg>x</Reg><Replace>y</Replace></Item1>"
+    "<Item5><Name>fifth</Name><Data>5</Data></Item5>"
+    "<Item7><Name>seventh</Name></Item7>"
+    "</Frame5>\r\n"
+    "</DataSetting>\r\n</myItem>\r\n";
+
+} // namespace
+
+class tst_PaletteFilter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void apply_data();
+    void apply();
+    void rejected_data();
+    void rejected();
+    void ambiguousItemListsCandidates();
+    void patternErrorWritesNothing();
+    void list();
+    void missingSettingFileIsNotCreated();
+    void notUtf8Input();
+    void openFailureIsNotSuccess();
+    void versionAndHelp();
+
+private:
+    Run run(const QStringList &arguments, const QByteArray &input = {});
+    QString settingFile() const { return m_dir.filePath(QStringLiteral("palette.xml")); }
+
+    QTemporaryDir m_dir;
+};
+
+Run tst_PaletteFilter::run(const QStringList &arguments, const QByteArray &input)
+{
+    QProcess process;
+    process.start(kProgram, arguments);
+    if (!process.waitForStarted(10000)) {
+        return {};
+    }
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    Run result;
+    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void tst_PaletteFilter::initTestCase()
+{
+    QVERIFY2(QFile::exists(kProgram), qPrintable(kProgram));
+    QVERIFY(m_dir.isValid());
+    Cls_MySettingFile writer;
+    writer.Path(m_dir.path());
+    writer.Name(QStringLiteral("palette.xml"));
+    QVERIFY(writer.SaveFile(QString::fromUtf8(kSettingText)));
+}
+
+void tst_PaletteFilter::apply_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("output");
+
+    const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")).toUtf8();
+
+    QTest::newRow("edit by name") << QStringList{"--apply", "for Edit/TABをカンマに置換"}
+                                  << QByteArray("a\tb") << QByteArray("a,b");
+    QTest::newRow("edit by number")
+        << QStringList{"--apply", "1/1"} << QByteArray("a\tb\tc\n") << QByteArray("a,b,c\n");
+    QTest::newRow("blanks trimmed") << QStringList{"--apply", "  for Edit /TABをカンマに置換 "}
+                                    << QByteArray("a\tb") << QByteArray("a,b");
+    QTest::newRow("japanese through stdin and stdout")
+        << QStringList{"--apply=1/1"} << QString("日本語\tテキスト\r\n").toUtf8()
+        << QString("日本語,テキスト\r\n").toUtf8();
+    QTest::newRow("empty input") << QStringList{"--apply", "1/1"} << QByteArray() << QByteArray();
+    QTest::newRow("date placeholder")
+        << QStringList{"--apply", "Tips/今日日付"} << QByteArray("ignored") << today;
+    QTest::newRow("date placeholder appended")
+        << QStringList{"--apply", "Tips/今日日付", "--append"} << QByteArray("Day: ")
+        << QByteArray("Day: ") + today;
+    QTest::newRow("clipboard marker") << QStringList{"--apply", "2/2"} << QString("東京").toUtf8()
+                                      << QString("「東京」").toUtf8();
+    QTest::newRow("clipboard marker appended") << QStringList{"--apply", "2/2", "--append"}
+                                               << QByteArray("x") << QString("x「x」").toUtf8();
+    QTest::newRow("link prints its link")
+        << QStringList{"--apply", "Tips/リンク"} << QByteArray("x")
+        << QByteArray("/nonexistent/quorvel/target.txt");
+    QTest::newRow("slash in frame title")
+        << QStringList{"--apply", "a/b/c"} << QByteArray("") << QByteArray("slash");
+    QTest::newRow("unnamed item takes no position")
+        << QStringList{"--apply", "5/1"} << QByteArray("") << QByteArray("5");
+    QTest::newRow("item with nothing gives nothing")
+        << QStringList{"--apply", "gaps/seventh", "--append"} << QByteArray("keep") << QByteArray();
+    QTest::newRow("settings dir default file")
+        << QStringList{"--apply", "1/1", "--settings-dir", "SETTINGS_DIR"} << QByteArray("p\tq")
+        << QByteArray("p,q");
+}
+
+void tst_PaletteFilter::apply()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, output);
+
+    if (arguments.contains(QStringLiteral("SETTINGS_DIR"))) {
+        // The default name is the program's own: Quorvel.xml.
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(settingFile(), folder.filePath(QStringLiteral("Quorvel.xml"))));
+        arguments.replace(arguments.indexOf(QStringLiteral("SETTINGS_DIR")), folder.path());
+        const Run result = run(arguments, input);
+        QCOMPARE(result.status, 0);
+        QCOMPARE(result.out, output);
+        return;
+    }
+    const Run result = run(arguments + QStringList{"--settings", settingFile()}, input);
+    QVERIFY2(result.status == 0, result.err.constData());
+    QCOMPARE(result.out, output);
+}
+
+void tst_PaletteFilter::rejected_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unknown item") << QStringList{"--apply", "for Edit/nothing"} << "no item";
+    QTest::newRow("unknown frame, known name")
+        << QStringList{"--apply", "Other/TABをカンマに置換"} << "1/1\tfor Edit/TABをカンマに置換";
+    QTest::newRow("position beyond the frame") << QStringList{"--apply", "1/4"} << "no item";
+    QTest::newRow("frame zero") << QStringList{"--apply", "0/1"} << "no item";
+    QTest::newRow("no slash") << QStringList{"--apply", "TABをカンマに置換"}
+                              << "1/1\tfor Edit/TABをカンマに置換";
+    QTest::newRow("unknown option") << QStringList{"--bogus", "--list"} << "bogus";
+    QTest::newRow("apply without item") << QStringList{"--apply"} << "apply";
+    QTest::newRow("apply and list") << QStringList{"--apply", "1/1", "--list"} << "--list";
+    QTest::newRow("append without apply") << QStringList{"--list", "--append"} << "--append";
+    QTest::newRow("stray argument") << QStringList{"--list", "extra"} << "extra";
+}
+
+void tst_PaletteFilter::rejected()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+
+    const Run result = run(arguments + QStringList{"--settings", settingFile()}, "a\tb");
+    QCOMPARE(result.status, 2);
+    QCOMPARE(result.out, QByteArray());
+    QVERIFY2(QString::fromUtf8(result.err).contains(message), result.err.constData());
+}
+
+void tst_PaletteFilter::ambiguousItemListsCandidates()
+{
+    const Run result = run({"--apply", "for Edit/dup", "--settings", settingFile()}, "x");
+    QCOMPARE(result.status, 2);
+    QCOMPARE(result.out, QByteArray());
+    const QString err = QString::fromUtf8(result.err);
+    QVERIFY2(err.contains(QStringLiteral("ambiguous")), result.err.constData());
+    QVERIFY(err.contains(QStringLiteral("1/3\tfor Edit/dup")));
+    QVERIFY(err.contains(QStringLiteral("3/1\tfor Edit/dup")));
+
+    // Its number picks one.
+    const Run picked = run({"--apply", "3/1", "--settings", settingFile()}, "x");
+    QCOMPARE(picked.status, 0);
+    QCOMPARE(picked.out, QByteArray("two"));
+}
+
+void tst_PaletteFilter::patternErrorWritesNothing()
+{
+    // The name has blanks around it; the trimmed form finds it.
+    const Run result = run({"--apply", "for Edit/壊れた", "--settings", settingFile()}, "abc");
+    QCOMPARE(result.status, 3);
+    QCOMPARE(result.out, QByteArray());
+    const QString err = QString::fromUtf8(result.err);
+    QVERIFY2(err.contains(QStringLiteral("pattern error")), result.err.constData());
+    QVERIFY(err.contains(QStringLiteral("a(b")));
+}
+
+void tst_PaletteFilter::list()
+{
+    const Run result = run({"--list", "--settings", settingFile()});
+    QCOMPARE(result.status, 0);
+    const QString expected = QStringLiteral("1\tfor Edit\n"
+                                            "1/1\tedit\tTABをカンマに置換\n"
+                                            "1/2\tedit\t 壊れた \n"
+                                            "1/3\tcopy\tdup\n"
+                                            "2\tTips\n"
+                                            "2/1\tcopy\t今日日付\n"
+                                            "2/2\tcopy\t囲む\n"
+                                            "2/3\tlink\tリンク\n"
+                                            "3\tfor Edit\n"
+                                            "3/1\tcopy\tdup\n"
+                                            "4\ta/b\n"
+                                            "4/1\tcopy\tc\n"
+                                            "5\tgaps\n"
+                                            "5/1\tcopy\tfifth\n"
+                                            "5/2\tnone\tseventh\n");
+    QCOMPARE(QString::fromUtf8(result.out), expected);
+}
+
+void tst_PaletteFilter::missingSettingFileIsNotCreated()
+{
+    QTemporaryDir folder;
+    const QString missing = folder.filePath(QStringLiteral("missing.xml"));
+    Run result = run({"--apply", "1/1", "--settings", missing}, "a\tb");
+    QCOMPARE(result.status, 2);
+    QCOMPARE(result.out, QByteArray());
+    QVERIFY(result.err.contains("missing.xml"));
+    QVERIFY(!QFile::exists(missing));
+
+    // Nor the default file in a settings folder, nor the folder itself.
+    const QString sub = folder.filePath(QStringLiteral("sub"));
+    result = run({"--list", "--settings-dir", sub});
+    QCOMPARE(result.status, 2);
+    QVERIFY(!QFile::exists(sub));
+    result = run({"--list", "--settings-dir", folder.path()});
+    QCOMPARE(result.status, 2);
+    QVERIFY(QDir(folder.path()).isEmpty());
+}
+
+void tst_PaletteFilter::notUtf8Input()
+{
+    const Run result = run({"--apply", "1/1", "--settings", settingFile()}, "a\tb\xff\xfe");
+    QCOMPARE(result.status, 2);
+    QCOMPARE(result.out, QByteArray());
+    QVERIFY(result.err.contains("UTF-8"));
+}
+
+void tst_PaletteFilter::openFailureIsNotSuccess()
+{
+    const Run result = run({"--apply", "Tips/リンク", "--open", "--settings", settingFile()}, "");
+    QCOMPARE(result.status, 4);
+    QCOMPARE(result.out, QByteArray("/nonexistent/quorvel/target.txt"));
+    QVERIFY(!result.err.isEmpty());
+}
+
+void tst_PaletteFilter::versionAndHelp()
+{
+    Run result = run({"--version"});
+    QCOMPARE(result.status, 0);
+    QVERIFY(result.out.startsWith("Quorvel "));
+    result = run({"--help"});
+    QCOMPARE(result.status, 0);
+    QVERIFY(result.out.contains("--apply"));
+    QVERIFY(result.out.contains("--screenshot"));
+}
+
+QTEST_GUILESS_MAIN(tst_PaletteFilter)
+#include "tst_palettefilter.moc"
