@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPixmap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -222,6 +223,13 @@ void tst_MyTree::refusedKeys()
 
 void tst_MyTree::rootNodeCarriesDummy()
 {
+    QList<QIcon> icons;
+    for (const Qt::GlobalColor colour : {Qt::red, Qt::green, Qt::blue}) {
+        QPixmap pixmap(8, 8);
+        pixmap.fill(colour);
+        icons.append(QIcon(pixmap));
+    }
+    m_tree->ImageList_Prop(icons);
     QVERIFY(m_tree->AddRootNode(QStringLiteral("Frame"), QStringLiteral("Root0"),
                                 QStringLiteral("<Title>Frame</Title>")));
     const QTreeWidgetItem *frame = m_tree->FindNode(QStringLiteral("Root0"));
@@ -235,6 +243,11 @@ void tst_MyTree::rootNodeCarriesDummy()
     QCOMPARE(Cls_MyTree::NodeTag(dummy), QString());
     QVERIFY(Cls_MyTree::IsDummyNode(dummy));
     QVERIFY(m_tree->IsChild(dummy));
+    QCOMPARE(frame->icon(0).cacheKey(), icons.at(0).cacheKey());
+    QCOMPARE(dummy->icon(0).cacheKey(), icons.at(2).cacheKey());
+    m_tree->FindNode(QStringLiteral("Root0"))->setExpanded(true);
+    QCOMPARE(frame->icon(0).cacheKey(), icons.at(1).cacheKey());
+    QCOMPARE(frame->childCount(), 0);
 }
 
 void tst_MyTree::addNodeUnderRelative()
