@@ -127,7 +127,7 @@ bool FncBln_WindowCommand(QWidget *window, int command)
         return true;
     } catch (const std::exception &e) {
         Sub_ShowError(
-            {5, QString::fromLocal8Bit(e.what()), QGuiApplication::applicationDisplayName()});
+            {51, QString::fromLocal8Bit(e.what()), QGuiApplication::applicationDisplayName()});
         return false;
     }
 }

@@ -13,6 +13,7 @@
 #include <mutex>
 
 #ifdef Q_OS_WIN
+#define NOMINMAX
 #include <windows.h>
 #else
 #include <cerrno>
@@ -52,6 +53,8 @@ constexpr int kShellPathNotFound = 3;
 constexpr int kShellNoAssociation = 31;
 // Any value above 32 means success to callers; this is the one a plain open gives.
 constexpr int kShellOpened = 42;
+// What the runtime calls an internal error: a failure nobody foresaw.
+constexpr int kInternalError = 51;
 
 } // namespace
 
@@ -152,7 +155,7 @@ bool FncBln_ShellOpen(QWindow *owner, const QString &path)
                           QGuiApplication::applicationDisplayName());
         return false;
     } catch (const std::exception &e) {
-        Sub_ShowError({kShellFileNotFound, QString::fromLocal8Bit(e.what()),
+        Sub_ShowError({kInternalError, QString::fromLocal8Bit(e.what()),
                        QGuiApplication::applicationDisplayName()});
         return false;
     }
@@ -266,8 +269,15 @@ qint64 FncLng_OpenProcess(qint64 processId)
         return errno == ESRCH ? 0 : processId;
     const std::lock_guard lock(descriptorMutex());
     auto &descriptors = openDescriptors();
-    if (const auto it = descriptors.find(pid); it != descriptors.end())
-        close(it->second);
+    // Descriptors of processes that have ended by now are no longer needed.
+    for (auto it = descriptors.begin(); it != descriptors.end();) {
+        if (it->first == pid || waitForExit(it->first, it->second, 0)) {
+            close(it->second);
+            it = descriptors.erase(it);
+        } else {
+            ++it;
+        }
+    }
     descriptors[pid] = descriptor;
     return processId;
 }
