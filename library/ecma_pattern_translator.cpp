@@ -1,0 +1,847 @@
+#include "ecma_pattern_translator.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// PCRE2's own nesting limit is set to the same figure; checking it here first keeps the
+// recursive parser off deep stacks.
+constexpr int kMaxNesting = 1000;
+constexpr qint64 kMaxRepeat = 65535;
+constexpr qint64 kInfinite = -1;
+
+using Range = std::pair<int, int>; // inclusive, code units
+using RangeSet = std::vector<Range>;
+
+bool isAsciiAlnum(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isAsciiLetter(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isDecimal(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isOctal(char16_t c)
+{
+    return c >= u'0' && c <= u'7';
+}
+
+int hexValue(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+void normalize(RangeSet &set)
+{
+    std::sort(set.begin(), set.end());
+    RangeSet merged;
+    for (const Range &r : set) {
+        if (!merged.empty() && r.first <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, r.second);
+        else
+            merged.push_back(r);
+    }
+    set = std::move(merged);
+}
+
+RangeSet complement(RangeSet set)
+{
+    normalize(set);
+    RangeSet result;
+    int next = 0;
+    for (const Range &r : set) {
+        if (r.first > next)
+            result.emplace_back(next, r.first - 1);
+        next = r.second + 1;
+    }
+    if (next <= 0xFFFF)
+        result.emplace_back(next, 0xFFFF);
+    return result;
+}
+
+RangeSet digitSet()
+{
+    return {{'0', '9'}};
+}
+
+RangeSet wordSet()
+{
+    return {{'0', '9'}, {'A', 'Z'}, {'_', '_'}, {'a', 'z'}};
+}
+
+RangeSet spaceSet()
+{
+    return {{0x09, 0x0D},     {0x20, 0x20},     {0xA0, 0xA0},     {0x1680, 0x1680},
+            {0x2000, 0x200A}, {0x2028, 0x2029}, {0x202F, 0x202F}, {0x205F, 0x205F},
+            {0x3000, 0x3000}, {0xFEFF, 0xFEFF}};
+}
+
+// \d \D \s \S \w \W, or nothing for any other letter.
+std::optional<RangeSet> classEscapeSet(char16_t c)
+{
+    switch (c) {
+    case u'd':
+        return digitSet();
+    case u'D':
+        return complement(digitSet());
+    case u's':
+        return spaceSet();
+    case u'S':
+        return complement(spaceSet());
+    case u'w':
+        return wordSet();
+    case u'W':
+        return complement(wordSet());
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<char16_t> controlEscape(char16_t c)
+{
+    switch (c) {
+    case u'f':
+        return u'\f';
+    case u'n':
+        return u'\n';
+    case u'r':
+        return u'\r';
+    case u't':
+        return u'\t';
+    case u'v':
+        return u'\v';
+    default:
+        return std::nullopt;
+    }
+}
+
+bool isIdStart(char32_t c)
+{
+    if (c == u'$' || c == u'_')
+        return true;
+    if (c < 0x80)
+        return isAsciiLetter(char16_t(c));
+    return QChar::isLetter(c) || QChar::category(c) == QChar::Number_Letter;
+}
+
+bool isIdPart(char32_t c)
+{
+    if (isIdStart(c) || (c < 0x80 && isDecimal(char16_t(c))) || c == 0x200C || c == 0x200D)
+        return true;
+    if (c < 0x80)
+        return false;
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Number_DecimalDigit:
+    case QChar::Punctuation_Connector:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void addMember(RangeSet &set, int unit, const std::optional<RangeSet> &escapeSet)
+{
+    if (escapeSet)
+        set.insert(set.end(), escapeSet->begin(), escapeSet->end());
+    else
+        set.emplace_back(unit, unit);
+}
+
+struct Quantifier
+{
+    qint64 min = 0;
+    qint64 max = kInfinite;
+    bool lazy = false;
+    qsizetype end = 0; // position after the quantifier
+};
+
+class Translator
+{
+public:
+    Translator(const QString &pattern, bool insertCallout)
+        : m_src(pattern)
+        , m_insertCallout(insertCallout)
+    {
+    }
+
+    TranslatedPattern run();
+
+private:
+    enum class TermKind
+    {
+        Single,
+        Group,
+        Lookahead,
+        Lookbehind,
+        Assertion,
+        BackReference
+    };
+
+    char16_t at(qsizetype i) const { return i < m_src.size() ? m_src[i].unicode() : u'\0'; }
+    bool has(qsizetype i) const { return i < m_src.size(); }
+    bool failed() const { return m_out.error.isSet(); }
+    void fail(const QString &message, qsizetype offset)
+    {
+        if (!failed())
+            m_out.error = RegExpError{message, offset};
+    }
+
+    void put(QStringView text, qsizetype from);
+    void emitUnit(char16_t c, qsizetype from);
+    void emitSet(RangeSet set, qsizetype from);
+    void insertAt(qsizetype outPos, QStringView text, qsizetype from);
+
+    void prescan();
+    bool readGroupName(qsizetype &p, QString &name) const;
+    std::optional<Quantifier> quantifierAt(qsizetype p) const;
+
+    int parseDisjunction();
+    void parseAlternative(bool topLevel);
+    TermKind parseTerm();
+    TermKind parseAtomEscape();
+    TermKind parseGroup();
+    void parseClass();
+    // One class atom: a single code unit, or a set for \d and friends.
+    bool parseClassAtom(int &unit, std::optional<RangeSet> &set);
+    char16_t parseLegacyOctal(qsizetype &p) const;
+
+    const QString &m_src;
+    const bool m_insertCallout;
+    qsizetype m_pos = 0;
+    int m_depth = 0;
+    bool m_hasNamedGroups = false;
+    bool m_repeats = false;
+    qsizetype m_calloutAt = 0;
+    TranslatedPattern m_out;
+};
+
+void Translator::put(QStringView text, qsizetype from)
+{
+    m_out.pcre.append(text);
+    m_out.sourceOffsets.insert(m_out.sourceOffsets.size(), text.size(), from);
+}
+
+void Translator::emitUnit(char16_t c, qsizetype from)
+{
+    if (isAsciiAlnum(c))
+        put(QStringView(&c, 1), from);
+    else
+        put(QStringLiteral("\\x{%1}").arg(int(c), 0, 16), from);
+}
+
+void Translator::emitSet(RangeSet set, qsizetype from)
+{
+    normalize(set);
+    if (set.empty()) {
+        // A class that can match nothing; the group keeps a following quantifier legal.
+        put(u"(?:(?!))", from);
+        return;
+    }
+    if (set.size() == 1 && set.front().first == set.front().second) {
+        emitUnit(char16_t(set.front().first), from);
+        return;
+    }
+    put(u"[", from);
+    for (const Range &r : set) {
+        emitUnit(char16_t(r.first), from);
+        if (r.second == r.first)
+            continue;
+        if (r.second > r.first + 1)
+            put(u"-", from);
+        emitUnit(char16_t(r.second), from);
+    }
+    put(u"]", from);
+}
+
+void Translator::insertAt(qsizetype outPos, QStringView text, qsizetype from)
+{
+    m_out.pcre.insert(outPos, text);
+    m_out.sourceOffsets.insert(outPos, text.size(), from);
+}
+
+bool Translator::readGroupName(qsizetype &p, QString &name) const
+{
+    name.clear();
+    while (true) {
+        if (!has(p))
+            return false;
+        char32_t c = at(p);
+        if (c == u'>') {
+            ++p;
+            return !name.isEmpty();
+        }
+        qsizetype next = p + 1;
+        if (c == u'\\') {
+            if (at(p + 1) != u'u')
+                return false;
+            c = 0;
+            if (at(p + 2) == u'{') {
+                qsizetype q = p + 3;
+                while (has(q) && hexValue(at(q)) >= 0 && c <= 0x10FFFF)
+                    c = c * 16 + char32_t(hexValue(at(q++)));
+                if (q == p + 3 || at(q) != u'}' || c > 0x10FFFF)
+                    return false;
+                next = q + 1;
+            } else {
+                for (qsizetype q = p + 2; q < p + 6; ++q) {
+                    if (hexValue(at(q)) < 0)
+                        return false;
+                    c = c * 16 + char32_t(hexValue(at(q)));
+                }
+                next = p + 6;
+            }
+        } else if (QChar::isHighSurrogate(c) && QChar::isLowSurrogate(at(p + 1))) {
+            c = QChar::surrogateToUcs4(char16_t(c), at(p + 1));
+            next = p + 2;
+        }
+        if (name.isEmpty() ? !isIdStart(c) : !isIdPart(c))
+            return false;
+        name.append(QString::fromUcs4(&c, 1));
+        p = next;
+    }
+}
+
+void Translator::prescan()
+{
+    bool inClass = false;
+    for (qsizetype i = 0; i < m_src.size(); ++i) {
+        const char16_t c = at(i);
+        if (c == u'\\') {
+            ++i;
+        } else if (inClass) {
+            inClass = c != u']';
+        } else if (c == u'[') {
+            inClass = true;
+        } else if (c == u'(') {
+            if (at(i + 1) != u'?') {
+                ++m_out.captureCount;
+            } else if (at(i + 2) == u'<' && at(i + 3) != u'=' && at(i + 3) != u'!') {
+                ++m_out.captureCount;
+                m_hasNamedGroups = true;
+                qsizetype p = i + 3;
+                QString name;
+                if (!readGroupName(p, name))
+                    return fail(QStringLiteral("Invalid capture group name"), i + 3);
+                if (m_out.groupNames.contains(name))
+                    return fail(QStringLiteral("Duplicate capture group name"), i + 3);
+                m_out.groupNames.insert(name, m_out.captureCount);
+                i = p - 1;
+            }
+        }
+    }
+}
+
+std::optional<Quantifier> Translator::quantifierAt(qsizetype p) const
+{
+    Quantifier q;
+    switch (at(p)) {
+    case u'*':
+        q.end = p + 1;
+        break;
+    case u'+':
+        q.min = 1;
+        q.end = p + 1;
+        break;
+    case u'?':
+        q.max = 1;
+        q.end = p + 1;
+        break;
+    case u'{': {
+        // Counts saturate: anything this large is reported as unsupported anyway.
+        auto readNumber = [this](qsizetype &i, qint64 &value) {
+            const qsizetype start = i;
+            value = 0;
+            while (isDecimal(at(i)) && has(i)) {
+                value = std::min<qint64>(value * 10 + (at(i) - u'0'), qint64(1) << 40);
+                ++i;
+            }
+            return i > start;
+        };
+        qsizetype i = p + 1;
+        if (!readNumber(i, q.min))
+            return std::nullopt;
+        if (at(i) == u'}') {
+            q.max = q.min;
+        } else if (at(i) == u',') {
+            ++i;
+            if (at(i) != u'}' && !readNumber(i, q.max))
+                return std::nullopt;
+        }
+        if (at(i) != u'}' || !has(i))
+            return std::nullopt;
+        q.end = i + 1;
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+    if (at(q.end) == u'?' && has(q.end)) {
+        q.lazy = true;
+        ++q.end;
+    }
+    return q;
+}
+
+char16_t Translator::parseLegacyOctal(qsizetype &p) const
+{
+    const char16_t first = at(p);
+    int value = first - u'0';
+    ++p;
+    if (has(p) && isOctal(at(p))) {
+        value = value * 8 + (at(p) - u'0');
+        ++p;
+        if (first <= u'3' && has(p) && isOctal(at(p))) {
+            value = value * 8 + (at(p) - u'0');
+            ++p;
+        }
+    }
+    return char16_t(value);
+}
+
+int Translator::parseDisjunction()
+{
+    int alternatives = 1;
+    parseAlternative(false);
+    while (!failed() && has(m_pos) && at(m_pos) == u'|') {
+        put(u"|", m_pos);
+        ++m_pos;
+        ++alternatives;
+        parseAlternative(false);
+    }
+    return alternatives;
+}
+
+void Translator::parseAlternative(bool topLevel)
+{
+    bool first = true;
+    while (!failed() && has(m_pos) && at(m_pos) != u'|' && at(m_pos) != u')') {
+        const bool repeatsBefore = m_repeats;
+        const TermKind kind = parseTerm();
+        if (topLevel && first) {
+            // A callout before a leading single-unit repeat would cost the JIT its
+            // fast skipping of start positions; after it, every attempt still passes it.
+            const bool leadingRepeat = kind == TermKind::Single && m_repeats && !repeatsBefore;
+            m_calloutAt = leadingRepeat ? m_out.pcre.size() : 0;
+        }
+        first = false;
+    }
+}
+
+Translator::TermKind Translator::parseTerm()
+{
+    const qsizetype start = m_pos;
+    const qsizetype outStart = m_out.pcre.size();
+    const char16_t c = at(m_pos);
+    TermKind kind = TermKind::Single;
+    switch (c) {
+    case u'^':
+        put(u"^", m_pos++);
+        kind = TermKind::Assertion;
+        break;
+    case u'$':
+        put(u"\\z", m_pos++);
+        kind = TermKind::Assertion;
+        break;
+    case u'\\':
+        kind = parseAtomEscape();
+        break;
+    case u'(':
+        kind = parseGroup();
+        break;
+    case u'[':
+        parseClass();
+        break;
+    case u'.':
+        put(u"[^\\x{a}\\x{d}\\x{2028}\\x{2029}]", m_pos++);
+        break;
+    case u'*':
+    case u'+':
+    case u'?':
+        fail(QStringLiteral("Nothing to repeat"), m_pos);
+        return kind;
+    case u'{':
+        if (quantifierAt(m_pos)) {
+            fail(QStringLiteral("Nothing to repeat"), m_pos);
+            return kind;
+        }
+        emitUnit(c, m_pos++);
+        break;
+    default:
+        emitUnit(c, m_pos++);
+        break;
+    }
+    if (failed() || !has(m_pos))
+        return kind;
+
+    const std::optional<Quantifier> q = quantifierAt(m_pos);
+    if (!q)
+        return kind;
+    const qsizetype qPos = m_pos;
+    if (kind == TermKind::Assertion || kind == TermKind::Lookbehind) {
+        fail(QStringLiteral("Nothing to repeat"), qPos);
+        return kind;
+    }
+    if (q->max != kInfinite && q->max < q->min) {
+        fail(QStringLiteral("numbers out of order in {} quantifier"), qPos);
+        return kind;
+    }
+    if (q->min > kMaxRepeat || q->max > kMaxRepeat) {
+        fail(QStringLiteral("Repeat counts above %1 are not supported").arg(kMaxRepeat), qPos);
+        return kind;
+    }
+    m_pos = q->end;
+    if (kind == TermKind::Lookahead) {
+        // A lookahead matches no text, so an optional one is skipped (its captures stay
+        // unset) and a required one is tested once.
+        if (q->min == 0) {
+            insertAt(outStart, u"(?:", start);
+            put(u"){0}", qPos);
+        }
+        return kind;
+    }
+    if (kind == TermKind::BackReference) {
+        // WORKAROUND: PCRE2 10.42's JIT mishandles a directly repeated back reference.
+        insertAt(outStart, u"(?:", start);
+        put(u")", qPos);
+    }
+    QString text;
+    if (q->min == 0 && q->max == kInfinite)
+        text = QStringLiteral("*");
+    else if (q->min == 1 && q->max == kInfinite)
+        text = QStringLiteral("+");
+    else if (q->min == 0 && q->max == 1)
+        text = QStringLiteral("?");
+    else if (q->max == kInfinite)
+        text = QStringLiteral("{%1,}").arg(q->min);
+    else if (q->max == q->min)
+        text = QStringLiteral("{%1}").arg(q->min);
+    else
+        text = QStringLiteral("{%1,%2}").arg(q->min).arg(q->max);
+    if (q->lazy)
+        text += u'?';
+    put(text, qPos);
+    if (q->max != 0)
+        m_repeats = true;
+    return kind;
+}
+
+Translator::TermKind Translator::parseAtomEscape()
+{
+    const qsizetype start = m_pos;
+    if (!has(m_pos + 1)) {
+        fail(QStringLiteral("\\ at end of pattern"), start);
+        return TermKind::Single;
+    }
+    const char16_t c = at(m_pos + 1);
+    if (c == u'b' || c == u'B') {
+        put(c == u'b' ? u"\\b" : u"\\B", start);
+        m_pos += 2;
+        return TermKind::Assertion;
+    }
+    if (std::optional<RangeSet> set = classEscapeSet(c)) {
+        emitSet(*set, start);
+        m_pos += 2;
+        return TermKind::Single;
+    }
+    if (c >= u'1' && c <= u'9') {
+        qsizetype p = m_pos + 1;
+        qint64 number = 0;
+        while (has(p) && isDecimal(at(p))) {
+            number = std::min<qint64>(number * 10 + (at(p) - u'0'), qint64(1) << 40);
+            ++p;
+        }
+        if (number <= m_out.captureCount) {
+            put(QStringLiteral("\\g{%1}").arg(number), start);
+            m_pos = p;
+            return TermKind::BackReference;
+        }
+        // Not a group: \8 and \9 are the digits, the rest a legacy octal escape.
+        m_pos += 1;
+        if (c >= u'8') {
+            emitUnit(c, start);
+            m_pos += 1;
+        } else {
+            emitUnit(parseLegacyOctal(m_pos), start);
+        }
+        return TermKind::Single;
+    }
+    if (c == u'0') {
+        m_pos += 1;
+        emitUnit(parseLegacyOctal(m_pos), start);
+        return TermKind::Single;
+    }
+    if (c == u'k' && m_hasNamedGroups) {
+        qsizetype p = m_pos + 3;
+        QString name;
+        if (at(m_pos + 2) != u'<' || !readGroupName(p, name)) {
+            fail(QStringLiteral("Invalid named reference"), start);
+            return TermKind::Single;
+        }
+        const auto group = m_out.groupNames.constFind(name);
+        if (group == m_out.groupNames.cend()) {
+            fail(QStringLiteral("Invalid named capture referenced"), start);
+            return TermKind::Single;
+        }
+        put(QStringLiteral("\\g{%1}").arg(*group), start);
+        m_pos = p;
+        return TermKind::BackReference;
+    }
+    if (c == u'c') {
+        if (isAsciiLetter(at(m_pos + 2)) && has(m_pos + 2)) {
+            emitUnit(at(m_pos + 2) % 32, start);
+            m_pos += 3;
+        } else {
+            // "\c" without a letter: the backslash stands for itself.
+            emitUnit(u'\\', start);
+            m_pos += 1;
+        }
+        return TermKind::Single;
+    }
+    if (std::optional<char16_t> control = controlEscape(c)) {
+        emitUnit(*control, start);
+        m_pos += 2;
+        return TermKind::Single;
+    }
+    if (c == u'x' || c == u'u') {
+        const int digits = c == u'x' ? 2 : 4;
+        int value = 0;
+        bool ok = true;
+        for (int i = 0; i < digits && ok; ++i) {
+            const qsizetype p = m_pos + 2 + i;
+            ok = has(p) && hexValue(at(p)) >= 0;
+            if (ok)
+                value = value * 16 + hexValue(at(p));
+        }
+        if (ok) {
+            emitUnit(char16_t(value), start);
+            m_pos += 2 + digits;
+        } else {
+            emitUnit(c, start);
+            m_pos += 2;
+        }
+        return TermKind::Single;
+    }
+    emitUnit(c, start);
+    m_pos += 2;
+    return TermKind::Single;
+}
+
+Translator::TermKind Translator::parseGroup()
+{
+    const qsizetype open = m_pos;
+    TermKind kind = TermKind::Group;
+    if (at(m_pos + 1) != u'?') {
+        put(u"(", open);
+        m_pos += 1;
+    } else {
+        const char16_t c = at(m_pos + 2);
+        const char16_t d = at(m_pos + 3);
+        if (c == u':') {
+            put(u"(?:", open);
+            m_pos += 3;
+        } else if (c == u'=' || c == u'!') {
+            put(c == u'=' ? u"(?=" : u"(?!", open);
+            kind = TermKind::Lookahead;
+            m_pos += 3;
+        } else if (c == u'<' && (d == u'=' || d == u'!')) {
+            put(d == u'=' ? u"(?<=" : u"(?<!", open);
+            kind = TermKind::Lookbehind;
+            m_pos += 4;
+        } else if (c == u'<') {
+            qsizetype p = m_pos + 3;
+            QString name;
+            if (!readGroupName(p, name)) {
+                fail(QStringLiteral("Invalid capture group name"), m_pos + 3);
+                return kind;
+            }
+            put(u"(", open);
+            m_pos = p;
+        } else {
+            fail(QStringLiteral("Invalid group"), open);
+            return kind;
+        }
+    }
+    if (++m_depth > kMaxNesting) {
+        fail(QStringLiteral("Groups nested too deeply"), open);
+        return kind;
+    }
+    parseDisjunction();
+    --m_depth;
+    if (failed())
+        return kind;
+    if (!has(m_pos)) {
+        fail(QStringLiteral("Unterminated group"), open);
+        return kind;
+    }
+    put(u")", m_pos++);
+    return kind;
+}
+
+bool Translator::parseClassAtom(int &unit, std::optional<RangeSet> &set)
+{
+    set.reset();
+    const char16_t c = at(m_pos);
+    if (c != u'\\') {
+        unit = c;
+        ++m_pos;
+        return true;
+    }
+    if (!has(m_pos + 1)) {
+        fail(QStringLiteral("\\ at end of pattern"), m_pos);
+        return false;
+    }
+    const char16_t e = at(m_pos + 1);
+    if ((set = classEscapeSet(e))) {
+        m_pos += 2;
+        return true;
+    }
+    if (e == u'b') {
+        unit = 0x08;
+        m_pos += 2;
+    } else if (e == u'c') {
+        const char16_t x = at(m_pos + 2);
+        if (has(m_pos + 2) && (isAsciiAlnum(x) || x == u'_')) {
+            unit = x % 32;
+            m_pos += 3;
+        } else {
+            unit = u'\\';
+            m_pos += 1;
+        }
+    } else if (isOctal(e)) {
+        m_pos += 1;
+        unit = parseLegacyOctal(m_pos);
+    } else if (std::optional<char16_t> control = controlEscape(e)) {
+        unit = *control;
+        m_pos += 2;
+    } else if (e == u'x' || e == u'u') {
+        const int digits = e == u'x' ? 2 : 4;
+        int value = 0;
+        bool ok = true;
+        for (int i = 0; i < digits && ok; ++i) {
+            const qsizetype p = m_pos + 2 + i;
+            ok = has(p) && hexValue(at(p)) >= 0;
+            if (ok)
+                value = value * 16 + hexValue(at(p));
+        }
+        unit = ok ? value : e;
+        m_pos += ok ? 2 + digits : 2;
+    } else if (e == u'k' && m_hasNamedGroups) {
+        fail(QStringLiteral("Invalid escape"), m_pos);
+        return false;
+    } else {
+        unit = e;
+        m_pos += 2;
+    }
+    return true;
+}
+
+void Translator::parseClass()
+{
+    const qsizetype open = m_pos;
+    ++m_pos;
+    bool negated = false;
+    if (at(m_pos) == u'^' && has(m_pos)) {
+        negated = true;
+        ++m_pos;
+    }
+    RangeSet set;
+    while (true) {
+        if (!has(m_pos)) {
+            fail(QStringLiteral("Unterminated character class"), open);
+            return;
+        }
+        if (at(m_pos) == u']') {
+            ++m_pos;
+            break;
+        }
+        int first = 0;
+        std::optional<RangeSet> firstSet;
+        if (!parseClassAtom(first, firstSet))
+            return;
+        if (at(m_pos) == u'-' && has(m_pos + 1) && at(m_pos + 1) != u']') {
+            const qsizetype dash = m_pos;
+            ++m_pos;
+            int last = 0;
+            std::optional<RangeSet> lastSet;
+            if (!parseClassAtom(last, lastSet))
+                return;
+            if (firstSet || lastSet) {
+                // A class escape cannot bound a range: both sides and the "-" are members.
+                addMember(set, first, firstSet);
+                addMember(set, last, lastSet);
+                set.emplace_back(u'-', u'-');
+                continue;
+            }
+            if (first > last) {
+                fail(QStringLiteral("Range out of order in character class"), dash);
+                return;
+            }
+            set.emplace_back(first, last);
+            continue;
+        }
+        addMember(set, first, firstSet);
+    }
+    emitSet(negated ? complement(std::move(set)) : std::move(set), open);
+}
+
+TranslatedPattern Translator::run()
+{
+    prescan();
+    if (failed())
+        return m_out;
+    int alternatives = 1;
+    parseAlternative(true);
+    while (!failed() && has(m_pos)) {
+        if (at(m_pos) == u')') {
+            fail(QStringLiteral("Unmatched ')'"), m_pos);
+            break;
+        }
+        put(u"|", m_pos);
+        ++m_pos;
+        ++alternatives;
+        parseAlternative(false);
+    }
+    if (failed()) {
+        m_out.pcre.clear();
+        m_out.sourceOffsets.clear();
+        return m_out;
+    }
+    m_out.sourceOffsets.append(m_src.size());
+    // Without a repeat every attempt is bounded by the pattern's length; only patterns
+    // that can run away need the callout that checks the deadline.
+    if (m_insertCallout && m_repeats) {
+        if (alternatives > 1) {
+            insertAt(0, u"(?C)(?:", 0);
+            insertAt(m_out.pcre.size(), u")", m_src.size());
+        } else {
+            insertAt(m_calloutAt, u"(?C)", m_out.sourceOffsets.at(m_calloutAt));
+        }
+        m_out.hasCallout = true;
+    }
+    return m_out;
+}
+
+} // namespace
+
+TranslatedPattern EcmaPatternTranslator::translate(const QString &pattern, bool insertCallout)
+{
+    return Translator(pattern, insertCallout).run();
+}

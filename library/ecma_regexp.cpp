@@ -1,0 +1,418 @@
+#include "ecma_regexp.h"
+
+#include "ecma_pattern_translator.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+#include <atomic>
+#include <chrono>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::atomic<bool> g_jitEnabled{true};
+
+constexpr uint32_t kOptions = PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C |
+                              PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
+// The translator stops ECMAScript nesting at 1000; its wrappers may add a level each.
+constexpr uint32_t kParensNestLimit = 2100;
+// Applies per start position: catastrophic backtracking trips it within tens of ms.
+constexpr uint32_t kMatchLimit = 10'000'000;
+constexpr uint32_t kHeapLimitKiB = 256 * 1024;
+constexpr PCRE2_SIZE kJitStackStart = 64 * 1024;
+constexpr PCRE2_SIZE kJitStackMax = 256 * 1024 * 1024;
+// Reading the clock costs as much as a cheap match attempt; one read in 16 callouts
+// keeps the overshoot to 16 attempts.
+constexpr unsigned kCalloutsPerClockRead = 16;
+// Past this a result would not fit a script engine's string either; refusing it keeps
+// "$`" on a long text from exhausting memory.
+constexpr qsizetype kMaxResultLength = qsizetype(1) << 30;
+
+// Linear work on 100 MB takes a few seconds here; quadratic work on 100 KB takes longer
+// than this allows.
+Clock::duration deadlineFor(qsizetype codeUnits)
+{
+    return std::chrono::milliseconds(2000 + codeUnits / 10'000);
+}
+
+enum class Stop
+{
+    None,
+    Deadline,
+    Cancelled
+};
+
+struct Watch
+{
+    const std::atomic<bool> *cancelled = nullptr;
+    Clock::time_point deadline;
+    unsigned countdown = kCalloutsPerClockRead;
+    Stop stop = Stop::None;
+};
+
+int onCallout(pcre2_callout_block *, void *data)
+{
+    auto *watch = static_cast<Watch *>(data);
+    if (watch->cancelled->load(std::memory_order_relaxed)) {
+        watch->stop = Stop::Cancelled;
+        return PCRE2_ERROR_CALLOUT;
+    }
+    if (--watch->countdown == 0) {
+        watch->countdown = kCalloutsPerClockRead;
+        if (Clock::now() > watch->deadline) {
+            watch->stop = Stop::Deadline;
+            return PCRE2_ERROR_CALLOUT;
+        }
+    }
+    return 0;
+}
+
+QString pcreMessage(int code)
+{
+    PCRE2_UCHAR buffer[256];
+    const int length = pcre2_get_error_message(code, buffer, std::size(buffer));
+    if (length < 0)
+        return QStringLiteral("PCRE2 error %1").arg(code);
+    return QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer), length);
+}
+
+// One piece of a parsed replacement template.
+struct TemplatePart
+{
+    enum Kind
+    {
+        Literal,
+        Group,
+        Match,
+        Before,
+        After
+    };
+    Kind kind = Literal;
+    qsizetype from = 0; // Literal: slice of the template
+    qsizetype length = 0;
+    int group = 0;
+};
+
+// GetSubstitution's rules, resolved once for all matches.
+std::vector<TemplatePart> parseTemplate(const QString &text, int captureCount,
+                                        const QHash<QString, int> &names)
+{
+    std::vector<TemplatePart> parts;
+    qsizetype literalStart = 0;
+    auto flushLiteral = [&](qsizetype end) {
+        if (end > literalStart)
+            parts.push_back({TemplatePart::Literal, literalStart, end - literalStart, 0});
+    };
+    auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (text[i] != u'$' || i + 1 >= n) {
+            ++i;
+            continue;
+        }
+        const QChar c = text[i + 1];
+        TemplatePart part;
+        qsizetype consumed = 2;
+        bool special = true;
+        if (c == u'$') {
+            part = {TemplatePart::Literal, i, 1, 0};
+        } else if (c == u'&') {
+            part.kind = TemplatePart::Match;
+        } else if (c == u'`') {
+            part.kind = TemplatePart::Before;
+        } else if (c == u'\'') {
+            part.kind = TemplatePart::After;
+        } else if (isDigit(c)) {
+            int index = c.unicode() - u'0';
+            qsizetype digits = 1;
+            if (i + 2 < n && isDigit(text[i + 2])) {
+                const int two = index * 10 + (text[i + 2].unicode() - u'0');
+                if (two <= captureCount) {
+                    index = two;
+                    digits = 2;
+                }
+            }
+            special = index >= 1 && index <= captureCount;
+            part = {TemplatePart::Group, 0, 0, index};
+            consumed = 1 + digits;
+        } else if (c == u'<' && !names.isEmpty()) {
+            const qsizetype close = text.indexOf(u'>', i + 2);
+            special = close >= 0;
+            if (special) {
+                // An unknown name yields empty text, as a missing group would.
+                part = {TemplatePart::Group, 0, 0, names.value(text.mid(i + 2, close - i - 2), 0)};
+                consumed = close + 1 - i;
+            }
+        } else {
+            special = false;
+        }
+        if (!special) {
+            ++i;
+            continue;
+        }
+        flushLiteral(i);
+        if (part.kind != TemplatePart::Group || part.group > 0)
+            parts.push_back(part);
+        i += consumed;
+        literalStart = i;
+    }
+    flushLiteral(n);
+    return parts;
+}
+
+const char16_t kEmpty[1] = {0};
+
+} // namespace
+
+struct EcmaRegExp::Impl
+{
+    ~Impl();
+
+    bool prepareMatch(qsizetype subjectLength);
+    // Calls onMatch(ovector) for each match in global order; onMatch returns false to stop
+    // with an error it has set.
+    template<typename OnMatch> bool scan(const QString &subject, OnMatch &&onMatch);
+    void setMatchError(int code);
+
+    TranslatedPattern translated;
+    RegExpError compileError;
+    RegExpError matchError;
+    pcre2_code *code = nullptr;
+    pcre2_match_data *matchData = nullptr;
+    pcre2_match_context *matchContext = nullptr;
+    pcre2_jit_stack *jitStack = nullptr;
+    bool jitTried = false;
+    bool jitReady = false;
+    std::atomic<bool> cancelled{false};
+    Watch watch;
+};
+
+EcmaRegExp::Impl::~Impl()
+{
+    pcre2_match_data_free(matchData);
+    pcre2_match_context_free(matchContext);
+    pcre2_jit_stack_free(jitStack);
+    pcre2_code_free(code);
+}
+
+bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
+{
+    matchError = {};
+    if (!code)
+        return false;
+    if (!matchContext) {
+        matchContext = pcre2_match_context_create(nullptr);
+        matchData = pcre2_match_data_create_from_pattern(code, nullptr);
+        if (!matchContext || !matchData) {
+            matchError = {QStringLiteral("Out of memory"), -1};
+            return false;
+        }
+        pcre2_set_match_limit(matchContext, kMatchLimit);
+        pcre2_set_heap_limit(matchContext, kHeapLimitKiB);
+        watch.cancelled = &cancelled;
+        pcre2_set_callout(matchContext, onCallout, &watch);
+    }
+    if (g_jitEnabled.load() && !jitTried) {
+        jitTried = true;
+        // Without JIT the interpreter gives the same results, only slower.
+        jitStack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
+        jitReady = jitStack && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
+        if (jitStack)
+            pcre2_jit_stack_assign(matchContext, nullptr, jitStack);
+    }
+    cancelled.store(false);
+    watch.deadline = Clock::now() + deadlineFor(subjectLength);
+    watch.countdown = kCalloutsPerClockRead;
+    watch.stop = Stop::None;
+    return true;
+}
+
+void EcmaRegExp::Impl::setMatchError(int errorCode)
+{
+    QString message;
+    if (errorCode == PCRE2_ERROR_CALLOUT && watch.stop == Stop::Cancelled)
+        message = QStringLiteral("Matching was cancelled");
+    else if (errorCode == PCRE2_ERROR_CALLOUT)
+        message = QStringLiteral("Time limit reached: the pattern takes too long on this text");
+    else if (errorCode == PCRE2_ERROR_MATCHLIMIT)
+        message = QStringLiteral("Match limit reached: the pattern backtracks too much");
+    else if (errorCode == PCRE2_ERROR_JIT_STACKLIMIT || errorCode == PCRE2_ERROR_HEAPLIMIT ||
+             errorCode == PCRE2_ERROR_DEPTHLIMIT || errorCode == PCRE2_ERROR_NOMEMORY)
+        message = QStringLiteral("Memory limit reached: the pattern needs too much memory");
+    else
+        message = pcreMessage(errorCode);
+    matchError = {message, -1};
+}
+
+template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, OnMatch &&onMatch)
+{
+    if (!prepareMatch(subject.size()))
+        return false;
+    const bool useJit = jitReady && g_jitEnabled.load();
+    const auto *units = reinterpret_cast<PCRE2_SPTR>(
+        subject.isNull() ? kEmpty : reinterpret_cast<const char16_t *>(subject.utf16()));
+    const auto length = PCRE2_SIZE(subject.size());
+    PCRE2_SIZE lastIndex = 0;
+    unsigned iterations = 0;
+    while (lastIndex <= length) {
+        const int rc =
+            useJit ? pcre2_jit_match(code, units, length, lastIndex, 0, matchData, matchContext)
+                   : pcre2_match(code, units, length, lastIndex, PCRE2_NO_JIT, matchData,
+                                 matchContext);
+        if (rc == PCRE2_ERROR_NOMATCH)
+            break;
+        if (rc < 0) {
+            setMatchError(rc);
+            return false;
+        }
+        const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(matchData);
+        if (!onMatch(ovector))
+            return false;
+        lastIndex = ovector[1] == ovector[0] ? ovector[1] + 1 : ovector[1];
+        // Patterns without a callout rely on this check alone.
+        if (cancelled.load(std::memory_order_relaxed)) {
+            watch.stop = Stop::Cancelled;
+            setMatchError(PCRE2_ERROR_CALLOUT);
+            return false;
+        }
+        if (++iterations % 1024 == 0 && Clock::now() > watch.deadline) {
+            watch.stop = Stop::Deadline;
+            setMatchError(PCRE2_ERROR_CALLOUT);
+            return false;
+        }
+    }
+    return true;
+}
+
+EcmaRegExp::EcmaRegExp(const QString &pattern)
+    : d(std::make_unique<Impl>())
+{
+    d->translated = EcmaPatternTranslator::translate(pattern);
+    if (d->translated.error.isSet()) {
+        d->compileError = d->translated.error;
+        return;
+    }
+    pcre2_compile_context *context = pcre2_compile_context_create(nullptr);
+    if (!context) {
+        d->compileError = {QStringLiteral("Out of memory"), -1};
+        return;
+    }
+    pcre2_set_newline(context, PCRE2_NEWLINE_LF);
+    pcre2_set_parens_nest_limit(context, kParensNestLimit);
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    const QString &pcre = d->translated.pcre;
+    d->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.utf16()), PCRE2_SIZE(pcre.size()),
+                            kOptions, &errorCode, &errorOffset, context);
+    pcre2_compile_context_free(context);
+    if (!d->code) {
+        const QList<qsizetype> &offsets = d->translated.sourceOffsets;
+        const qsizetype at = qsizetype(errorOffset) < offsets.size()
+                                 ? offsets.at(qsizetype(errorOffset))
+                                 : pattern.size();
+        d->compileError = {pcreMessage(errorCode), at};
+    }
+}
+
+EcmaRegExp::~EcmaRegExp() = default;
+
+bool EcmaRegExp::isValid() const
+{
+    return d->code != nullptr;
+}
+
+RegExpError EcmaRegExp::error() const
+{
+    return d->compileError.isSet() ? d->compileError : d->matchError;
+}
+
+int EcmaRegExp::captureCount() const
+{
+    return isValid() ? d->translated.captureCount : 0;
+}
+
+bool EcmaRegExp::forEachMatch(const QString &subject, const MatchVisitor &visitor)
+{
+    return d->scan(subject, [&](const PCRE2_SIZE *ovector) {
+        if (visitor)
+            visitor(qsizetype(ovector[0]), qsizetype(ovector[1] - ovector[0]));
+        return true;
+    });
+}
+
+std::optional<QString> EcmaRegExp::replaceAll(const QString &subject, const QString &replacement)
+{
+    if (!isValid())
+        return std::nullopt;
+    const std::vector<TemplatePart> parts =
+        parseTemplate(replacement, d->translated.captureCount, d->translated.groupNames);
+    const QStringView text(subject);
+    QString result;
+    qsizetype copied = 0;
+    bool matched = false;
+    auto append = [&](QStringView piece) {
+        if (result.size() + piece.size() > kMaxResultLength)
+            return false;
+        result.append(piece);
+        return true;
+    };
+    const bool finished = d->scan(subject, [&](const PCRE2_SIZE *ovector) {
+        const auto start = qsizetype(ovector[0]);
+        const auto end = qsizetype(ovector[1]);
+        if (!matched) {
+            matched = true;
+            result.reserve(subject.size());
+        }
+        bool fits = append(text.sliced(copied, start - copied));
+        for (const TemplatePart &part : parts) {
+            switch (part.kind) {
+            case TemplatePart::Literal:
+                fits = fits && append(QStringView(replacement).sliced(part.from, part.length));
+                break;
+            case TemplatePart::Group:
+                if (ovector[2 * part.group] != PCRE2_UNSET) {
+                    const auto from = qsizetype(ovector[2 * part.group]);
+                    const auto to = qsizetype(ovector[2 * part.group + 1]);
+                    fits = fits && append(text.sliced(from, to - from));
+                }
+                break;
+            case TemplatePart::Match:
+                fits = fits && append(text.sliced(start, end - start));
+                break;
+            case TemplatePart::Before:
+                fits = fits && append(text.first(start));
+                break;
+            case TemplatePart::After:
+                fits = fits && append(text.sliced(end));
+                break;
+            }
+        }
+        copied = end;
+        if (!fits)
+            d->matchError = {QStringLiteral("The result is too long"), -1};
+        return fits;
+    });
+    if (!finished)
+        return std::nullopt;
+    if (!matched)
+        return subject;
+    if (!append(text.sliced(copied))) {
+        d->matchError = {QStringLiteral("The result is too long"), -1};
+        return std::nullopt;
+    }
+    return result;
+}
+
+void EcmaRegExp::cancel()
+{
+    d->cancelled.store(true);
+}
+
+void EcmaRegExp::setJitEnabled(bool enabled)
+{
+    g_jitEnabled.store(enabled);
+}

@@ -1,0 +1,348 @@
+#include "ecma_regexp.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QThread>
+
+class tst_EcmaRegExp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { EcmaRegExp::setJitEnabled(true); }
+    void cleanupTestCase() { EcmaRegExp::setJitEnabled(true); }
+
+    void replace_data();
+    void replace();
+    void documentedDifferences_data();
+    void documentedDifferences();
+    void matchOrder_data();
+    void matchOrder();
+    void patternErrors_data();
+    void patternErrors();
+
+    void catastrophicBacktrackingFailsFast();
+    void quadraticPatternStopsAtDeadline();
+    void cancelStopsRunningMatch();
+    void longInputFinishes();
+    void deepRepetitionFailsCleanly();
+    void errorClearsAfterGoodRun();
+};
+
+namespace {
+
+void addBothEngines(const char *name, const QString &pattern, const QString &input,
+                    const QString &replacement, const QString &expected)
+{
+    QTest::addRow("%s/jit", name) << true << pattern << input << replacement << expected;
+    QTest::addRow("%s/interpreter", name) << false << pattern << input << replacement << expected;
+}
+
+} // namespace
+
+void tst_EcmaRegExp::replace_data()
+{
+    QTest::addColumn<bool>("jit");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<QString>("expected");
+
+    // Everyday edits.
+    addBothEngines("every match, case-sensitive", "a", "banana BANANA", "b", "bbnbnb BANANA");
+    addBothEngines("tab to comma", "\t", "a\tb\t\tc", ",", "a,b,,c");
+    addBothEngines("blank removal", "[\\r\\t ]", "a b\tc\r\nd", "", "abc\nd");
+    addBothEngines("double line break", "\r\n\r\n", "a\r\n\r\n\r\nb", "\r\n", "a\r\n\r\nb");
+    addBothEngines("line prefix", "^|\\n", "a\nb", "$&> ", "> a\n> b");
+    addBothEngines("date reorder", "(\\d{4})/(\\d\\d)/(\\d\\d)", "on 2007/01/20.", "$3.$2.$1",
+                   "on 20.01.2007.");
+    addBothEngines("trim", "^\\s+|\\s+$", u" \u3000a b\uFEFF\t"_qs, "", "a b");
+    addBothEngines("japanese literal", u"東京"_qs, u"東京都と東京"_qs, u"[$&]"_qs,
+                   u"[東京]都と[東京]"_qs);
+
+    // Empty matches advance one code unit, also inside a surrogate pair.
+    addBothEngines("empty matches", "a*", "baaa", "X", "XbXX");
+    addBothEngines("empty pattern", "", "ab", "-", "-a-b-");
+    addBothEngines("code units", ".", u"😀"_qs, "x", "xx");
+    addBothEngines("dot stops at line ends", ".+", u"ab\rc\u2028d\ne"_qs, "X",
+                   u"X\rX\u2028X\nX"_qs);
+
+    // Character sets are the script engine's, not Unicode's.
+    addBothEngines("digit is ASCII", "\\d", u"1１"_qs, "D", u"D１"_qs);
+    addBothEngines("word is ASCII", "\\w+", u"ab_9 é"_qs, "W", u"W é"_qs);
+    addBothEngines("word boundary is ASCII", "\\b", u"é a"_qs, "|", u"é |a|"_qs);
+    addBothEngines("space set", "\\s", u"\u00A0\u1680\u200A\u202F\u205F\u3000\uFEFF\u200B"_qs, "_",
+                   u"_______\u200B"_qs);
+    addBothEngines("not space", "\\S", u"a\u2029"_qs, "_", u"_\u2029"_qs);
+
+    // Classes.
+    addBothEngines("backspace in class", "[\\b]", "a\bb", "_", "a_b");
+    addBothEngines("control letter in class", "[\\cA\\c1\\c_]", "\x01\x11\x1f", "_", "___");
+    addBothEngines("\\c in class without letter", "[\\c]", "\\c", "_", "__");
+    addBothEngines("escape beside dash", "[\\d-z]+", "1-z+y", "_", "_+y");
+    addBothEngines("dash at the ends", "[-a-]", "-a-b", "_", "___b");
+    addBothEngines("empty class", "[]", "ab", "_", "ab");
+    addBothEngines("any unit class", "[^]", "a\n", "_", "__");
+    addBothEngines("negated class", "[^a-c]", "abcd", "_", "abc_");
+    addBothEngines("bracket closes at once", "[]]", "]", "_", "]");
+    addBothEngines("class octal and hex", "[\\101\\x42\\u0043]", "ABCD", "_", "___D");
+
+    // Anchors.
+    addBothEngines("dollar only at the very end", "a$", "a\na", "_", "a\n_");
+    addBothEngines("caret only at the start", "^a", "a\na", "_", "_\na");
+
+    // Escapes outside classes.
+    addBothEngines("legacy octal", "\\101\\08", u"A\u00008"_qs, "_", "_");
+    addBothEngines("octal above three digits", "\\400", " 0", "_", "_");
+    addBothEngines("eight and nine", "\\8\\9", "89", "_", "_");
+    addBothEngines("NUL", "\\0", u"a\u0000"_qs, "_", "a_");
+    addBothEngines("vertical tab", "\\v", "\v", "_", "_");
+    addBothEngines("control letter", "\\cJ", "\n", "_", "_");
+    addBothEngines("\\c without letter", "\\c1", "\\c1", "_", "_");
+    addBothEngines("short hex is literal", "\\x4", "x4", "_", "_");
+    addBothEngines("short unicode is literal", "\\u12", "u12", "_", "_");
+    addBothEngines("braced unicode is a repeat", "\\u{2}", "uu", "_", "_");
+    addBothEngines("identity escapes", "\\-\\k\\q", "-kq", "_", "_");
+    addBothEngines("braces and bracket", "a{,2}]}", "a{,2}]}", "_", "_");
+
+    // Groups and references.
+    addBothEngines("back reference", "(a)\\1", "aab", "_", "_b");
+    addBothEngines("forward reference", "\\2(a)(b)", "ab", "_", "_");
+    addBothEngines("unset reference matches empty", "(x)?\\1a", "a", "_", "_");
+    addBothEngines("reference above count is octal", "(a)\\10", "a\b", "_", "_");
+    addBothEngines("repeated reference", "(a)\\1*b", "aaab", "_", "_");
+    addBothEngines("named group", "(?<y>\\d+)-(?<m>\\d+)", "2007-01", "$<m>/$<y>", "01/2007");
+    addBothEngines("named reference", "(?<q>['\"])x\\k<q>", "'x' \"x'", "_", "_ \"x'");
+    addBothEngines("\\k without names", "\\k<a>", "k<a>", "_", "_");
+    addBothEngines("lookahead", "a(?=b)", "abac", "_", "_bac");
+    addBothEngines("negative lookahead", "a(?!b)", "abac", "_", "ab_c");
+    addBothEngines("lookbehind", "(?<=\\$)\\d+", "$12 34", "N", "$N 34");
+    addBothEngines("negative lookbehind", "(?<!\\$)\\b\\d+", "$12 34", "N", "$12 N");
+    addBothEngines("lookbehind sees earlier match", "(?<=a)a", "aaa", "_", "a__");
+    addBothEngines("optional lookahead is skipped", "(?=(a))?", "a", "[$1]", "[]a[]");
+    addBothEngines("required lookahead counts once", "(?=(a)){2}a", "a", "[$1]", "[a]");
+    addBothEngines("lazy", "<.+?>", "<a><b>", "_", "__");
+    addBothEngines("non-capturing alternation", "(?:ab|a)c", "ac abc", "_", "_ _");
+
+    // Replacement template.
+    addBothEngines("dollar forms", "b", "abc", "[$$|$&|$`|$']", "a[$|b|a|c]c");
+    addBothEngines("two-digit group", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)", "abcdefghijk", "$11$10",
+                   "kj");
+    addBothEngines("two digits fall back to one", "(a)", "a", "$10", "a0");
+    addBothEngines("leading zero", "(a)", "a", "$01|$00|$0", "a|$00|$0");
+    addBothEngines("group above count", "(a)", "a", "$2|$99", "$2|$99");
+    addBothEngines("unset group is empty", "(x)?a", "a", "[$1]", "[]");
+    addBothEngines("names need named groups", "(a)", "a", "$<a>", "$<a>");
+    addBothEngines("unknown name is empty", "(?<a>a)", "a", "[$<b>]", "[]");
+    addBothEngines("unclosed name", "(?<a>a)", "a", "[$<a]", "[$<a]");
+    addBothEngines("trailing dollar", "a", "a", "x$", "x$");
+    addBothEngines("no match keeps the text", "z", "abc", "$&", "abc");
+}
+
+void tst_EcmaRegExp::replace()
+{
+    QFETCH(bool, jit);
+    QFETCH(QString, pattern);
+    QFETCH(QString, input);
+    QFETCH(QString, replacement);
+    QFETCH(QString, expected);
+
+    EcmaRegExp::setJitEnabled(jit);
+    EcmaRegExp re(pattern);
+    QVERIFY2(re.isValid(), qPrintable(re.error().message));
+    const std::optional<QString> result = re.replaceAll(input, replacement);
+    QVERIFY2(result.has_value(), qPrintable(re.error().message));
+    QCOMPARE(*result, expected);
+}
+
+// Where PCRE2's repetition differs from ECMAScript's (see regex notes): pinned so that
+// a change in behaviour is noticed.
+void tst_EcmaRegExp::documentedDifferences_data()
+{
+    QTest::addColumn<bool>("jit");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<QString>("expected");
+
+    // The script engine gives "[b|]" (captures reset per iteration).
+    addBothEngines("captures kept across iterations", "((a)|b)+", "ab", "[$1|$2]", "[b|a]");
+    // The script engine gives "[]b" with $1 unset; here it is set to "".
+    addBothEngines("empty iteration", "(a*)*", "b", "[$1]", "[]b[]");
+}
+
+void tst_EcmaRegExp::documentedDifferences()
+{
+    replace();
+}
+
+void tst_EcmaRegExp::matchOrder_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QList<int>>("expected"); // start, length pairs
+
+    QTest::newRow("empty and non-empty") << "a*"
+                                         << "baa" << QList<int>{0, 0, 1, 2, 3, 0};
+    QTest::newRow("empty at end") << "$"
+                                  << "ab" << QList<int>{2, 0};
+    QTest::newRow("empty subject") << "x*"
+                                   << "" << QList<int>{0, 0};
+    QTest::newRow("word ends") << "\\b"
+                               << "ab c" << QList<int>{0, 0, 2, 0, 3, 0, 4, 0};
+    QTest::newRow("no match") << "z"
+                              << "abc" << QList<int>{};
+}
+
+void tst_EcmaRegExp::matchOrder()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, input);
+    QFETCH(QList<int>, expected);
+
+    EcmaRegExp re(pattern);
+    QList<int> found;
+    QVERIFY(re.forEachMatch(
+        input, [&](qsizetype start, qsizetype length) { found << int(start) << int(length); }));
+    QCOMPARE(found, expected);
+}
+
+void tst_EcmaRegExp::patternErrors_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<int>("offset");
+
+    QTest::newRow("unterminated group") << "a(b" << 1;
+    QTest::newRow("unmatched parenthesis") << "ab)" << 2;
+    QTest::newRow("unterminated class") << "x[ab" << 1;
+    QTest::newRow("nothing to repeat") << "*a" << 0;
+    QTest::newRow("double quantifier") << "a**" << 2;
+    QTest::newRow("lazy then quantifier") << "a*??" << 3;
+    QTest::newRow("lone braced quantifier") << "{1}" << 0;
+    QTest::newRow("braced quantifier twice") << "x{1}{2}" << 4;
+    QTest::newRow("counts out of order") << "x{2,1}" << 1;
+    QTest::newRow("range out of order") << "[z-a]" << 2;
+    QTest::newRow("quantified caret") << "^*" << 1;
+    QTest::newRow("quantified word boundary") << "a\\b+" << 3;
+    QTest::newRow("quantified lookbehind") << "(?<=a)*" << 6;
+    QTest::newRow("unknown group kind") << "(?i)a" << 0;
+    QTest::newRow("trailing backslash") << "ab\\" << 2;
+    QTest::newRow("trailing backslash in class") << "[a\\" << 2;
+    QTest::newRow("bad group name") << "(?<1a>x)" << 3;
+    QTest::newRow("duplicate group name") << "(?<a>x)(?<a>y)" << 10;
+    QTest::newRow("unknown named reference") << "(?<a>x)\\k<b>" << 7;
+    QTest::newRow("bare \\k with names") << "(?<a>x)\\k" << 7;
+    QTest::newRow("\\k in class with names") << "(?<a>x)[\\k]" << 8;
+    QTest::newRow("repeat count too large") << "a{70000}" << 1;
+    // PCRE2 limits, reported at the lookbehind.
+    QTest::newRow("variable lookbehind") << "x(?<=a+)b" << 1;
+    QTest::newRow("nesting too deep") << QString(1001, u'(') + QString(1001, u')') << 1000;
+}
+
+void tst_EcmaRegExp::patternErrors()
+{
+    QFETCH(QString, pattern);
+    QFETCH(int, offset);
+
+    EcmaRegExp re(pattern);
+    QVERIFY(!re.isValid());
+    QVERIFY(re.error().isSet());
+    QCOMPARE(re.error().offset, qsizetype(offset));
+    QCOMPARE(re.replaceAll(u"abc"_qs, u"x"_qs), std::nullopt);
+    QVERIFY(!re.forEachMatch(u"abc"_qs, {}));
+}
+
+void tst_EcmaRegExp::catastrophicBacktrackingFailsFast()
+{
+    for (bool jit : {true, false}) {
+        EcmaRegExp::setJitEnabled(jit);
+        EcmaRegExp re(u"(a+)+$"_qs);
+        QVERIFY(re.isValid());
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(re.replaceAll(QString(100'000, u'a') + u'b', u"x"_qs), std::nullopt);
+        QVERIFY2(re.error().message.contains(u"limit"), qPrintable(re.error().message));
+        QVERIFY2(timer.elapsed() < 5'000, qPrintable(QString::number(timer.elapsed())));
+    }
+}
+
+void tst_EcmaRegExp::quadraticPatternStopsAtDeadline()
+{
+    EcmaRegExp re(u"(\\s+)$"_qs);
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!re.forEachMatch(QString(100'000, u' ') + u'x', {}));
+    QVERIFY2(re.error().message.contains(u"Time limit"), qPrintable(re.error().message));
+    QVERIFY2(timer.elapsed() < 15'000, qPrintable(QString::number(timer.elapsed())));
+}
+
+void tst_EcmaRegExp::cancelStopsRunningMatch()
+{
+    EcmaRegExp re(u"(\\s+)$"_qs);
+    const QString subject = QString(200'000, u' ') + u'x';
+    bool finished = true;
+    QElapsedTimer timer;
+    timer.start();
+    std::unique_ptr<QThread> worker(
+        QThread::create([&] { finished = re.forEachMatch(subject, {}); }));
+    worker->start();
+    QThread::msleep(200);
+    re.cancel();
+    QVERIFY(worker->wait(10'000));
+    QVERIFY(!finished);
+    QVERIFY2(re.error().message.contains(u"cancelled"), qPrintable(re.error().message));
+    QVERIFY2(timer.elapsed() < 1'500, qPrintable(QString::number(timer.elapsed())));
+}
+
+void tst_EcmaRegExp::longInputFinishes()
+{
+    QString line = u"alpha\tbeta\tgamma\t12345\r\n"_qs;
+    QString subject;
+    subject.reserve(20 * 1024 * 1024);
+    while (subject.size() + line.size() <= 20 * 1024 * 1024)
+        subject += line;
+    const qsizetype tabs = subject.count(u'\t');
+
+    EcmaRegExp tab(u"\t"_qs);
+    const std::optional<QString> result = tab.replaceAll(subject, u","_qs);
+    QVERIFY2(result.has_value(), qPrintable(tab.error().message));
+    QCOMPARE(result->size(), subject.size());
+    QCOMPARE(result->count(u','), tabs);
+
+    // One match spanning the whole text: no recursion on the program's stack.
+    EcmaRegExp all(u"[^]*"_qs);
+    qsizetype longest = 0;
+    QVERIFY(all.forEachMatch(
+        subject, [&](qsizetype, qsizetype length) { longest = std::max(longest, length); }));
+    QCOMPARE(longest, subject.size());
+}
+
+void tst_EcmaRegExp::deepRepetitionFailsCleanly()
+{
+    // Each iteration of the group leaves a backtracking entry; on a long text that
+    // either fits the matcher's own stack or fails as a pattern error, never a crash.
+    const QString subject = QString(u"ab"_qs).repeated(5 * 1024 * 1024);
+    for (bool jit : {true, false}) {
+        EcmaRegExp::setJitEnabled(jit);
+        EcmaRegExp re(u"(?:a|b)*"_qs);
+        qsizetype longest = 0;
+        const bool finished = re.forEachMatch(
+            subject, [&](qsizetype, qsizetype length) { longest = std::max(longest, length); });
+        if (finished)
+            QCOMPARE(longest, subject.size());
+        else
+            QVERIFY2(re.error().message.contains(u"limit"), qPrintable(re.error().message));
+    }
+}
+
+void tst_EcmaRegExp::errorClearsAfterGoodRun()
+{
+    EcmaRegExp re(u"(a+)+$"_qs);
+    QVERIFY(!re.forEachMatch(QString(50'000, u'a') + u'b', {}));
+    QVERIFY(re.error().isSet());
+    QCOMPARE(re.replaceAll(u"aa"_qs, u"x"_qs), u"x"_qs);
+    QVERIFY(!re.error().isSet());
+}
+
+QTEST_GUILESS_MAIN(tst_EcmaRegExp)
+#include "tst_ecmaregexp.moc"
