@@ -1,0 +1,136 @@
+#include "PaletteModule.h"
+
+#include "Frm_Item_FromIniFile.h"
+#include "file_system.h"
+#include "platform_wrappers.h"
+#include "program_state.h"
+#include "setting_model.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QPointer>
+
+namespace mdl_Palette {
+namespace {
+
+QPointer<Frm_Item_FromIniFile> &windowReference()
+{
+    static QPointer<Frm_Item_FromIniFile> window;
+    return window;
+}
+
+QuitHandler &quitHandler()
+{
+    static QuitHandler handler;
+    return handler;
+}
+
+QStringList &editorFolders()
+{
+    static QStringList folders;
+    return folders;
+}
+
+} // namespace
+
+void Open(bool keepOnTop, bool showReload)
+{
+    OpenSettingFile();
+
+    Frm_Item_FromIniFile *window = CurrentWindow();
+    if (window == nullptr) {
+        // A top-level window has no parent to own it: it deletes itself on close and
+        // the module only tracks it.
+        window = new Frm_Item_FromIniFile();
+        SetCurrentWindow(window);
+    }
+    window->show();
+    window->ApplyOpenOptions(keepOnTop, showReload);
+}
+
+Frm_Item_FromIniFile *CurrentWindow()
+{
+    return windowReference().data();
+}
+
+void SetCurrentWindow(Frm_Item_FromIniFile *window)
+{
+    windowReference() = window;
+}
+
+QString FncStr_JoinPath(const QString &folder, const QString &name)
+{
+    const QChar separator = QDir::separator();
+    // Only blanks are trimmed: a folder name may legitimately end in other white space.
+    qsizetype first = 0;
+    qsizetype last = folder.size();
+    while (first < last && folder.at(first) == u' ')
+        ++first;
+    while (last > first && folder.at(last - 1) == u' ')
+        --last;
+    const QString trimmed = folder.mid(first, last - first);
+    if (trimmed.isEmpty())
+        return name;
+    const bool folderEnds = trimmed.endsWith(separator);
+    const bool nameStarts = name.startsWith(separator);
+    if (!folderEnds && !nameStarts)
+        return trimmed + separator + name;
+    if (folderEnds && nameStarts)
+        return trimmed + name.mid(1);
+    return trimmed + name;
+}
+
+void Sub_ListSettingFiles(QComboBox &selector)
+{
+    selector.clear();
+    Cls_FileSystem fileSystem;
+    const QStringList names =
+        fileSystem.GetCol_EnumFileList(FncStr_JoinPath(gStr_SettingFolder, QStringLiteral("*")));
+    const QString extension = QStringLiteral(".xml");
+    for (const QString &name : names) {
+        if (name.size() >= extension.size() && name.right(extension.size()) == extension)
+            selector.addItem(name.left(name.size() - extension.size()));
+    }
+    if (fileSystem.GetLng_ErrorNo() != 0) {
+        Sub_ShowError(VbError{fileSystem.GetLng_ErrorNo(), fileSystem.GetStr_ErrorDetail(),
+                              QStringLiteral("Sub_ListSettingFiles")});
+    }
+}
+
+void Sub_EndProgram()
+{
+    gObj_Setting.reset();
+    if (quitHandler())
+        quitHandler()();
+    else
+        QCoreApplication::quit();
+}
+
+QuitHandler SetQuitHandler(QuitHandler handler)
+{
+    return std::exchange(quitHandler(), std::move(handler));
+}
+
+QStringList EditorSearchFolders()
+{
+    if (!editorFolders().isEmpty())
+        return editorFolders();
+    return {QCoreApplication::applicationDirPath(), QDir::currentPath()};
+}
+
+void SetEditorSearchFolders(const QStringList &folders)
+{
+    editorFolders() = folders;
+}
+
+QString EditorProgramFileName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("QuorvelMate.exe");
+#else
+    return QStringLiteral("QuorvelMate");
+#endif
+}
+
+} // namespace mdl_Palette
