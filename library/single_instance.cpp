@@ -66,35 +66,28 @@ bool SingleInstance::tryListen()
     if (m_server != nullptr) {
         return m_server->isListening();
     }
-    // Two starts at the same moment must not both decide that the socket is stale.
+    // Two starts at the same moment must not both decide that the name is free. Without
+    // the lock (a start hanging elsewhere) the probe below still decides.
     QLockFile lock(QDir(QDir::tempPath()).filePath(m_serverName + QStringLiteral(".lock")));
     lock.setStaleLockTime(10000);
-    const bool locked = lock.tryLock(3000);
+    lock.tryLock(3000);
+
+    // Probe before listening: with access options set, listen() replaces an existing
+    // socket file instead of failing, and would steal the name from a running instance.
+    if (instanceAnswers(m_serverName)) {
+        return false;
+    }
+    // Whatever is left now is the socket of a crashed instance.
+    QLocalServer::removeServer(m_serverName);
 
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
-    if (m_server->listen(m_serverName)) {
-        return true;
+    if (!m_server->listen(m_serverName)) {
+        // No channel at all (for example no writable socket folder): running without
+        // it beats refusing to start.
+        qWarning("Single-instance channel unavailable: %s", qPrintable(m_server->errorString()));
     }
-    if (m_server->serverError() == QAbstractSocket::AddressInUseError) {
-        if (instanceAnswers(m_serverName)) {
-            return false;
-        }
-        // A crashed instance left its socket behind.
-        QLocalServer::removeServer(m_serverName);
-        if (m_server->listen(m_serverName)) {
-            return true;
-        }
-    }
-    if (!locked) {
-        // Could not serialise with a concurrent start; prefer one instance too few
-        // over two palettes only when another one is really there.
-        return !instanceAnswers(m_serverName);
-    }
-    // The channel cannot be set up at all (for example no writable socket folder):
-    // running without it beats refusing to start.
-    qWarning("Single-instance channel unavailable: %s", qPrintable(m_server->errorString()));
     return true;
 }
 

@@ -1,0 +1,160 @@
+// The palette program's start-up services: one instance per program file, and the folder
+// of the setting files.
+#include "settings_location.h"
+#include "single_instance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
+class tst_ProgramServices : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void serverNameFollowsTheProgramFile();
+    void secondInstanceIsRefused();
+    void requestsReachTheFirstInstance();
+    void staleSocketIsReplaced();
+    void settingFolder_data();
+    void settingFolder();
+
+private:
+    QString m_program;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void tst_ProgramServices::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    // A program path of our own, so that no real palette is disturbed.
+    m_program = m_dir->filePath(QStringLiteral("Quorvel"));
+}
+
+void tst_ProgramServices::serverNameFollowsTheProgramFile()
+{
+    const QString name = SingleInstance::serverName(m_program);
+    QCOMPARE(SingleInstance::serverName(m_program), name);
+    QCOMPARE(SingleInstance::serverName(m_dir->path() + QStringLiteral("/./Quorvel")), name);
+    QVERIFY(SingleInstance::serverName(m_dir->filePath(QStringLiteral("QuorvelMate"))) != name);
+    // Unix socket paths are short.
+    QVERIFY(QDir(QDir::tempPath()).filePath(name).size() < 100);
+}
+
+void tst_ProgramServices::secondInstanceIsRefused()
+{
+    SingleInstance first(m_program);
+    QVERIFY(first.tryListen());
+    SingleInstance second(m_program);
+    QVERIFY(!second.tryListen());
+    SingleInstance other(m_dir->filePath(QStringLiteral("QuorvelMate")));
+    QVERIFY(other.tryListen());
+}
+
+void tst_ProgramServices::requestsReachTheFirstInstance()
+{
+    QVERIFY(!SingleInstance::sendRequest(m_program, "raise", 200));
+
+    SingleInstance first(m_program);
+    QVERIFY(first.tryListen());
+    QSignalSpy spy(&first, &SingleInstance::requestReceived);
+    // The refused start's probe is no request.
+    SingleInstance second(m_program);
+    QVERIFY(!second.tryListen());
+    QVERIFY(SingleInstance::sendRequest(m_program, "raise"));
+    QTRY_COMPARE(spy.size(), 1);
+    QCOMPARE(spy.at(0).at(0).toByteArray(), QByteArray("raise"));
+    QTest::qWait(100);
+    QCOMPARE(spy.size(), 1);
+}
+
+void tst_ProgramServices::staleSocketIsReplaced()
+{
+#ifdef Q_OS_UNIX
+    // What a crashed instance leaves behind: a socket file nobody listens on.
+    const QByteArray path =
+        QFile::encodeName(QDir(QDir::tempPath()).filePath(SingleInstance::serverName(m_program)));
+    QFile::remove(QString::fromLocal8Bit(path));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(fd >= 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    QVERIFY(size_t(path.size()) < sizeof(address.sun_path));
+    memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    ::close(fd);
+    QVERIFY(QFile::exists(QString::fromLocal8Bit(path)));
+
+    SingleInstance instance(m_program);
+    QVERIFY(instance.tryListen());
+    QVERIFY(SingleInstance::sendRequest(m_program, "x"));
+#else
+    QSKIP("stale sockets are a Unix matter");
+#endif
+}
+
+void tst_ProgramServices::settingFolder_data()
+{
+    QTest::addColumn<QString>("override");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("create");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("exists");
+
+    // Paths are relative to a fresh folder; "config" stands for the user's configuration.
+    QTest::newRow("writable program folder") << ""
+                                             << "bin" << true << "bin" << true;
+    QTest::newRow("override wins") << "mine"
+                                   << "bin" << true << "mine" << true;
+    QTest::newRow("override not created for readers") << "mine"
+                                                      << "bin" << false << "mine" << false;
+    QTest::newRow("override with dots") << "a/../mine/"
+                                        << "bin" << true << "mine" << true;
+    QTest::newRow("unwritable program folder") << ""
+                                               << "file/bin" << true << "config/Quorvel" << true;
+    QTest::newRow("unwritable program folder, reader")
+        << ""
+        << "file/bin" << false << "config/Quorvel" << false;
+    QTest::newRow("blank override is none") << "  "
+                                            << "bin" << true << "bin" << true;
+}
+
+void tst_ProgramServices::settingFolder()
+{
+    QFETCH(QString, override);
+    QFETCH(QString, program);
+    QFETCH(bool, create);
+    QFETCH(QString, expected);
+    QFETCH(bool, exists);
+
+    const QDir base(m_dir->path());
+    QVERIFY(base.mkpath(QStringLiteral("bin")));
+    // A regular file: nothing can be created below it, not even by root.
+    QFile file(base.filePath(QStringLiteral("file")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(base.filePath(QStringLiteral("config"))));
+
+    const QString overrideFolder =
+        override.trimmed().isEmpty() ? override : base.filePath(override);
+    const QString folder = FncStr_SettingFolder(overrideFolder, base.filePath(program), create);
+    QCOMPARE(folder, QDir::cleanPath(base.filePath(expected)));
+    QCOMPARE(QFileInfo(folder).isDir(), exists);
+    // The writability probe leaves nothing behind.
+    QCOMPARE(QDir(base.filePath(QStringLiteral("bin")))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+QTEST_GUILESS_MAIN(tst_ProgramServices)
+#include "tst_programservices.moc"
