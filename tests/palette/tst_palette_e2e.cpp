@@ -51,10 +51,12 @@ private slots:
     void clickEditsClipboardAndSecondStartEnds();
 
 private:
+    QProcessEnvironment environment() const;
     void startPalette(const QString &click = {});
     void stopPalette();
 
     QTemporaryDir m_settings;
+    QTemporaryDir m_runtime; // a private XDG_RUNTIME_DIR keeps Qt from warning about it
     QProcess m_palette;
 };
 
@@ -71,6 +73,7 @@ void tst_PaletteE2E::initTestCase()
         QSKIP("a palette of this build is already running");
     }
     QVERIFY(m_settings.isValid());
+    QVERIFY(m_runtime.isValid());
 }
 
 void tst_PaletteE2E::cleanup()
@@ -78,10 +81,18 @@ void tst_PaletteE2E::cleanup()
     stopPalette();
 }
 
-void tst_PaletteE2E::startPalette(const QString &click)
+QProcessEnvironment tst_PaletteE2E::environment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("QUORVEL_TEST_CLICK"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    return environment;
+}
+
+void tst_PaletteE2E::startPalette(const QString &click)
+{
+    QProcessEnvironment environment = this->environment();
     if (!click.isEmpty()) {
         environment.insert(QStringLiteral("QUORVEL_TEST_CLICK"), click);
     }
@@ -119,6 +130,7 @@ void tst_PaletteE2E::clickEditsClipboardAndSecondStartEnds()
 
     // A second start ends at once, silently, and leaves the first one running.
     QProcess second;
+    second.setProcessEnvironment(environment());
     second.setProcessChannelMode(QProcess::MergedChannels);
     QElapsedTimer timer;
     timer.start();

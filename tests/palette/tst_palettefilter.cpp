@@ -191,7 +191,7 @@ void tst_PaletteFilter::rejected()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
 
-    const Run result = run(arguments + QStringList{"--settings", settingFile()}, "a\tb");
+    const Run result = run(QStringList{"--settings", settingFile()} + arguments, "a\tb");
     QCOMPARE(result.status, 2);
     QCOMPARE(result.out, QByteArray());
     QVERIFY2(QString::fromUtf8(result.err).contains(message), result.err.constData());
