@@ -1,0 +1,315 @@
+#include "cp932_codec.h"
+
+#include <QtGlobal>
+
+#include <array>
+#include <memory>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
+namespace {
+
+constexpr char16_t Replacement = 0xFFFD;
+constexpr quint16 NoBytes = 0xFFFF; // 0xFF is never a lead byte, so this code is free
+constexpr char16_t NoChar = 0xFFFF; // a noncharacter: nothing in the code page decodes to it
+
+// The bytes Windows maps and the iconv converter rejects.
+struct SpecialByte
+{
+    uchar byte;
+    char16_t ch;
+};
+constexpr SpecialByte SpecialBytes[] = {
+    {0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3},
+};
+
+// Mapping tables built once from the system converter. Working from tables keeps
+// decoding independent of how the converter resumes after an invalid sequence, and
+// lets the encoder keep only the mappings that read back as the same character.
+struct Tables
+{
+    std::array<char16_t, 256> single{};       // NoChar: not a single-byte character
+    std::array<bool, 256> lead{};             // first byte of a double-byte character
+    std::array<char16_t, 65536> doubleByte{}; // (lead << 8 | trail) -> character, NoChar
+    std::array<quint16, 65536> encode{};      // character -> byte or (lead << 8 | trail)
+
+    Tables();
+};
+
+#ifdef Q_OS_WIN
+
+// The character, or NoChar when the bytes are not one complete character.
+char16_t decodeOne(const char *bytes, int length)
+{
+    wchar_t out[2] = {};
+    const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes, length, out, 2);
+    return n == 1 ? char16_t(out[0]) : NoChar;
+}
+
+QByteArray encodeOne(char16_t ch)
+{
+    const wchar_t in = wchar_t(ch);
+    char out[4] = {};
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &in, 1, out, sizeof out, nullptr,
+                                      &usedDefault);
+    if (n <= 0 || usedDefault)
+        return {};
+    return QByteArray(out, n);
+}
+
+class Converter
+{
+public:
+    bool isOpen() const { return true; }
+    char16_t decode(const char *bytes, int length) const { return decodeOne(bytes, length); }
+    QByteArray encode(char16_t ch) const { return encodeOne(ch); }
+};
+
+#else
+
+class Converter
+{
+public:
+    Converter()
+        : m_toUnicode(iconv_open("UTF-16LE", "CP932"))
+        , m_fromUnicode(iconv_open("CP932", "UTF-16LE"))
+    {
+    }
+    ~Converter()
+    {
+        if (m_toUnicode != invalid())
+            iconv_close(m_toUnicode);
+        if (m_fromUnicode != invalid())
+            iconv_close(m_fromUnicode);
+    }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+
+    bool isOpen() const { return m_toUnicode != invalid() && m_fromUnicode != invalid(); }
+
+    // The character, or NoChar when the bytes are not one complete character.
+    char16_t decode(const char *bytes, int length) const
+    {
+        iconv(m_toUnicode, nullptr, nullptr, nullptr, nullptr);
+        char in[2] = {};
+        std::copy(bytes, bytes + length, in);
+        char out[8] = {};
+        char *inPtr = in;
+        char *outPtr = out;
+        size_t inLeft = size_t(length);
+        size_t outLeft = sizeof out;
+        const size_t rc = iconv(m_toUnicode, &inPtr, &inLeft, &outPtr, &outLeft);
+        if (rc == size_t(-1) || inLeft != 0 || sizeof out - outLeft != 2)
+            return NoChar;
+        return char16_t(uchar(out[0]) | uchar(out[1]) << 8);
+    }
+
+    QByteArray encode(char16_t ch) const
+    {
+        iconv(m_fromUnicode, nullptr, nullptr, nullptr, nullptr);
+        char in[2] = {char(ch & 0xFF), char(ch >> 8)};
+        char out[8] = {};
+        char *inPtr = in;
+        char *outPtr = out;
+        size_t inLeft = sizeof in;
+        size_t outLeft = sizeof out;
+        const size_t rc = iconv(m_fromUnicode, &inPtr, &inLeft, &outPtr, &outLeft);
+        // A non-zero result counts irreversible conversions: those are refused as well.
+        if (rc != 0 || inLeft != 0)
+            return {};
+        return QByteArray(out, qsizetype(sizeof out - outLeft));
+    }
+
+private:
+    static iconv_t invalid() { return reinterpret_cast<iconv_t>(-1); }
+
+    iconv_t m_toUnicode;
+    iconv_t m_fromUnicode;
+};
+
+#endif
+
+Tables::Tables()
+{
+    single.fill(NoChar);
+    doubleByte.fill(NoChar);
+    encode.fill(NoBytes);
+
+    // The ASCII range is the identity on Windows (0x5C and 0x7E included); seeding it
+    // keeps plain text readable even where the converter is missing.
+    for (int b = 0; b < 0x80; ++b)
+        single[b] = char16_t(b);
+    // Lead bytes by their ranges, assigned or not, so that an unassigned pair reads as one
+    // replacement character rather than as two stray bytes.
+    for (int b = 0x81; b <= 0xFC; ++b)
+        lead[b] = b <= 0x9F || b >= 0xE0;
+
+    const Converter converter;
+    if (!converter.isOpen()) {
+        qWarning("Code page 932 converter unavailable: only ASCII can be read and written");
+    } else {
+        for (int b = 0x80; b < 0x100; ++b) {
+            if (lead[b])
+                continue;
+            const char byte = char(b);
+            single[b] = converter.decode(&byte, 1);
+        }
+        for (int l = 0x80; l < 0x100; ++l) {
+            if (!lead[l])
+                continue;
+            for (int t = 0x40; t < 0x100; ++t) {
+                const char pair[2] = {char(l), char(t)};
+                doubleByte[l << 8 | t] = converter.decode(pair, 2);
+            }
+        }
+    }
+    for (const SpecialByte &special : SpecialBytes)
+        single[special.byte] = special.ch;
+
+    // Keep an encoding only when its bytes read back as the same character; this drops
+    // one-way mappings such as U+301C -> 0x8160 (which reads as U+FF5E).
+    const auto decodesTo = [this](const QByteArray &bytes, char16_t ch) {
+        if (bytes.size() == 1)
+            return single[uchar(bytes[0])] == ch;
+        if (bytes.size() == 2)
+            return lead[uchar(bytes[0])] &&
+                   doubleByte[uchar(bytes[0]) << 8 | uchar(bytes[1])] == ch;
+        return false;
+    };
+    const auto learn = [&](char16_t ch) {
+        if (encode[ch] != NoBytes)
+            return;
+        if (ch < 0x80) {
+            encode[ch] = ch;
+            return;
+        }
+        for (const SpecialByte &special : SpecialBytes) {
+            if (special.ch == ch) {
+                encode[ch] = special.byte;
+                return;
+            }
+        }
+        if (!converter.isOpen())
+            return;
+        const QByteArray bytes = converter.encode(ch);
+        if (!decodesTo(bytes, ch))
+            return;
+        encode[ch] = bytes.size() == 1 ? quint16(uchar(bytes[0]))
+                                       : quint16(uchar(bytes[0]) << 8 | uchar(bytes[1]));
+    };
+    // Only characters that some byte sequence decodes to can come back unchanged.
+    for (int b = 0; b < 0x100; ++b) {
+        if (single[b] != NoChar)
+            learn(single[b]);
+    }
+    for (int code = 0; code < 0x10000; ++code) {
+        if (doubleByte[code] != NoChar)
+            learn(doubleByte[code]);
+    }
+}
+
+const Tables &tables()
+{
+    static const std::unique_ptr<const Tables> instance = std::make_unique<const Tables>();
+    return *instance;
+}
+
+// The first UTF-16 position at which the two texts differ, and the code point there.
+Cp932Unencodable firstDifference(const QString &text, const QString &other)
+{
+    qsizetype i = 0;
+    while (i < text.size() && i < other.size() && text[i] == other[i])
+        ++i;
+    if (i < text.size() && i > 0 && text[i].isLowSurrogate() && text[i - 1].isHighSurrogate())
+        --i;
+    Cp932Unencodable result;
+    result.position = i;
+    if (i < text.size()) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            result.codePoint = QChar::surrogateToUcs4(c, text[i + 1]);
+        else
+            result.codePoint = c.unicode();
+    }
+    return result;
+}
+
+} // namespace
+
+QString Cp932Codec::decode(const QByteArray &bytes)
+{
+    const Tables &t = tables();
+    QString result;
+    result.reserve(bytes.size());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const uchar b = uchar(bytes[i]);
+        if (t.lead[b]) {
+            if (i + 1 >= n) {
+                result.append(QChar(Replacement));
+                ++i;
+                continue;
+            }
+            const uchar trail = uchar(bytes[i + 1]);
+            const char16_t ch = t.doubleByte[b << 8 | trail];
+            if (ch != NoChar) {
+                result.append(QChar(ch));
+                i += 2;
+            } else {
+                // A byte that is ASCII or no trail at all is read again on its own, so a
+                // damaged character never swallows a tag bracket or a line end.
+                result.append(QChar(Replacement));
+                i += trail >= 0x80 && trail <= 0xFC ? 2 : 1;
+            }
+            continue;
+        }
+        const char16_t ch = t.single[b];
+        result.append(QChar(ch != NoChar ? ch : Replacement));
+        ++i;
+    }
+    return result;
+}
+
+std::optional<QByteArray> Cp932Codec::encode(const QString &text, Cp932Unencodable *failure)
+{
+    const Tables &t = tables();
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t ch = text[i].unicode();
+        const quint16 code = QChar::isSurrogate(ch) ? NoBytes : t.encode[ch];
+        if (code == NoBytes) {
+            if (failure) {
+                Cp932Unencodable bad;
+                bad.position = i;
+                bad.codePoint = ch;
+                if (QChar::isHighSurrogate(ch) && i + 1 < text.size() &&
+                    text[i + 1].isLowSurrogate())
+                    bad.codePoint = QChar::surrogateToUcs4(ch, text[i + 1].unicode());
+                *failure = bad;
+            }
+            return std::nullopt;
+        }
+        if (code > 0xFF)
+            bytes.append(char(code >> 8));
+        bytes.append(char(code & 0xFF));
+    }
+
+    // The tables already hold only reversible mappings; reading the bytes back is the
+    // final word on whether the text survives a save.
+    const QString back = decode(bytes);
+    if (back != text) {
+        if (failure)
+            *failure = firstDifference(text, back);
+        return std::nullopt;
+    }
+    if (failure)
+        *failure = Cp932Unencodable{};
+    return bytes;
+}

@@ -1,0 +1,175 @@
+#include "text_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QString Source = QStringLiteral("TextFile");
+
+void setError(VbError *error, int number, const QString &description)
+{
+    if (error)
+        *error = VbError{number, description, Source};
+}
+
+bool isSeparator(QChar c)
+{
+#ifdef Q_OS_WIN
+    return c == u'/' || c == u'\\';
+#else
+    return c == u'/';
+#endif
+}
+
+QString trimSpaces(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// Why a file could not be opened, in the numbers the callers report.
+std::pair<int, QString> openFailure(const QString &path, QFileDevice::FileError fileError,
+                                    bool forWriting)
+{
+    const QFileInfo info(path);
+    if (!info.absoluteDir().exists())
+        return {TextFile::PathNotFound, QStringLiteral("Path not found")};
+    if (info.isDir())
+        return {TextFile::PathFileAccessError, QStringLiteral("Path/File access error")};
+    if (!forWriting && !info.exists())
+        return {TextFile::FileNotFound, QStringLiteral("File not found")};
+    if (fileError == QFileDevice::PermissionsError)
+        return {TextFile::PermissionDenied, QStringLiteral("Permission denied")};
+    if (fileError == QFileDevice::ResourceError)
+        return {TextFile::DiskFull, QStringLiteral("Disk full")};
+    return {TextFile::PathFileAccessError, QStringLiteral("Path/File access error")};
+}
+
+QString withPath(const QString &description, const QString &path)
+{
+    return description + QStringLiteral(" (") + QDir::toNativeSeparators(path) + u')';
+}
+
+} // namespace
+
+QString TextFile::normaliseLineEnds(const QString &text)
+{
+    QString result;
+    result.reserve(text.size() + text.size() / 32 + 2);
+    bool lineOpen = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r') {
+            result.append(QStringLiteral("\r\n"));
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            lineOpen = false;
+        } else {
+            result.append(c);
+            lineOpen = true;
+        }
+    }
+    if (lineOpen)
+        result.append(QStringLiteral("\r\n"));
+    return result;
+}
+
+std::optional<QString> TextFile::read(const QString &path, VbError *error)
+{
+    if (path.isEmpty()) {
+        setError(error, BadFileName, QStringLiteral("Bad file name or number"));
+        return std::nullopt;
+    }
+    const QFileInfo info(path);
+    // Only regular files: a device or a pipe could block the reader for ever.
+    if (info.exists() && !info.isFile()) {
+        const auto [number, text] = openFailure(path, QFileDevice::OpenError, false);
+        setError(error, number, withPath(text, path));
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const auto [number, text] = openFailure(path, file.error(), false);
+        setError(error, number, withPath(text, path));
+        return std::nullopt;
+    }
+    // A read error part way ends the text where it stopped, like the end of the file.
+    const QByteArray bytes = file.readAll();
+    if (error)
+        *error = VbError{};
+    return normaliseLineEnds(Cp932Codec::decode(bytes));
+}
+
+bool TextFile::write(const QString &path, const QString &text, VbError *error,
+                     Cp932Unencodable *unencodable)
+{
+    if (unencodable)
+        *unencodable = Cp932Unencodable{};
+    if (path.isEmpty()) {
+        setError(error, BadFileName, QStringLiteral("Bad file name or number"));
+        return false;
+    }
+    Cp932Unencodable bad;
+    const std::optional<QByteArray> bytes = Cp932Codec::encode(text, &bad);
+    if (!bytes) {
+        if (unencodable)
+            *unencodable = bad;
+        setError(
+            error, InvalidArgument,
+            QStringLiteral("The character U+%1 at position %2 cannot be saved in Shift_JIS")
+                .arg(QString::number(uint(bad.codePoint), 16).toUpper().rightJustified(4, u'0'))
+                .arg(bad.position));
+        return false;
+    }
+    if (QFileInfo(path).isDir()) {
+        setError(error, PathFileAccessError,
+                 withPath(QStringLiteral("Path/File access error"), path));
+        return false;
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        const auto [number, description] = openFailure(path, file.error(), true);
+        setError(error, number, withPath(description, path));
+        return false;
+    }
+    // Nothing replaces the old file unless every byte was written and the rename worked.
+    const bool written = file.write(*bytes) == bytes->size();
+    if (!written || !file.commit()) {
+        const QFileDevice::FileError fileError = file.error();
+        if (!written)
+            file.cancelWriting();
+        if (fileError == QFileDevice::ResourceError)
+            setError(error, DiskFull, withPath(QStringLiteral("Disk full"), path));
+        else if (fileError == QFileDevice::PermissionsError)
+            setError(error, PermissionDenied, withPath(QStringLiteral("Permission denied"), path));
+        else
+            setError(error, DeviceIoError, withPath(QStringLiteral("Device I/O error"), path));
+        return false;
+    }
+    if (error)
+        *error = VbError{};
+    return true;
+}
+
+QString TextFile::joinPath(const QString &folder, const QString &name)
+{
+    const QString trimmed = trimSpaces(folder);
+    if (trimmed.isEmpty())
+        return name;
+    const bool folderEnds = isSeparator(trimmed.back());
+    const bool nameStarts = !name.isEmpty() && isSeparator(name.front());
+    if (folderEnds && nameStarts)
+        return trimmed + name.mid(1);
+    if (folderEnds || nameStarts)
+        return trimmed + name;
+    return trimmed + QDir::separator() + name;
+}

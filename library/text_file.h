@@ -1,1 +1,43 @@
+// Setting files on disk: code page 932 text with CR LF line ends, replaced atomically.
 #pragma once
+
+#include "cp932_codec.h"
+#include "platform_wrappers.h"
+
+#include <QString>
+#include <optional>
+
+class TextFile final
+{
+public:
+    TextFile() = delete;
+
+    // Run-time error numbers as the setting files' world knows them.
+    enum ErrorNumber : int
+    {
+        InvalidArgument = 5, // text that code page 932 cannot hold
+        BadFileName = 52,
+        FileNotFound = 53,
+        DeviceIoError = 57,
+        DiskFull = 61,
+        PermissionDenied = 70,
+        PathFileAccessError = 75,
+        PathNotFound = 76,
+    };
+
+    // Reads the whole file as code page 932. A line ends at CR or CR LF (a lone LF stays
+    // in its line) and every line comes back followed by CR LF.
+    static std::optional<QString> read(const QString &path, VbError *error = nullptr);
+
+    // Writes the text as code page 932 through a temporary file in the same folder that
+    // then replaces the old file, so a refused or failed save leaves the old file as it was.
+    static bool write(const QString &path, const QString &text, VbError *error = nullptr,
+                      Cp932Unencodable *unencodable = nullptr);
+
+    // The line splitting of read() applied to text already in memory.
+    static QString normaliseLineEnds(const QString &text);
+
+    // Folder (surrounding spaces trimmed) and name with exactly one separator between
+    // them; an empty folder gives the name alone.
+    static QString joinPath(const QString &folder, const QString &name);
+};

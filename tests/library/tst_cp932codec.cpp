@@ -1,0 +1,189 @@
+#include "cp932_codec.h"
+
+#include <QFile>
+#include <QtTest>
+
+class tst_Cp932Codec final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void referenceFilesRoundTrip();
+    void bytesDecodeTo_data();
+    void bytesDecodeTo();
+    void textEncodesTo_data();
+    void textEncodesTo();
+    void refusedText_data();
+    void refusedText();
+    void everyByteSequenceSurvivesDecoding();
+};
+
+static QByteArray readReference(const QString &name)
+{
+    QFile file(QStringLiteral(QUORVEL_TESTDATA_DIR) + u'/' + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void tst_Cp932Codec::referenceFilesRoundTrip()
+{
+    const QByteArray utf8 = readReference(QStringLiteral("cp932_roundtrip.txt"));
+    const QByteArray windowsBytes = readReference(QStringLiteral("cp932_roundtrip.cp932"));
+    if (utf8.isEmpty() || windowsBytes.isEmpty())
+        QSKIP("Reference data not found in " QUORVEL_TESTDATA_DIR);
+
+    QString text = QString::fromUtf8(utf8);
+    text.replace(u'\n', QStringLiteral("\r\n"));
+
+    const QString decoded = Cp932Codec::decode(windowsBytes);
+    QCOMPARE(decoded.size(), text.size());
+    QCOMPARE(decoded, text);
+
+    Cp932Unencodable failure;
+    const std::optional<QByteArray> encoded = Cp932Codec::encode(text, &failure);
+    QVERIFY2(encoded.has_value(), qPrintable(QStringLiteral("refused U+%1 at %2")
+                                                 .arg(uint(failure.codePoint), 4, 16)
+                                                 .arg(failure.position)));
+    QVERIFY(!failure.isSet());
+    QCOMPARE(encoded->size(), windowsBytes.size());
+    QCOMPARE(*encoded, windowsBytes);
+}
+
+void tst_Cp932Codec::bytesDecodeTo_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("empty") << QByteArray() << QString();
+    // Bytes that other converters move or drop.
+    QTest::newRow("control bytes")
+        << QByteArray("\x1a\x1c\x7f\x00", 4) << QString::fromUtf16(u"\x1a\x1c\x7f\x00", 4);
+    QTest::newRow("backslash and tilde stay ASCII") << QByteArray("\\~") << QStringLiteral("\\~");
+    QTest::newRow("0x80") << QByteArray("\x80") << QString(QChar(0x0080));
+    QTest::newRow("0xA0") << QByteArray("\xa0") << QString(QChar(0xF8F0));
+    QTest::newRow("0xFD") << QByteArray("\xfd") << QString(QChar(0xF8F1));
+    QTest::newRow("0xFE") << QByteArray("\xfe") << QString(QChar(0xF8F2));
+    QTest::newRow("0xFF") << QByteArray("\xff") << QString(QChar(0xF8F3));
+    QTest::newRow("0x8160 is the full-width tilde")
+        << QByteArray("\x81\x60") << QString(QChar(0xFF5E));
+    QTest::newRow("user-defined area") << QByteArray("\xf0\x40") << QString(QChar(0xE000));
+
+    // Damaged sequences: one U+FFFD each, and reading goes on.
+    QTest::newRow("lead byte at the end") << QByteArray("a\x81") << QStringLiteral("a\uFFFD");
+    QTest::newRow("lead byte before a tag") << QByteArray("\x82<A>") << QStringLiteral("\uFFFD<A>");
+    QTest::newRow("lead byte before CR LF")
+        << QByteArray("\x88\r\nx") << QStringLiteral("\uFFFD\r\nx");
+    QTest::newRow("lead byte before DEL")
+        << QByteArray("\x81\x7f") << QString::fromUtf16(u"\xFFFD\x7f", 2);
+    QTest::newRow("unassigned pair") << QByteArray("\x85\x81z") << QStringLiteral("\uFFFDz");
+    QTest::newRow("unassigned pair, ASCII trail")
+        << QByteArray("\x85\x40z") << QStringLiteral("\uFFFD@z");
+    QTest::newRow("lead byte before a non-trail")
+        << QByteArray("\x81\xfd\x82\xa0") << QStringLiteral("\uFFFD\uF8F1\u3042");
+}
+
+void tst_Cp932Codec::bytesDecodeTo()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(Cp932Codec::decode(bytes), text);
+}
+
+void tst_Cp932Codec::textEncodesTo_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("empty") << QString() << QByteArray();
+    QTest::newRow("ASCII with CR LF and TAB")
+        << QStringLiteral("<A>\t1</A>\r\n") << QByteArray("<A>\t1</A>\r\n");
+    QTest::newRow("U+0080") << QString(QChar(0x0080)) << QByteArray("\x80");
+    QTest::newRow("U+F8F0..U+F8F3")
+        << QStringLiteral("\uF8F0\uF8F1\uF8F2\uF8F3") << QByteArray("\xa0\xfd\xfe\xff");
+    QTest::newRow("full-width tilde") << QString(QChar(0xFF5E)) << QByteArray("\x81\x60");
+    QTest::newRow("MS gothic") << QStringLiteral("ＭＳ ゴシック")
+                               << QByteArray(
+                                      "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e");
+    // Characters with two codes take the one Windows writes.
+    QTest::newRow("U+2252 takes the JIS code") << QString(QChar(0x2252)) << QByteArray("\x81\xe0");
+    QTest::newRow("U+2170 takes the IBM code") << QString(QChar(0x2170)) << QByteArray("\xfa\x40");
+    QTest::newRow("U+FFE2 takes the JIS code") << QString(QChar(0xFFE2)) << QByteArray("\x81\xca");
+    QTest::newRow("half-width katakana") << QStringLiteral("ｱﾞ") << QByteArray("\xb1\xde");
+}
+
+void tst_Cp932Codec::textEncodesTo()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    Cp932Unencodable failure;
+    const std::optional<QByteArray> encoded = Cp932Codec::encode(text, &failure);
+    QVERIFY(encoded.has_value());
+    QVERIFY(!failure.isSet());
+    QCOMPARE(*encoded, bytes);
+    QCOMPARE(Cp932Codec::decode(*encoded), text);
+}
+
+void tst_Cp932Codec::refusedText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qsizetype>("position");
+    QTest::addColumn<uint>("codePoint");
+
+    // One-way mappings: the converter accepts them, but they read back as something else.
+    QTest::newRow("wave dash U+301C") << QStringLiteral("1\u301C9") << qsizetype(1) << 0x301Cu;
+    QTest::newRow("yen sign U+00A5") << QStringLiteral("\u00A5100") << qsizetype(0) << 0x00A5u;
+    QTest::newRow("em dash U+2014") << QStringLiteral("a\u2014") << qsizetype(1) << 0x2014u;
+    QTest::newRow("double bar U+2016") << QStringLiteral("\u2016") << qsizetype(0) << 0x2016u;
+    QTest::newRow("minus U+2212") << QStringLiteral("5\u22122") << qsizetype(1) << 0x2212u;
+    QTest::newRow("cent U+00A2") << QStringLiteral("\u00A2") << qsizetype(0) << 0x00A2u;
+    QTest::newRow("pound U+00A3") << QStringLiteral("\u00A3") << qsizetype(0) << 0x00A3u;
+    QTest::newRow("not U+00AC") << QStringLiteral("\u00AC") << qsizetype(0) << 0x00ACu;
+    QTest::newRow("overline U+203E") << QStringLiteral("\u203E") << qsizetype(0) << 0x203Eu;
+    // Characters the code page has no place for at all.
+    QTest::newRow("broken bar U+00A6") << QStringLiteral("\u00A6") << qsizetype(0) << 0x00A6u;
+    QTest::newRow("emoji after kana")
+        << QStringLiteral("あ\U0001F600い") << qsizetype(1) << 0x1F600u;
+    QTest::newRow("replacement character") << QStringLiteral("x\uFFFD") << qsizetype(1) << 0xFFFDu;
+    QTest::newRow("lone high surrogate")
+        << QString::fromUtf16(u"ab\xD83D", 3) << qsizetype(2) << 0xD83Du;
+    QTest::newRow("lone low surrogate")
+        << QString::fromUtf16(u"\xDE00z", 2) << qsizetype(0) << 0xDE00u;
+    QTest::newRow("first of several")
+        << QStringLiteral("ok\u301C\u00A5") << qsizetype(2) << 0x301Cu;
+    QTest::newRow("e with acute") << QStringLiteral("caf\u00E9") << qsizetype(3) << 0x00E9u;
+}
+
+void tst_Cp932Codec::refusedText()
+{
+    QFETCH(QString, text);
+    QFETCH(qsizetype, position);
+    QFETCH(uint, codePoint);
+    Cp932Unencodable failure;
+    QVERIFY(!Cp932Codec::encode(text, &failure).has_value());
+    QVERIFY(failure.isSet());
+    QCOMPARE(failure.position, position);
+    QCOMPARE(uint(failure.codePoint), codePoint);
+    QVERIFY(!Cp932Codec::encode(text).has_value());
+}
+
+// Whatever the bytes, decoding gives back text that encodes to bytes which decode the same.
+void tst_Cp932Codec::everyByteSequenceSurvivesDecoding()
+{
+    QByteArray all;
+    for (int lead = 0; lead < 256; ++lead) {
+        for (int trail = 0; trail < 256; trail += 7) {
+            all.append(char(lead));
+            all.append(char(trail));
+        }
+    }
+    const QString text = Cp932Codec::decode(all);
+    QString cleaned = text;
+    cleaned.remove(QChar(0xFFFD));
+    const std::optional<QByteArray> encoded = Cp932Codec::encode(cleaned);
+    QVERIFY(encoded.has_value());
+    QCOMPARE(Cp932Codec::decode(*encoded), cleaned);
+}
+
+QTEST_APPLESS_MAIN(tst_Cp932Codec)
+#include "tst_cp932codec.moc"
