@@ -1,0 +1,603 @@
+#include "setting_model.h"
+
+#include "program_state.h"
+#include "text_file.h"
+#include "text_transformation.h"
+
+#include <QFileInfo>
+
+#include <stdexcept>
+
+namespace {
+
+const QString KeyColorSetting = QStringLiteral("ColorSetting");
+const QString KeyDataSetting = QStringLiteral("DataSetting");
+const QString KeyCommonSetting = QStringLiteral("CommonSetting");
+const QString KeyTitle = QStringLiteral("Title");
+const QString KeyName = QStringLiteral("Name");
+const QString KeyReg = QStringLiteral("Reg");
+const QString KeyReplace = QStringLiteral("Replace");
+const QString KeyData = QStringLiteral("Data");
+const QString KeyLink = QStringLiteral("Link");
+const QString KeyFont = QStringLiteral("Font");
+const QString KeyItemFont = QStringLiteral("ItemFont");
+const QString KeyLineCount = QStringLiteral("LineCount");
+const QString KeyLastSetting = QStringLiteral("LastSetting");
+const QString KeyVersion = QStringLiteral("Version");
+const QString KeyTopMost = QStringLiteral("TopMost");
+const QString KeyFontSize = QStringLiteral("FontSize");
+const QString KeyItemHeight = QStringLiteral("ItemHeight");
+const QString KeyItemWidth = QStringLiteral("ItemWidth");
+const QString KeyMarginTop = QStringLiteral("MarginTop");
+const QString KeyMarginBottom = QStringLiteral("MarginBottom");
+const QString KeyAlign = QStringLiteral("Align");
+const QString KeyValign = QStringLiteral("Valign");
+const QString KeyPositioningTop = QStringLiteral("PositioningTop");
+const QString KeyPositioningLeft = QStringLiteral("PositioningLeft");
+const QString KeyPictureName = QStringLiteral("PictureName");
+const QString KeyModeSelecter = QStringLiteral("ModeSelecter");
+const QString FramePrefix = QStringLiteral("Frame");
+const QString ItemPrefix = QStringLiteral("Item");
+
+constexpr int MaxFrameNumber = 99;
+
+int positiveRule(const QString &text, int defaultValue)
+{
+    const int value = Cls_XML::ToInteger(text).value_or(0);
+    return value > 0 ? value : defaultValue;
+}
+
+int integerRule(const QString &text)
+{
+    return Cls_XML::ToInteger(text).value_or(0);
+}
+
+bool flagRule(const QString &text)
+{
+    return text.toLower() == QStringLiteral("true");
+}
+
+std::function<QDate()> &dateSource()
+{
+    static std::function<QDate()> source;
+    return source;
+}
+
+QDate today()
+{
+    const auto &source = dateSource();
+    return source ? source() : QDate::currentDate();
+}
+
+QString formatDate(const QDate &date, QChar separator)
+{
+    return QStringLiteral("%1%2%3%4%5")
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
+        .arg(separator)
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(separator)
+        .arg(date.day(), 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+Cls_MySettingFile::Cls_MySettingFile()
+    : m_extra(std::make_unique<Cls_RegExpExtraString>())
+    , m_defaultFont(QStringLiteral("ＭＳ ゴシック"))
+{
+}
+
+Cls_MySettingFile::~Cls_MySettingFile() = default;
+
+void Cls_MySettingFile::SetCurrentFrame(const QString &vData)
+{
+    m_childCounter = 0;
+    m_dataSet.SetFileItem(vData, QString());
+}
+
+void Cls_MySettingFile::SetFileItem(const QString &vData)
+{
+    m_prepared = true;
+    m_tmp.SetFileItem(vData, QString());
+}
+
+void Cls_MySettingFile::AddDataSetFrame(const QString &vData)
+{
+    ++m_childCounter;
+    m_dataSet.AddItem_bln(FramePrefix + QString::number(m_childCounter), vData);
+}
+
+void Cls_MySettingFile::AddDataSetItem(const QString &vData)
+{
+    // Shares the counter with AddDataSetFrame.
+    ++m_childCounter;
+    m_dataSet.AddItem_bln(ItemPrefix + QString::number(m_childCounter), vData);
+}
+
+void Cls_MySettingFile::CurrentFrame(int index)
+{
+    // Checked before anything changes, so a bad index leaves the current frame as it was.
+    if (index < 0 || index >= m_frameTexts.size())
+        throw std::out_of_range("Cls_MySettingFile::CurrentFrame: no frame at index " +
+                                std::to_string(index));
+    m_currentFrame = index;
+    m_dataSet.SetFileItem(m_frameTexts.at(index), QString());
+}
+
+int Cls_MySettingFile::CurrentFrame() const
+{
+    return m_currentFrame;
+}
+
+QString Cls_MySettingFile::CurrentFrameData() const
+{
+    if (m_currentFrame < 0 || m_currentFrame >= m_frameTexts.size())
+        throw std::out_of_range("Cls_MySettingFile::CurrentFrameData: no current frame");
+    return m_frameTexts.at(m_currentFrame);
+}
+
+QString Cls_MySettingFile::CurrentItemData() const
+{
+    return m_tmp.GetFileItemAll();
+}
+
+int Cls_MySettingFile::GetCount() const
+{
+    return m_frameCount;
+}
+
+Cls_XML &Cls_MySettingFile::Color()
+{
+    return m_color;
+}
+
+Cls_XML &Cls_MySettingFile::DataSet()
+{
+    return m_dataSet;
+}
+
+Cls_XML &Cls_MySettingFile::Tmp()
+{
+    return m_tmp;
+}
+
+Cls_XML &Cls_MySettingFile::Common()
+{
+    return m_common;
+}
+
+QString Cls_MySettingFile::GetTitle() const
+{
+    return m_common.Gets(KeyTitle);
+}
+
+void Cls_MySettingFile::SetTitle(const QString &value)
+{
+    m_common.SetItem_bln(KeyTitle, value);
+}
+
+QString Cls_MySettingFile::GetFrameTitle() const
+{
+    return m_dataSet.Gets(KeyTitle);
+}
+
+void Cls_MySettingFile::SetFrameTitle(const QString &value)
+{
+    m_dataSet.SetItem_bln(KeyTitle, value);
+}
+
+QString Cls_MySettingFile::GetLink() const
+{
+    // Unlike the other item keys, readable whether or not an item was prepared.
+    return m_tmp.Gets(KeyLink);
+}
+
+void Cls_MySettingFile::SetLink(const QString &value)
+{
+    m_tmp.SetItem_bln(KeyLink, value);
+}
+
+QString Cls_MySettingFile::GetFont() const
+{
+    return m_dataSet.GetFileItemDefault_str(KeyFont, m_defaultFont);
+}
+
+void Cls_MySettingFile::SetFont(const QString &value)
+{
+    m_dataSet.SetItem_bln(KeyFont, value);
+}
+
+QString Cls_MySettingFile::GetItemFont() const
+{
+    return m_dataSet.GetFileItemDefault_str(KeyItemFont, m_defaultFont);
+}
+
+void Cls_MySettingFile::SetItemFont(const QString &value)
+{
+    m_dataSet.SetItem_bln(KeyItemFont, value);
+}
+
+int Cls_MySettingFile::GetLineCount() const
+{
+    return positiveRule(m_dataSet.Gets(KeyLineCount), 1);
+}
+
+void Cls_MySettingFile::SetLineCount(const QString &value)
+{
+    m_dataSet.SetItem_bln(KeyLineCount, value);
+}
+
+QString Cls_MySettingFile::GetLastSetting() const
+{
+    return m_dataSet.Gets(KeyLastSetting);
+}
+
+void Cls_MySettingFile::SetLastSetting(const QString &value)
+{
+    m_dataSet.SetItem_bln(KeyLastSetting, value);
+}
+
+QString Cls_MySettingFile::GetVersion() const
+{
+    return m_common.Gets(KeyVersion);
+}
+
+void Cls_MySettingFile::SetVersion(const QString &value)
+{
+    m_common.SetItem_bln(KeyVersion, value);
+}
+
+QString Cls_MySettingFile::GetTopMost() const
+{
+    return m_common.Gets(KeyTopMost);
+}
+
+void Cls_MySettingFile::SetTopMost(const QString &value)
+{
+    m_common.SetItem_bln(KeyTopMost, value);
+}
+
+int Cls_MySettingFile::GetFontSize() const
+{
+    return positiveRule(m_common.Gets(KeyFontSize), 9);
+}
+
+void Cls_MySettingFile::SetFontSize(const QString &value)
+{
+    m_common.SetItem_bln(KeyFontSize, value);
+}
+
+int Cls_MySettingFile::GetItemHeight() const
+{
+    return positiveRule(m_common.Gets(KeyItemHeight), 225);
+}
+
+void Cls_MySettingFile::SetItemHeight(const QString &value)
+{
+    m_common.SetItem_bln(KeyItemHeight, value);
+}
+
+int Cls_MySettingFile::GetItemWidth() const
+{
+    return positiveRule(m_common.Gets(KeyItemWidth), 2445);
+}
+
+void Cls_MySettingFile::SetItemWidth(const QString &value)
+{
+    m_common.SetItem_bln(KeyItemWidth, value);
+}
+
+int Cls_MySettingFile::GetMarginTop() const
+{
+    return positiveRule(m_common.Gets(KeyMarginTop), 270);
+}
+
+void Cls_MySettingFile::SetMarginTop(const QString &value)
+{
+    m_common.SetItem_bln(KeyMarginTop, value);
+}
+
+int Cls_MySettingFile::GetMarginBottom() const
+{
+    return positiveRule(m_common.Gets(KeyMarginBottom), 70);
+}
+
+void Cls_MySettingFile::SetMarginBottom(const QString &value)
+{
+    m_common.SetItem_bln(KeyMarginBottom, value);
+}
+
+QString Cls_MySettingFile::GetAlign() const
+{
+    return m_common.Gets(KeyAlign);
+}
+
+void Cls_MySettingFile::SetAlign(const QString &value)
+{
+    m_common.SetItem_bln(KeyAlign, value);
+}
+
+QString Cls_MySettingFile::GetValign() const
+{
+    return m_common.Gets(KeyValign);
+}
+
+void Cls_MySettingFile::SetValign(const QString &value)
+{
+    m_common.SetItem_bln(KeyValign, value);
+}
+
+int Cls_MySettingFile::GetPositioningTop() const
+{
+    return integerRule(m_common.Gets(KeyPositioningTop));
+}
+
+void Cls_MySettingFile::SetPositioningTop(const QString &value)
+{
+    m_common.SetItem_bln(KeyPositioningTop, value);
+}
+
+int Cls_MySettingFile::GetPositioningLeft() const
+{
+    return integerRule(m_common.Gets(KeyPositioningLeft));
+}
+
+void Cls_MySettingFile::SetPositioningLeft(const QString &value)
+{
+    m_common.SetItem_bln(KeyPositioningLeft, value);
+}
+
+QString Cls_MySettingFile::GetPictureName() const
+{
+    return m_common.Gets(KeyPictureName);
+}
+
+void Cls_MySettingFile::SetPictureName(const QString &value)
+{
+    m_common.SetItem_bln(KeyPictureName, value);
+}
+
+QString Cls_MySettingFile::GetModeSelecter() const
+{
+    return m_common.Gets(KeyModeSelecter);
+}
+
+void Cls_MySettingFile::SetModeSelecter(const QString &value)
+{
+    m_common.SetItem_bln(KeyModeSelecter, value);
+}
+
+bool Cls_MySettingFile::IsPrepare() const
+{
+    return m_prepared;
+}
+
+bool Cls_MySettingFile::isReg() const
+{
+    return !GetReg().isEmpty();
+}
+
+bool Cls_MySettingFile::isData() const
+{
+    return !GetData().isEmpty();
+}
+
+bool Cls_MySettingFile::isLink() const
+{
+    return !GetLink().isEmpty();
+}
+
+QString Cls_MySettingFile::GetName() const
+{
+    return m_prepared ? m_tmp.Gets(KeyName) : QString();
+}
+
+void Cls_MySettingFile::SetName(const QString &value)
+{
+    if (m_prepared)
+        m_tmp.SetItem_bln(KeyName, value);
+}
+
+QString Cls_MySettingFile::GetReg() const
+{
+    return m_prepared ? m_tmp.Gets(KeyReg) : QString();
+}
+
+void Cls_MySettingFile::SetReg(const QString &value)
+{
+    if (m_prepared)
+        m_tmp.SetItem_bln(KeyReg, value);
+}
+
+QString Cls_MySettingFile::GetReplaceString() const
+{
+    return m_prepared ? m_tmp.Gets(KeyReplace) : QString();
+}
+
+void Cls_MySettingFile::SetReplaceString(const QString &value)
+{
+    if (m_prepared)
+        m_tmp.SetItem_bln(KeyReplace, value);
+}
+
+QString Cls_MySettingFile::GetData() const
+{
+    return m_prepared ? m_tmp.Gets(KeyData) : QString();
+}
+
+void Cls_MySettingFile::SetData(const QString &value)
+{
+    if (m_prepared)
+        m_tmp.SetItem_bln(KeyData, value);
+}
+
+bool Cls_MySettingFile::isCopy() const
+{
+    return m_copyFlag;
+}
+
+bool Cls_MySettingFile::isEdit() const
+{
+    return m_editFlag;
+}
+
+bool Cls_MySettingFile::IsShowVersion() const
+{
+    return flagRule(GetVersion());
+}
+
+bool Cls_MySettingFile::IsTopMost() const
+{
+    return flagRule(GetTopMost());
+}
+
+bool Cls_MySettingFile::IsModeSelecter() const
+{
+    return flagRule(GetModeSelecter());
+}
+
+void Cls_MySettingFile::Path(const QString &value)
+{
+    m_path = value;
+}
+
+QString Cls_MySettingFile::Path() const
+{
+    return m_path;
+}
+
+void Cls_MySettingFile::Name(const QString &value)
+{
+    m_name = value;
+}
+
+QString Cls_MySettingFile::Name() const
+{
+    return m_name;
+}
+
+void Cls_MySettingFile::MsgDisplayFlg_Prop(bool value)
+{
+    m_msgDisplay = value;
+}
+
+bool Cls_MySettingFile::MsgDisplayFlg_Prop() const
+{
+    return m_msgDisplay;
+}
+
+bool Cls_MySettingFile::SaveFileAllItems()
+{
+    m_lastError = VbError{};
+    m_unencodable = Cp932Unencodable{};
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_path);
+    document.IndentLevel_Prop(0);
+    document.TopTagName_Prop(QStringLiteral("myItem"));
+    document.AddItem_bln(KeyColorSetting, m_color.GetItemAll_str(QString()));
+    document.AddItem_bln(KeyCommonSetting, m_common.GetItemAll_str(QString()));
+    document.AddItem_bln(KeyDataSetting, m_dataSet.GetItemAll_str(QString()));
+    if (document.SaveFile_bln(m_name))
+        return true;
+    m_unencodable = document.LastUnencodable();
+    if (document.LastError().isSet()) {
+        VbError error = document.LastError();
+        error.source = QStringLiteral("Cls_MySettingFile.SaveFileAllItems");
+        reportError(error);
+    }
+    return false;
+}
+
+bool Cls_MySettingFile::SaveFile(const QString &strA_FileData)
+{
+    m_lastError = VbError{};
+    m_unencodable = Cp932Unencodable{};
+    const QString fullPath = TextFile::joinPath(m_path, m_name);
+    if (fullPath.isEmpty()) {
+        if (m_msgDisplay)
+            FncInt_MessageBox(MsgBox::Exclamation, QStringLiteral("ファイル名が設定されてません。"),
+                              QStringLiteral("設定ミス"));
+        return false;
+    }
+    VbError error;
+    if (!TextFile::write(fullPath, strA_FileData, &error, &m_unencodable)) {
+        error.source = QStringLiteral("Cls_MySettingFile.SaveFile");
+        reportError(error);
+        return false;
+    }
+    return true;
+}
+
+bool Cls_MySettingFile::LoadFile()
+{
+    m_lastError = VbError{};
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_path);
+    const bool read = document.OnlyReadFile_bln(m_name);
+    if (m_fillDatesOnLoad)
+        document.FileData(FncStr_FillDatePlaceholders(document.FileData()));
+    if (!read) {
+        // A missing file is the ordinary first start: recorded, never shown.
+        m_lastError = document.LastError();
+        return false;
+    }
+
+    const QString text = document.FileData();
+    m_color.SetFileItem(text, KeyColorSetting);
+    m_common.SetFileItem(text, KeyCommonSetting);
+    const QString commonFont = m_common.Gets(KeyFont);
+    if (!commonFont.isEmpty())
+        m_defaultFont = commonFont;
+    document.SetFileItem(text, KeyDataSetting);
+    for (int number = 1; number <= MaxFrameNumber; ++number) {
+        const QString frame = document.Gets(FramePrefix + QString::number(number));
+        if (frame.isEmpty())
+            continue;
+        m_frameNumbers.append(QString::number(number));
+        m_frameTexts.append(frame);
+        ++m_frameCount;
+    }
+    return true;
+}
+
+QString Cls_MySettingFile::FncStr_FillDatePlaceholders(const QString &text)
+{
+    // Each form reads the date on its own, as the two replacements are separate steps.
+    QString result = text;
+    const QDate slashDate = today();
+    if (slashDate.isValid())
+        result.replace(QStringLiteral("@@@@/@@/@@"), formatDate(slashDate, u'/'));
+    const QDate dotDate = today();
+    if (dotDate.isValid())
+        result.replace(QStringLiteral("@@@@.@@.@@"), formatDate(dotDate, u'.'));
+    return result;
+}
+
+void Cls_MySettingFile::SetDateSource(std::function<QDate()> source)
+{
+    dateSource() = std::move(source);
+}
+
+void Cls_MySettingFile::reportError(const VbError &error)
+{
+    m_lastError = error;
+    if (m_msgDisplay)
+        Sub_ShowError(error);
+}
+
+void OpenSettingFile(bool fillDates)
+{
+    auto model = std::make_shared<Cls_MySettingFile>();
+    gObj_Setting = model;
+    model->Path(gStr_SettingFolder);
+    model->Name(gStr_SettingFile);
+    model->FillDatesOnLoad(fillDates);
+    if (model->LoadFile())
+        return;
+    // Only a file that is not there is replaced by the default one: a file that exists but
+    // could not be read (locked, no permission) still holds the user's settings.
+    if (QFileInfo::exists(TextFile::joinPath(gStr_SettingFolder, gStr_SettingFile)))
+        return;
+    if (model->SaveFile(DefaultSettingFileText()))
+        model->LoadFile();
+}

@@ -1,0 +1,349 @@
+#include "tag_document.h"
+
+#include "text_file.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+QString element(const QString &key, const QString &data)
+{
+    return u'<' + key + u'>' + data + QStringLiteral("</") + key + u'>';
+}
+
+QString tabs(qint64 count)
+{
+    return QString(qsizetype(std::max<qint64>(count, 0)), u'\t');
+}
+
+QString programFolder()
+{
+    // Without an application object there is no program folder to ask for; names are then
+    // taken relative to the working directory.
+    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+}
+
+} // namespace
+
+Cls_XML::Cls_XML()
+    : m_topTagName(QStringLiteral("myItem"))
+    , m_savePath(programFolder())
+{
+}
+
+Cls_XML::~Cls_XML() = default;
+
+void Cls_XML::TopTagName_Prop(const QString &value)
+{
+    m_topTagName = value;
+}
+
+void Cls_XML::SaveFilePath_Prop(const QString &value)
+{
+    m_savePath = value;
+}
+
+QString Cls_XML::SaveFilePath_Prop() const
+{
+    return m_savePath;
+}
+
+void Cls_XML::IndentLevel_Prop(int value)
+{
+    m_indentLevel = value;
+    m_isTopLevel = value == 0;
+}
+
+int Cls_XML::IndentLevel_Prop() const
+{
+    return m_indentLevel;
+}
+
+void Cls_XML::FileData(const QString &value)
+{
+    m_fileData = value;
+}
+
+QString Cls_XML::FileData() const
+{
+    return m_fileData;
+}
+
+void Cls_XML::MsgDisplayFlg_Prop(bool value)
+{
+    m_msgDisplay = value;
+}
+
+bool Cls_XML::MsgDisplayFlg_Prop() const
+{
+    return m_msgDisplay;
+}
+
+bool Cls_XML::InitItem_bln()
+{
+    m_items.clear();
+    return true;
+}
+
+bool Cls_XML::AddItem_bln(const QString &strA_Key, const QString &strA_Data)
+{
+    if (!keyAccepted(strA_Key))
+        return false;
+    m_items.append({strA_Key, element(strA_Key, strA_Data)});
+    return true;
+}
+
+bool Cls_XML::SetItem_bln(const QString &strA_Key, const QString &strA_Data)
+{
+    for (auto &item : m_items) {
+        if (item.first == strA_Key) {
+            item.second = element(strA_Key, strA_Data);
+            return true;
+        }
+    }
+    // The result stays True even when the key was refused: callers only ever set.
+    AddItem_bln(strA_Key, strA_Data);
+    return true;
+}
+
+QString Cls_XML::GetItem_str(const QString &strA_Key) const
+{
+    for (const auto &item : m_items) {
+        if (item.first == strA_Key)
+            return item.second;
+    }
+    return {};
+}
+
+QString Cls_XML::GetItemAll_str(const QString &strA_Indent) const
+{
+    QString result;
+    for (const auto &item : m_items)
+        result += strA_Indent + item.second + CrLf;
+    return result;
+}
+
+bool Cls_XML::SaveFile_bln(const QString &strA_FileName)
+{
+    m_lastError = VbError{};
+    m_unencodable = Cp932Unencodable{};
+    if (strA_FileName.isEmpty()) {
+        if (m_msgDisplay)
+            FncInt_MessageBox(MsgBox::Exclamation, QStringLiteral("ファイル名が設定されてません。"),
+                              QStringLiteral("設定ミス"));
+        return false;
+    }
+    VbError error;
+    if (!TextFile::write(FullPath(strA_FileName), GetFileItemAll_str(), &error, &m_unencodable)) {
+        error.source = QStringLiteral("Cls_XML.SaveFile_bln");
+        reportError(error);
+        return false;
+    }
+    return true;
+}
+
+QString Cls_XML::GetFileItemAll_str() const
+{
+    const QString body = GetItemAll_str(tabs(qint64(m_indentLevel) + 1));
+    if (m_isTopLevel) {
+        return QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>") + CrLf + u'<' +
+               m_topTagName + u'>' + CrLf + body + CrLf + QStringLiteral("</") + m_topTagName +
+               u'>';
+    }
+    return CrLf + body + tabs(m_indentLevel);
+}
+
+bool Cls_XML::OnlyReadFile_bln(const QString &strA_FileName)
+{
+    m_lastError = VbError{};
+    VbError error;
+    const std::optional<QString> text = TextFile::read(FullPath(strA_FileName), &error);
+    if (!text) {
+        error.source = QStringLiteral("Cls_XML.OnlyReadFile_bln");
+        reportError(error);
+        return false;
+    }
+    m_fileData = *text;
+    return true;
+}
+
+bool Cls_XML::ReadFile_bln(const QString &strA_FileName, bool isSaveData)
+{
+    Q_UNUSED(isSaveData)
+    m_lastError = VbError{};
+    VbError error;
+    const std::optional<QString> text = TextFile::read(FullPath(strA_FileName), &error);
+    if (!text) {
+        error.source = QStringLiteral("Cls_XML.ReadFile_bln");
+        reportError(error);
+        return false;
+    }
+    return SetFileItem(*text, QString());
+}
+
+bool Cls_XML::SetFileItem(const QString &strA_FileData, const QString &strA_Key)
+{
+    // Narrowing comes first: a tag written inside an earlier comment is found first.
+    const QString narrowed =
+        strA_Key.isEmpty() ? strA_FileData : ExtractTag(strA_FileData, strA_Key);
+    m_fileItem = RemoveComments(narrowed);
+    return true;
+}
+
+QString Cls_XML::Gets(const QString &strA_Key) const
+{
+    return GetFileItem_str(strA_Key);
+}
+
+QString Cls_XML::GetFileItem_str(const QString &strA_Key) const
+{
+    return ExtractTag(m_fileItem, strA_Key);
+}
+
+QString Cls_XML::GetFileItemAll() const
+{
+    return m_fileItem;
+}
+
+QString Cls_XML::GetFileItemDefault_str(const QString &strA_Key,
+                                        const QString &strA_DefaultValue) const
+{
+    const QString value = GetFileItem_str(strA_Key);
+    return value.isEmpty() ? strA_DefaultValue : value;
+}
+
+int Cls_XML::GetFileItem_lng(const QString &strA_Key) const
+{
+    return ToInteger(GetFileItem_str(strA_Key)).value_or(0);
+}
+
+bool Cls_XML::GetFileItem_bln(const QString &strA_Key) const
+{
+    return GetFileItem_str(strA_Key).toLower() == QStringLiteral("true");
+}
+
+QString Cls_XML::ExtractTag(const QString &strA_Base, const QString &strA_TagBase)
+{
+    const QString open = u'<' + strA_TagBase + u'>';
+    const QString close = QStringLiteral("</") + strA_TagBase + u'>';
+    const qsizetype openAt = strA_Base.indexOf(open);
+    if (openAt < 0)
+        return {};
+    const qsizetype closeAt = strA_Base.indexOf(close, openAt + 1);
+    const qsizetype contentAt = openAt + open.size();
+    // A close tag overlapping the open tag (only possible with odd names) reads as empty.
+    if (closeAt < contentAt)
+        return {};
+    return strA_Base.mid(contentAt, closeAt - contentAt);
+}
+
+bool Cls_XML::InitElement_bln()
+{
+    if (m_indentLevel == INT_MAX)
+        return false;
+    Element = std::make_unique<Cls_XML>();
+    Element->InitItem_bln();
+    Element->IndentLevel_Prop(m_indentLevel + 1);
+    return true;
+}
+
+bool Cls_XML::SetElement_bln(const QString &strA_Name, const QString &strA_Item)
+{
+    if (!InitElement_bln())
+        return false;
+    if (!Element->SetFileItem(strA_Item, QString()))
+        return false;
+    m_elementSet = true;
+    m_elementName = strA_Name;
+    return true;
+}
+
+QString Cls_XML::RemoveComments(const QString &text)
+{
+    static const QString CommentOpen = QStringLiteral("<!--");
+    static const QString CommentClose = QStringLiteral("-->");
+    QString result = text;
+    for (;;) {
+        const qsizetype openAt = result.indexOf(CommentOpen);
+        if (openAt < 0)
+            break;
+        const qsizetype closeAt = result.indexOf(CommentClose, openAt + 1);
+        if (closeAt < 0)
+            break;
+        // Every copy of the same block goes at once; each round removes at least one.
+        const QString block = result.mid(openAt, closeAt + CommentClose.size() - openAt);
+        result.replace(block, QString(), Qt::CaseSensitive);
+    }
+    return result;
+}
+
+std::optional<int> Cls_XML::ToInteger(const QString &text)
+{
+    const auto isBlank = [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
+    };
+    qsizetype i = 0;
+    qsizetype end = text.size();
+    while (i < end && isBlank(text[i]))
+        ++i;
+    while (end > i && isBlank(text[end - 1]))
+        --end;
+    bool negative = false;
+    if (i < end && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    if (i == end)
+        return std::nullopt;
+    qint64 value = 0;
+    for (; i < end; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c - u'0');
+        if (value > qint64(INT_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return int(value);
+}
+
+QString Cls_XML::FullPath(const QString &strA_FileName) const
+{
+    return TextFile::joinPath(m_savePath, strA_FileName);
+}
+
+bool Cls_XML::keyAccepted(const QString &key) const
+{
+    if (key.isEmpty()) {
+        FncInt_MessageBox(MsgBox::Exclamation, QStringLiteral("Key項目を設定してください。"),
+                          QStringLiteral("設定値無し"));
+        return false;
+    }
+    for (const auto &item : m_items) {
+        if (item.first == key) {
+            const QString prompt = QStringLiteral("次のKeyは既に使用されています。") + CrLf +
+                                   QStringLiteral("違う項目名を設定してください。") + CrLf +
+                                   QString(36, u'-') + CrLf + QStringLiteral("『") + key +
+                                   QStringLiteral("』");
+            FncInt_MessageBox(MsgBox::Exclamation, prompt, QStringLiteral("重複Key発見"));
+            return false;
+        }
+    }
+    return true;
+}
+
+void Cls_XML::reportError(const VbError &error)
+{
+    m_lastError = error;
+    if (m_msgDisplay)
+        Sub_ShowError(error);
+}

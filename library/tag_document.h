@@ -43,8 +43,7 @@ public:
     QString Gets(const QString &strA_Key) const;
     QString GetFileItem_str(const QString &strA_Key) const;
     QString GetFileItemAll() const;
-    QString GetFileItemDefault_str(const QString &strA_Key,
-                                   const QString &strA_DefaultValue) const;
+    QString GetFileItemDefault_str(const QString &strA_Key, const QString &strA_DefaultValue) const;
     int GetFileItem_lng(const QString &strA_Key) const;
     bool GetFileItem_bln(const QString &strA_Key) const;
     static QString ExtractTag(const QString &strA_Base, const QString &strA_TagBase);

@@ -1,0 +1,776 @@
+#include "program_state.h"
+#include "setting_model.h"
+#include "text_file.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <stdexcept>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const QString MsGothic = QStringLiteral("ＭＳ ゴシック");
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeText(const QString &path, const QString &text)
+{
+    const std::optional<QByteArray> bytes = Cp932Codec::encode(text);
+    QFile file(path);
+    return bytes && file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size();
+}
+
+QString setting(const QString &common, const QString &data)
+{
+    return QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<Root>\r\n"
+                          "<CommonSetting>%1</CommonSetting>\r\n<DataSetting>%2</DataSetting>\r\n"
+                          "</Root>\r\n")
+        .arg(common, data);
+}
+
+int itemCount(Cls_MySettingFile &model)
+{
+    int count = 0;
+    while (count < 100 && !model.DataSet().Gets(QStringLiteral("Item%1").arg(count + 1)).isEmpty())
+        ++count;
+    return count;
+}
+
+} // namespace
+
+class tst_SettingModel final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void framesFoundByNumber_data();
+    void framesFoundByNumber();
+    void currentFrameOutOfRange();
+    void lineCount_data();
+    void lineCount();
+    void commonNumbers_data();
+    void commonNumbers();
+    void flags_data();
+    void flags();
+    void fontFallback();
+    void itemKeysNeedAPreparedItem();
+    void childCounterIsShared();
+    void lastSettingGoesToTheFrameDocument();
+
+    void fillDatePlaceholders_data();
+    void fillDatePlaceholders();
+    void loadFillsDatesUnlessTurnedOff();
+    void readFailureLeavesModelEmpty();
+
+    void saveFileJoinsPath_data();
+    void saveFileJoinsPath();
+    void saveFileWithoutName();
+    void saveFileRefusesUnencodableText();
+    void saveAllItemsOfFreshModel();
+    void saveAllItemsReloadsTheSame();
+
+    void defaultFileBytes();
+    void openWritesDefaultIntoEmptyFolder();
+    void openKeepsExistingFile();
+    void openNeverReplacesUnreadableFile_data();
+    void openNeverReplacesUnreadableFile();
+
+private:
+    std::unique_ptr<Cls_MySettingFile> load(const QString &text);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QList<std::pair<QString, QString>> m_boxes; // title, prompt
+    MessageBoxHandler m_previous;
+};
+
+void tst_SettingModel::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_boxes.clear();
+    m_previous = SetMessageBoxHandler([this](int, const QString &prompt, const QString &title) {
+        m_boxes.append({title, prompt});
+        return int(MsgBox::Ok);
+    });
+    Cls_MySettingFile::SetDateSource([] { return QDate(2007, 1, 20); });
+}
+
+void tst_SettingModel::cleanup()
+{
+    Cls_MySettingFile::SetDateSource({});
+    SetMessageBoxHandler(m_previous);
+    gObj_Setting.reset();
+    gStr_SettingFolder.clear();
+    gStr_SettingFile.clear();
+    m_dir.reset();
+}
+
+std::unique_ptr<Cls_MySettingFile> tst_SettingModel::load(const QString &text)
+{
+    if (!writeText(m_dir->filePath(QStringLiteral("s.xml")), text))
+        return nullptr;
+    auto model = std::make_unique<Cls_MySettingFile>();
+    model->Path(m_dir->path());
+    model->Name(QStringLiteral("s.xml"));
+    if (!model->LoadFile())
+        return nullptr;
+    return model;
+}
+
+void tst_SettingModel::framesFoundByNumber_data()
+{
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QStringList>("numbers");
+    QTest::addColumn<QStringList>("titles");
+
+    QTest::newRow("gaps") << "<Frame2><Title>b</Title></Frame2><Frame7><Title>g</Title></Frame7>"
+                          << QStringList{"2", "7"} << QStringList{"b", "g"};
+    QTest::newRow("number order, not text order")
+        << "<Frame3><Title>c</Title></Frame3><Frame1><Title>a</Title></Frame1>"
+        << QStringList{"1", "3"} << QStringList{"a", "c"};
+    QTest::newRow("Frame99 read, Frame100 ignored")
+        << "<Frame100><Title>x</Title></Frame100><Frame99><Title>y</Title></Frame99>"
+        << QStringList{"99"} << QStringList{"y"};
+    QTest::newRow("empty frame skipped")
+        << "<Frame1></Frame1><Frame2> </Frame2>" << QStringList{"2"} << QStringList{""};
+    QTest::newRow("commented-out frame skipped")
+        << "<!--<Frame1><Title>old</Title></Frame1>--><Frame2><Title>new</Title></Frame2>"
+        << QStringList{"2"} << QStringList{"new"};
+    QTest::newRow("no frames") << "" << QStringList{} << QStringList{};
+}
+
+void tst_SettingModel::framesFoundByNumber()
+{
+    QFETCH(QString, data);
+    QFETCH(QStringList, numbers);
+    QFETCH(QStringList, titles);
+    const auto model = load(setting(QString(), data));
+    QVERIFY(model);
+    QCOMPARE(model->GetCount(), numbers.size());
+    QCOMPARE(model->FrameNumbers(), numbers);
+    for (int i = 0; i < titles.size(); ++i) {
+        model->CurrentFrame(i);
+        QCOMPARE(model->CurrentFrame(), i);
+        QCOMPARE(model->GetFrameTitle(), titles[i]);
+    }
+}
+
+void tst_SettingModel::currentFrameOutOfRange()
+{
+    const auto model =
+        load(setting(QString(), QStringLiteral("<Frame1><Title>a</Title></Frame1>"
+                                               "<Frame2><Title>b</Title></Frame2>")));
+    QVERIFY(model);
+    QCOMPARE(model->CurrentFrame(), -1);
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, model->CurrentFrameData());
+
+    model->CurrentFrame(1);
+    QCOMPARE(model->CurrentFrameData(), QStringLiteral("<Title>b</Title>"));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, model->CurrentFrame(2));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, model->CurrentFrame(-1));
+    // A refused index leaves the selection as it was.
+    QCOMPARE(model->CurrentFrame(), 1);
+    QCOMPARE(model->GetFrameTitle(), QStringLiteral("b"));
+}
+
+void tst_SettingModel::lineCount_data()
+{
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("missing") << "<Title>t</Title>" << 1;
+    QTest::newRow("empty") << "<LineCount></LineCount>" << 1;
+    QTest::newRow("0") << "<LineCount>0</LineCount>" << 1;
+    QTest::newRow("-2") << "<LineCount>-2</LineCount>" << 1;
+    QTest::newRow("letters") << "<LineCount>two</LineCount>" << 1;
+    QTest::newRow("3") << "<LineCount>3</LineCount>" << 3;
+    QTest::newRow("blanks") << "<LineCount> 4 </LineCount>" << 4;
+}
+
+void tst_SettingModel::lineCount()
+{
+    QFETCH(QString, frame);
+    QFETCH(int, expected);
+    const auto model = load(setting(QString(), QStringLiteral("<Frame1>%1</Frame1>").arg(frame)));
+    QVERIFY(model);
+    model->CurrentFrame(0);
+    QCOMPARE(model->GetLineCount(), expected);
+}
+
+void tst_SettingModel::commonNumbers_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("FontSize unset") << "FontSize"
+                                    << "" << 9;
+    QTest::newRow("FontSize 0") << "FontSize"
+                                << "0" << 9;
+    QTest::newRow("FontSize -3") << "FontSize"
+                                 << "-3" << 9;
+    QTest::newRow("FontSize letters") << "FontSize"
+                                      << "big" << 9;
+    QTest::newRow("FontSize 12") << "FontSize"
+                                 << " 12 " << 12;
+    QTest::newRow("ItemHeight unset") << "ItemHeight"
+                                      << "" << 225;
+    QTest::newRow("ItemHeight 300") << "ItemHeight"
+                                    << "300" << 300;
+    QTest::newRow("ItemWidth unset") << "ItemWidth"
+                                     << "x" << 2445;
+    QTest::newRow("ItemWidth 1000") << "ItemWidth"
+                                    << "1000" << 1000;
+    QTest::newRow("MarginTop unset") << "MarginTop"
+                                     << "-1" << 270;
+    QTest::newRow("MarginTop 1") << "MarginTop"
+                                 << "1" << 1;
+    QTest::newRow("MarginBottom unset") << "MarginBottom"
+                                        << "" << 70;
+    QTest::newRow("MarginBottom 5") << "MarginBottom"
+                                    << "5" << 5;
+    QTest::newRow("PositioningTop -900") << "PositioningTop"
+                                         << "-900" << -900;
+    QTest::newRow("PositioningTop letters") << "PositioningTop"
+                                            << "up" << 0;
+    QTest::newRow("PositioningLeft -100") << "PositioningLeft"
+                                          << "-100" << -100;
+    QTest::newRow("PositioningLeft empty") << "PositioningLeft"
+                                           << "" << 0;
+    QTest::newRow("PositioningLeft letters") << "PositioningLeft"
+                                             << "abc" << 0;
+}
+
+void tst_SettingModel::commonNumbers()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(int, expected);
+    const auto model = load(setting(QStringLiteral("<%1>%2</%1>").arg(key, value), QString()));
+    QVERIFY(model);
+    const QHash<QString, std::function<int()>> getters{
+        {"FontSize", [&] { return model->GetFontSize(); }},
+        {"ItemHeight", [&] { return model->GetItemHeight(); }},
+        {"ItemWidth", [&] { return model->GetItemWidth(); }},
+        {"MarginTop", [&] { return model->GetMarginTop(); }},
+        {"MarginBottom", [&] { return model->GetMarginBottom(); }},
+        {"PositioningTop", [&] { return model->GetPositioningTop(); }},
+        {"PositioningLeft", [&] { return model->GetPositioningLeft(); }},
+    };
+    QCOMPARE(getters.value(key)(), expected);
+}
+
+void tst_SettingModel::flags_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("true") << "true" << true;
+    QTest::newRow("True") << "True" << true;
+    QTest::newRow("TRUE") << "TRUE" << true;
+    QTest::newRow("trailing blank") << "True " << false;
+    QTest::newRow("leading blank") << " True" << false;
+    QTest::newRow("1") << "1" << false;
+    QTest::newRow("False") << "False" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void tst_SettingModel::flags()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, expected);
+    const auto model = load(setting(QStringLiteral("<TopMost>%1</TopMost><Version>%1</Version>"
+                                                   "<ModeSelecter>%1</ModeSelecter>")
+                                        .arg(value),
+                                    QString()));
+    QVERIFY(model);
+    QCOMPARE(model->GetTopMost(), value);
+    QCOMPARE(model->IsTopMost(), expected);
+    QCOMPARE(model->IsShowVersion(), expected);
+    QCOMPARE(model->IsModeSelecter(), expected);
+}
+
+void tst_SettingModel::fontFallback()
+{
+    const QString frames =
+        QStringLiteral("<Frame1><Title>a</Title></Frame1>"
+                       "<Frame2><Font>Own</Font><ItemFont>Items</ItemFont></Frame2>");
+    auto model = load(setting(QString(), frames));
+    QVERIFY(model);
+    model->CurrentFrame(0);
+    QCOMPARE(model->GetFont(), MsGothic);
+    QCOMPARE(model->GetItemFont(), MsGothic);
+    model->CurrentFrame(1);
+    QCOMPARE(model->GetFont(), QStringLiteral("Own"));
+    QCOMPARE(model->GetItemFont(), QStringLiteral("Items"));
+
+    model = load(setting(QStringLiteral("<Font>Common</Font>"), frames));
+    QVERIFY(model);
+    model->CurrentFrame(0);
+    QCOMPARE(model->GetFont(), QStringLiteral("Common"));
+    QCOMPARE(model->GetItemFont(), QStringLiteral("Common"));
+
+    model = load(setting(QStringLiteral("<Font></Font>"), frames));
+    QVERIFY(model);
+    model->CurrentFrame(0);
+    QCOMPARE(model->GetFont(), MsGothic);
+}
+
+void tst_SettingModel::itemKeysNeedAPreparedItem()
+{
+    Cls_MySettingFile model;
+    model.Tmp().SetFileItem(QStringLiteral("<Name>n</Name><Link>l</Link>"), QString());
+    QVERIFY(!model.IsPrepare());
+    QCOMPARE(model.GetName(), QString());
+    QCOMPARE(model.GetLink(), QStringLiteral("l"));
+    QVERIFY(model.isLink());
+    QVERIFY(!model.isReg());
+    model.SetName(QStringLiteral("x"));
+    QCOMPARE(model.Tmp().GetItemAll_str(QString()), QString());
+
+    model.SetFileItem(QStringLiteral("<Name>n</Name><Reg> </Reg><!--c--><Data>d</Data>"));
+    QVERIFY(model.IsPrepare());
+    QCOMPARE(model.GetName(), QStringLiteral("n"));
+    // A single blank is a pattern.
+    QVERIFY(model.isReg());
+    QVERIFY(model.isData());
+    QVERIFY(!model.isLink());
+    QCOMPARE(model.CurrentItemData(), QStringLiteral("<Name>n</Name><Reg> </Reg><Data>d</Data>"));
+    model.SetName(QStringLiteral("x"));
+    model.SetReg(QStringLiteral("r"));
+    model.SetReplaceString(QStringLiteral("p"));
+    model.SetData(QStringLiteral("d"));
+    model.SetLink(QStringLiteral("k"));
+    QCOMPARE(model.Tmp().GetItemAll_str(QString()),
+             QStringLiteral("<Name>x</Name>\r\n<Reg>r</Reg>\r\n<Replace>p</Replace>\r\n"
+                            "<Data>d</Data>\r\n<Link>k</Link>\r\n"));
+}
+
+void tst_SettingModel::childCounterIsShared()
+{
+    Cls_MySettingFile model;
+    model.SetCurrentFrame(QString());
+    model.AddDataSetFrame(QStringLiteral("a"));
+    model.AddDataSetFrame(QStringLiteral("b"));
+    model.AddDataSetItem(QStringLiteral("c"));
+    QCOMPARE(model.DataSet().GetItemAll_str(QString()),
+             QStringLiteral("<Frame1>a</Frame1>\r\n<Frame2>b</Frame2>\r\n<Item3>c</Item3>\r\n"));
+    QVERIFY(m_boxes.isEmpty());
+
+    // Without a reset the numbers run on; after one they collide and the document says so.
+    model.SetCurrentFrame(QString());
+    model.AddDataSetFrame(QStringLiteral("d"));
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].first, QStringLiteral("重複Key発見"));
+    QCOMPARE(model.DataSet().GetItem_str(QStringLiteral("Frame1")),
+             QStringLiteral("<Frame1>a</Frame1>"));
+}
+
+void tst_SettingModel::lastSettingGoesToTheFrameDocument()
+{
+    auto model = load(setting(QString(), QStringLiteral("<LastSetting>old</LastSetting>"
+                                                        "<Frame1><Title>a</Title></Frame1>")));
+    QVERIFY(model);
+    QCOMPARE(model->GetLastSetting(), QString());
+    model->SetCurrentFrame(QStringLiteral("<LastSetting>old</LastSetting>"));
+    QCOMPARE(model->GetLastSetting(), QStringLiteral("old"));
+
+    model->DataSet().InitItem_bln();
+    model->AddDataSetFrame(QStringLiteral("<Title>a</Title>"));
+    model->SetLastSetting(QStringLiteral("next"));
+    QVERIFY(model->SaveFileAllItems());
+    QVERIFY(fileBytes(m_dir->filePath(QStringLiteral("s.xml")))
+                .contains("\t<DataSetting><Frame1><Title>a</Title></Frame1>\r\n"
+                          "<LastSetting>next</LastSetting>\r\n</DataSetting>\r\n"));
+
+    model->DataSet().InitItem_bln();
+    QCOMPARE(model->DataSet().GetItemAll_str(QString()), QString());
+}
+
+void tst_SettingModel::fillDatePlaceholders_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("slash") << "@@@@/@@/@@"
+                           << "2007/01/20";
+    QTest::newRow("dot") << "@@@@.@@.@@"
+                         << "2007.01.20";
+    QTest::newRow("every occurrence") << "a@@@@/@@/@@b@@@@.@@.@@c@@@@/@@/@@"
+                                      << "a2007/01/20b2007.01.20c2007/01/20";
+    QTest::newRow("other separator untouched") << "@@@@-@@-@@"
+                                               << "@@@@-@@-@@";
+    QTest::newRow("extra at sign stays") << "@@@@@/@@/@@"
+                                         << "@2007/01/20";
+    QTest::newRow("clipboard marker untouched") << "@@@@@@@@"
+                                                << "@@@@@@@@";
+    QTest::newRow("no placeholder") << "<A>1</A>"
+                                    << "<A>1</A>";
+}
+
+void tst_SettingModel::fillDatePlaceholders()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(Cls_MySettingFile::FncStr_FillDatePlaceholders(text), expected);
+}
+
+void tst_SettingModel::loadFillsDatesUnlessTurnedOff()
+{
+    const QString text = setting(QStringLiteral("<Title>@@@@.@@.@@</Title>"),
+                                 QStringLiteral("<Frame1><Item1><Data>@@@@/@@/@@</Data></Item1>"
+                                                "</Frame1>"));
+    auto model = load(text);
+    QVERIFY(model);
+    QCOMPARE(model->GetTitle(), QStringLiteral("2007.01.20"));
+    model->CurrentFrame(0);
+    model->SetFileItem(model->DataSet().Gets(QStringLiteral("Item1")));
+    QCOMPARE(model->GetData(), QStringLiteral("2007/01/20"));
+
+    Cls_MySettingFile editor;
+    editor.Path(m_dir->path());
+    editor.Name(QStringLiteral("s.xml"));
+    editor.FillDatesOnLoad(false);
+    QVERIFY(editor.LoadFile());
+    QCOMPARE(editor.GetTitle(), QStringLiteral("@@@@.@@.@@"));
+
+    Cls_MySettingFile::SetDateSource([] { return QDate(1999, 12, 31); });
+    QCOMPARE(Cls_MySettingFile::FncStr_FillDatePlaceholders(QStringLiteral("@@@@/@@/@@")),
+             QStringLiteral("1999/12/31"));
+}
+
+void tst_SettingModel::readFailureLeavesModelEmpty()
+{
+    Cls_MySettingFile model;
+    model.Path(m_dir->path());
+    model.Name(QStringLiteral("missing.xml"));
+    model.MsgDisplayFlg_Prop(true);
+    QVERIFY(!model.LoadFile());
+    QCOMPARE(model.GetCount(), 0);
+    QCOMPARE(model.GetFontSize(), 9);
+    QCOMPARE(model.LastError().number, int(TextFile::FileNotFound));
+    // A missing file is the ordinary first start and never reported in a box.
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void tst_SettingModel::saveFileJoinsPath_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("neither has a separator") << ""
+                                             << "s.xml";
+    QTest::newRow("path ends with one") << "/"
+                                        << "s.xml";
+    QTest::newRow("name starts with one") << ""
+                                          << "/s.xml";
+    QTest::newRow("both have one") << "/"
+                                   << "/s.xml";
+    QTest::newRow("blanks around the path") << "  "
+                                            << "s.xml";
+}
+
+void tst_SettingModel::saveFileJoinsPath()
+{
+    QFETCH(QString, suffix);
+    QFETCH(QString, name);
+    Cls_MySettingFile model;
+    model.Path(m_dir->path() + suffix);
+    model.Name(name);
+    QVERIFY(model.SaveFile(QStringLiteral("<A>あ</A>")));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("s.xml")});
+    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("s.xml"))), QByteArray("<A>\x82\xa0</A>"));
+}
+
+void tst_SettingModel::saveFileWithoutName()
+{
+    Cls_MySettingFile model;
+    QVERIFY(!model.SaveFile(QStringLiteral("x")));
+    QVERIFY(m_boxes.isEmpty());
+    model.MsgDisplayFlg_Prop(true);
+    QVERIFY(!model.SaveFile(QStringLiteral("x")));
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].first, QStringLiteral("設定ミス"));
+    QCOMPARE(m_boxes[0].second, QStringLiteral("ファイル名が設定されてません。"));
+
+    // A folder without a name is the folder itself: the write fails and, with the switch
+    // on, the error box says so.
+    model.Path(m_dir->path());
+    QVERIFY(!model.SaveFile(QStringLiteral("x")));
+    QCOMPARE(m_boxes.size(), 2);
+    QCOMPARE(m_boxes[1].first, QStringLiteral("VB Error"));
+    QVERIFY(model.LastError().isSet());
+}
+
+void tst_SettingModel::saveFileRefusesUnencodableText()
+{
+    const QString path = m_dir->filePath(QStringLiteral("s.xml"));
+    QVERIFY(writeText(path, QStringLiteral("<A>old</A>")));
+    Cls_MySettingFile model;
+    model.Path(m_dir->path());
+    model.Name(QStringLiteral("s.xml"));
+    QVERIFY(!model.SaveFile(QStringLiteral("<A>\u00A5100 \U0001F600</A>")));
+    QCOMPARE(fileBytes(path), QByteArray("<A>old</A>"));
+    QCOMPARE(model.LastUnencodable().position, qsizetype(3));
+    QCOMPARE(uint(model.LastUnencodable().codePoint), 0xA5u);
+    QVERIFY(m_boxes.isEmpty());
+
+    // The same through the rebuilt file: a loaded damaged byte (U+FFFD) cannot go back.
+    model.SetTitle(QStringLiteral("a\uFFFD"));
+    QVERIFY(!model.SaveFileAllItems());
+    QCOMPARE(uint(model.LastUnencodable().codePoint), 0xFFFDu);
+    QCOMPARE(fileBytes(path), QByteArray("<A>old</A>"));
+}
+
+void tst_SettingModel::saveAllItemsOfFreshModel()
+{
+    auto model = load(DefaultSettingFileText());
+    QVERIFY(model);
+    QVERIFY(model->SaveFileAllItems());
+    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("s.xml"))),
+             QByteArray("<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<myItem>\r\n"
+                        "\t<ColorSetting></ColorSetting>\r\n\t<CommonSetting></CommonSetting>\r\n"
+                        "\t<DataSetting></DataSetting>\r\n\r\n</myItem>"));
+}
+
+void tst_SettingModel::saveAllItemsReloadsTheSame()
+{
+    const auto original = load(DefaultSettingFileText());
+    QVERIFY(original);
+
+    // Rebuild every value the way the settings editor does, into another file.
+    Cls_MySettingFile rebuilt;
+    rebuilt.Path(m_dir->path());
+    rebuilt.Name(QStringLiteral("copy.xml"));
+    for (const char *key : {"Base", "Title", "Label", "Back", "Fore"}) {
+        rebuilt.Color().SetItem_bln(QString::fromLatin1(key),
+                                    original->Color().Gets(QString::fromLatin1(key)));
+    }
+    rebuilt.SetTitle(original->GetTitle());
+    rebuilt.SetVersion(original->GetVersion());
+    rebuilt.SetTopMost(original->GetTopMost());
+    rebuilt.SetPictureName(original->GetPictureName());
+    rebuilt.SetAlign(original->GetAlign());
+    rebuilt.SetValign(original->GetValign());
+    rebuilt.SetPositioningTop(QString::number(original->GetPositioningTop()));
+    rebuilt.SetPositioningLeft(QString::number(original->GetPositioningLeft()));
+    rebuilt.Common().SetItem_bln(QStringLiteral("Font"),
+                                 original->Common().Gets(QStringLiteral("Font")));
+    rebuilt.SetFontSize(QString::number(original->GetFontSize()));
+    rebuilt.SetItemHeight(QString::number(original->GetItemHeight()));
+    rebuilt.SetItemWidth(QString::number(original->GetItemWidth()));
+    rebuilt.SetMarginTop(QString::number(original->GetMarginTop()));
+    rebuilt.SetMarginBottom(QString::number(original->GetMarginBottom()));
+    rebuilt.SetCurrentFrame(QString());
+    rebuilt.DataSet().InitItem_bln();
+    for (int i = 0; i < original->GetCount(); ++i) {
+        original->CurrentFrame(i);
+        rebuilt.AddDataSetFrame(original->CurrentFrameData());
+    }
+    QVERIFY(rebuilt.SaveFileAllItems());
+    const QByteArray firstSave = fileBytes(m_dir->filePath(QStringLiteral("copy.xml")));
+    QVERIFY(firstSave.contains("\t<ColorSetting><Base>  C0C0FF  </Base>\r\n"));
+
+    Cls_MySettingFile reloaded;
+    reloaded.Path(m_dir->path());
+    reloaded.Name(QStringLiteral("copy.xml"));
+    QVERIFY(reloaded.LoadFile());
+    QCOMPARE(reloaded.GetCount(), original->GetCount());
+    QCOMPARE(reloaded.FrameNumbers(), original->FrameNumbers());
+    for (const char *key : {"Base", "Title", "Label", "Back", "Fore"}) {
+        QCOMPARE(reloaded.Color().Gets(QString::fromLatin1(key)),
+                 original->Color().Gets(QString::fromLatin1(key)));
+    }
+    QCOMPARE(reloaded.GetTitle(), original->GetTitle());
+    QCOMPARE(reloaded.IsShowVersion(), original->IsShowVersion());
+    QCOMPARE(reloaded.IsTopMost(), original->IsTopMost());
+    QCOMPARE(reloaded.GetAlign(), original->GetAlign());
+    QCOMPARE(reloaded.GetValign(), original->GetValign());
+    QCOMPARE(reloaded.GetPositioningTop(), original->GetPositioningTop());
+    QCOMPARE(reloaded.GetPositioningLeft(), original->GetPositioningLeft());
+    QCOMPARE(reloaded.GetFontSize(), original->GetFontSize());
+    QCOMPARE(reloaded.GetItemHeight(), original->GetItemHeight());
+    QCOMPARE(reloaded.GetItemWidth(), original->GetItemWidth());
+    QCOMPARE(reloaded.GetMarginTop(), original->GetMarginTop());
+    QCOMPARE(reloaded.GetMarginBottom(), original->GetMarginBottom());
+    for (int i = 0; i < original->GetCount(); ++i) {
+        original->CurrentFrame(i);
+        reloaded.CurrentFrame(i);
+        QCOMPARE(reloaded.CurrentFrameData(), original->CurrentFrameData());
+        QCOMPARE(reloaded.GetFont(), original->GetFont());
+        QCOMPARE(reloaded.GetItemFont(), original->GetItemFont());
+        QCOMPARE(itemCount(reloaded), itemCount(*original));
+    }
+}
+
+void tst_SettingModel::defaultFileBytes()
+{
+    const QString text = DefaultSettingFileText();
+    const std::optional<QByteArray> encoded = Cp932Codec::encode(text);
+    QVERIFY(encoded.has_value());
+    const QByteArray &bytes = *encoded;
+
+    QCOMPARE(bytes.count("\r\n"), 119);
+    QCOMPARE(bytes.count('\r'), 119);
+    QCOMPARE(bytes.count('\n'), 119);
+    QVERIFY(bytes.endsWith("</Tarnwick>\r\n\r\n"));
+    QList<QByteArray> lines = bytes.split('\n');
+    QVERIFY(lines.takeLast().isEmpty());
+    QCOMPARE(lines.size(), 119);
+    for (const QByteArray &each : lines)
+        QVERIFY(each.endsWith('\r'));
+    const auto line = [&](int number) { return lines.at(number - 1).chopped(1); };
+
+    QCOMPARE(line(1), QByteArray("<?xml version = '1.0' encoding = 'Shift_JIS'?>"));
+    QCOMPARE(line(2), QByteArray("<Tarnwick>"));
+    QCOMPARE(line(11), QByteArray());
+    QCOMPARE(line(12), QByteArray::fromHex("3c212d2d2088c889ba82cd834a8389815b90dd92e882cc95db91b6"
+                                           "202d2d3e"));
+    QCOMPARE(line(14), QByteArray("<!-- - -  blue - - - - - - - - - - - - - - -->"));
+    QCOMPARE(line(33), QByteArray("<!-- "));
+    QVERIFY(line(35).startsWith("http"));
+    QCOMPARE(line(36), QByteArray("-->"));
+    QCOMPARE(line(54), QByteArray("\t<PositioningTop>-900</PositioningTop>"));
+    QCOMPARE(line(56), QByteArray("\t"));
+    QCOMPARE(line(58),
+             QByteArray::fromHex("093c466f6e743e826c827220835383568362834e3c2f466f6e743e"));
+    QCOMPARE(line(81),
+             QByteArray::fromHex("232020203c4974656d58583e2020202020202020202020202020202081"
+                                 "46318d8096da95aa82cc90dd92e8926c82c582b78142585882cd3181"
+                                 "60393982dc82c590dd92e882c582ab82dc82b78142"));
+    QCOMPARE(line(88),
+             QByteArray::fromHex("230981a68f898afa926c82cd73616d706c6582c590dd92e882b582c4"
+                                 "82dc82b78142"));
+    QCOMPARE(line(97), QByteArray("\t    <Reg>\t</Reg>"));
+    QCOMPARE(line(102), QByteArray("\t    <Reg>[\\r\\t ]</Reg>"));
+    QCOMPARE(line(113), QByteArray("\t    <Data>@@@@/@@/@@</Data>"));
+    QCOMPARE(line(118), QByteArray("</Tarnwick>"));
+    QCOMPARE(line(119), QByteArray());
+}
+
+void tst_SettingModel::openWritesDefaultIntoEmptyFolder()
+{
+    gStr_SettingFolder = m_dir->path();
+    gStr_SettingFile = QStringLiteral("Quorvel.xml");
+    OpenSettingFile();
+    QVERIFY(gObj_Setting);
+    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("Quorvel.xml"))),
+             *Cp932Codec::encode(DefaultSettingFileText()));
+
+    Cls_MySettingFile &model = *gObj_Setting;
+    QCOMPARE(model.Path(), m_dir->path());
+    QCOMPARE(model.Name(), QStringLiteral("Quorvel.xml"));
+    QCOMPARE(model.GetCount(), 2);
+    model.CurrentFrame(0);
+    QCOMPARE(model.GetFrameTitle(), QStringLiteral("for Edit"));
+    QCOMPARE(itemCount(model), 2);
+    QCOMPARE(model.GetFont(), QStringLiteral("Times New Roman"));
+    QCOMPARE(model.GetItemFont(), MsGothic);
+    QCOMPARE(model.GetLineCount(), 1);
+    model.SetFileItem(model.DataSet().Gets(QStringLiteral("Item1")));
+    QCOMPARE(model.GetReg(), QStringLiteral("\t"));
+    QCOMPARE(model.GetReplaceString(), QStringLiteral(","));
+    model.CurrentFrame(1);
+    QCOMPARE(model.GetFrameTitle(), QStringLiteral("Tips"));
+    QCOMPARE(itemCount(model), 1);
+    model.SetFileItem(model.DataSet().Gets(QStringLiteral("Item1")));
+    QCOMPARE(model.GetName(), QStringLiteral("今日日付"));
+    QCOMPARE(model.GetData(), QStringLiteral("2007/01/20"));
+
+    QCOMPARE(model.Color().Gets(QStringLiteral("Base")), QStringLiteral("  C0C0FF  "));
+    QCOMPARE(model.GetTitle(), QString());
+    QVERIFY(model.IsShowVersion());
+    QVERIFY(!model.IsTopMost());
+    QVERIFY(!model.IsModeSelecter());
+    QCOMPARE(model.GetAlign(), QStringLiteral("Right"));
+    QCOMPARE(model.GetValign(), QStringLiteral("Bottom"));
+    QCOMPARE(model.GetPositioningTop(), -900);
+    QCOMPARE(model.GetPositioningLeft(), -100);
+    QCOMPARE(model.GetFontSize(), 9);
+    QCOMPARE(model.GetItemHeight(), 225);
+    QCOMPARE(model.GetItemWidth(), 2445);
+    QCOMPARE(model.GetMarginTop(), 270);
+    QCOMPARE(model.GetMarginBottom(), 70);
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void tst_SettingModel::openKeepsExistingFile()
+{
+    const QString text = setting(QStringLiteral("<Title>mine</Title>"),
+                                 QStringLiteral("<Frame4><Item1><Data>@@@@.@@.@@</Data></Item1>"
+                                                "</Frame4>"));
+    QVERIFY(writeText(m_dir->filePath(QStringLiteral("Mine.xml")), text));
+    gStr_SettingFolder = m_dir->path() + QStringLiteral("/");
+    gStr_SettingFile = QStringLiteral("Mine.xml");
+
+    OpenSettingFile(false);
+    QVERIFY(gObj_Setting);
+    QCOMPARE(gObj_Setting->GetTitle(), QStringLiteral("mine"));
+    QCOMPARE(gObj_Setting->FrameNumbers(), QStringList{QStringLiteral("4")});
+    gObj_Setting->CurrentFrame(0);
+    gObj_Setting->SetFileItem(gObj_Setting->DataSet().Gets(QStringLiteral("Item1")));
+    QCOMPARE(gObj_Setting->GetData(), QStringLiteral("@@@@.@@.@@"));
+    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("Mine.xml"))), *Cp932Codec::encode(text));
+
+    // Every open makes a new model.
+    const Cls_MySettingFile *first = gObj_Setting.get();
+    const std::shared_ptr<Cls_MySettingFile> keep = gObj_Setting;
+    OpenSettingFile();
+    QVERIFY(gObj_Setting.get() != first);
+    QCOMPARE(gObj_Setting->GetCount(), 1);
+}
+
+void tst_SettingModel::openNeverReplacesUnreadableFile_data()
+{
+    QTest::addColumn<bool>("pipe");
+    QTest::newRow("no read permission") << false;
+    QTest::newRow("not a regular file") << true;
+}
+
+// A setting file that exists but cannot be read still holds the user's settings.
+void tst_SettingModel::openNeverReplacesUnreadableFile()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(bool, pipe);
+    const QString path = m_dir->filePath(QStringLiteral("Locked.xml"));
+    if (pipe) {
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    } else {
+        if (::geteuid() == 0)
+            QSKIP("File permissions do not stop the superuser from reading");
+        QVERIFY(
+            writeText(path, QStringLiteral("<CommonSetting><Title>mine</Title></CommonSetting>")));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    }
+    gStr_SettingFolder = m_dir->path();
+    gStr_SettingFile = QStringLiteral("Locked.xml");
+
+    OpenSettingFile();
+    QVERIFY(gObj_Setting);
+    QCOMPARE(gObj_Setting->GetCount(), 0);
+    if (pipe) {
+        QVERIFY(!QFileInfo(path).isFile());
+    } else {
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(fileBytes(path), QByteArray("<CommonSetting><Title>mine</Title></CommonSetting>"));
+    }
+#else
+    QSKIP("Needs Unix file permissions and named pipes");
+#endif
+}
+
+QTEST_GUILESS_MAIN(tst_SettingModel)
+#include "tst_settingmodel.moc"

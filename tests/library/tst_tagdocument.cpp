@@ -1,0 +1,551 @@
+#include "tag_document.h"
+#include "text_file.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct ShownBox
+{
+    int style;
+    QString prompt;
+    QString title;
+};
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class tst_TagDocument final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void extractTag_data();
+    void extractTag();
+    void removeComments_data();
+    void removeComments();
+    void narrowingComesBeforeCommentRemoval();
+    void integerValue_data();
+    void integerValue();
+    void flagValue_data();
+    void flagValue();
+    void defaultValue();
+
+    void duplicateKeyIsRefusedWithBox();
+    void emptyKeyIsRefusedWithBox();
+    void setItemReplacesInPlace();
+    void topLevelComposition();
+    void nestedComposition();
+
+    void readSplitsLines_data();
+    void readSplitsLines();
+    void readFileRemovesComments();
+    void missingFileFailsQuietlyUnlessAsked();
+    void saveWritesCp932WithCrLf();
+    void saveWithoutNameWarnsOnlyWhenAsked();
+    void refusedSaveKeepsOldFile();
+    void saveIntoMissingFolderFails();
+    void pathJoin_data();
+    void pathJoin();
+
+private:
+    QList<ShownBox> m_boxes;
+    MessageBoxHandler m_previous;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void tst_TagDocument::init()
+{
+    m_boxes.clear();
+    m_previous =
+        SetMessageBoxHandler([this](int style, const QString &prompt, const QString &title) {
+            m_boxes.append({style, prompt, title});
+            return int(MsgBox::Ok);
+        });
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void tst_TagDocument::cleanup()
+{
+    SetMessageBoxHandler(m_previous);
+    m_dir.reset();
+}
+
+void tst_TagDocument::extractTag_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("blanks kept") << "<Title>  abc  </Title>"
+                                 << "Title"
+                                 << "  abc  ";
+    QTest::newRow("line breaks kept") << "<A>\r\n\t1\r\n</A>"
+                                      << "A"
+                                      << "\r\n\t1\r\n";
+    QTest::newRow("first occurrence wins") << "<A>1</A><A>2</A>"
+                                           << "A"
+                                           << "1";
+    QTest::newRow("nested same name") << "<A><A>x</A></A>"
+                                      << "A"
+                                      << "<A>x";
+    QTest::newRow("missing") << "<B>1</B>"
+                             << "A"
+                             << "";
+    QTest::newRow("empty element") << "<A></A>"
+                                   << "A"
+                                   << "";
+    QTest::newRow("no close tag") << "<A>1"
+                                  << "A"
+                                  << "";
+    QTest::newRow("close before open only") << "</A>x<A>"
+                                            << "A"
+                                            << "";
+    QTest::newRow("Item1 is not Item10") << "<Item10>ten</Item10><Item1>one</Item1>"
+                                         << "Item1"
+                                         << "one";
+    QTest::newRow("attributes not recognised") << "<A x='1'>v</A>"
+                                               << "A"
+                                               << "";
+    QTest::newRow("case-sensitive") << "<a>1</a><A>2</A>"
+                                    << "A"
+                                    << "2";
+    QTest::newRow("no escaping") << "<A>&lt;b&gt;</A>"
+                                 << "A"
+                                 << "&lt;b&gt;";
+}
+
+void tst_TagDocument::extractTag()
+{
+    QFETCH(QString, base);
+    QFETCH(QString, tag);
+    QFETCH(QString, expected);
+    QCOMPARE(Cls_XML::ExtractTag(base, tag), expected);
+
+    Cls_XML document;
+    document.SetFileItem(base, QString());
+    QCOMPARE(document.Gets(tag), expected);
+    QCOMPARE(document.GetFileItem_str(tag), expected);
+}
+
+void tst_TagDocument::removeComments_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("none") << "<A>1</A>"
+                          << "<A>1</A>";
+    QTest::newRow("inside a value") << "<A>a<!-- x -->b</A>"
+                                    << "<A>ab</A>";
+    QTest::newRow("several") << "<!--1-->a<!--2-->b<!--3-->"
+                             << "ab";
+    QTest::newRow("same block twice") << "<!--x-->a<!--x-->"
+                                      << "a";
+    QTest::newRow("multi-line") << "a<!-- \r\n#note\r\n-->b"
+                                << "ab";
+    QTest::newRow("unterminated") << "a<!-- b <A>1</A>"
+                                  << "a<!-- b <A>1</A>";
+    QTest::newRow("terminated then unterminated") << "<!--x-->a<!--b"
+                                                  << "a<!--b";
+    QTest::newRow("shortest form") << "a<!-->b"
+                                   << "ab";
+    QTest::newRow("close without open") << "a-->b"
+                                        << "a-->b";
+}
+
+void tst_TagDocument::removeComments()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(Cls_XML::RemoveComments(text), expected);
+
+    Cls_XML document;
+    QVERIFY(document.SetFileItem(text, QString()));
+    QCOMPARE(document.GetFileItemAll(), expected);
+}
+
+void tst_TagDocument::narrowingComesBeforeCommentRemoval()
+{
+    Cls_XML document;
+    document.SetFileItem(QStringLiteral("<!-- <S><K>old</K></S> --><S><K>new</K></S>"),
+                         QStringLiteral("S"));
+    QCOMPARE(document.Gets(QStringLiteral("K")), QStringLiteral("old"));
+
+    // The same key in two sections: narrowing isolates them.
+    const QString text = QStringLiteral("<C><Title>c</Title></C><D><Title>d</Title></D>");
+    document.SetFileItem(text, QStringLiteral("D"));
+    QCOMPARE(document.Gets(QStringLiteral("Title")), QStringLiteral("d"));
+}
+
+void tst_TagDocument::integerValue_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("plain") << "225" << 225;
+    QTest::newRow("negative") << "-900" << -900;
+    QTest::newRow("plus sign") << "+7" << 7;
+    QTest::newRow("blanks around") << "  225  " << 225;
+    QTest::newRow("line breaks around") << "\r\n\t30\r\n" << 30;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("letters") << "abc" << 0;
+    QTest::newRow("digits then letters") << "12px" << 0;
+    QTest::newRow("sign only") << "-" << 0;
+    QTest::newRow("blank inside") << "1 2" << 0;
+    QTest::newRow("decimal point") << "1.5" << 0;
+    QTest::newRow("largest") << "2147483647" << 2147483647;
+    QTest::newRow("smallest") << "-2147483648" << int(-2147483647 - 1);
+    QTest::newRow("overflow") << "2147483648" << 0;
+    QTest::newRow("long overflow") << "99999999999999999999999" << 0;
+}
+
+void tst_TagDocument::integerValue()
+{
+    QFETCH(QString, value);
+    QFETCH(int, expected);
+    Cls_XML document;
+    document.SetFileItem(QStringLiteral("<N>") + value + QStringLiteral("</N>"), QString());
+    QCOMPARE(document.GetFileItem_lng(QStringLiteral("N")), expected);
+    QCOMPARE(document.GetFileItem_lng(QStringLiteral("Missing")), 0);
+}
+
+void tst_TagDocument::flagValue_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("True") << "True" << true;
+    QTest::newRow("TRUE") << "TRUE" << true;
+    QTest::newRow("true") << "true" << true;
+    QTest::newRow("trailing blank") << "True " << false;
+    QTest::newRow("leading blank") << " true" << false;
+    QTest::newRow("yes") << "yes" << false;
+    QTest::newRow("1") << "1" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void tst_TagDocument::flagValue()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, expected);
+    Cls_XML document;
+    document.SetFileItem(QStringLiteral("<F>") + value + QStringLiteral("</F>"), QString());
+    QCOMPARE(document.GetFileItem_bln(QStringLiteral("F")), expected);
+}
+
+void tst_TagDocument::defaultValue()
+{
+    Cls_XML document;
+    document.SetFileItem(QStringLiteral("<Font></Font><Size> </Size>"), QString());
+    QCOMPARE(document.GetFileItemDefault_str(QStringLiteral("Font"), QStringLiteral("d")),
+             QStringLiteral("d"));
+    QCOMPARE(document.GetFileItemDefault_str(QStringLiteral("Other"), QStringLiteral("d")),
+             QStringLiteral("d"));
+    // A blank is a value.
+    QCOMPARE(document.GetFileItemDefault_str(QStringLiteral("Size"), QStringLiteral("d")),
+             QStringLiteral(" "));
+}
+
+void tst_TagDocument::duplicateKeyIsRefusedWithBox()
+{
+    Cls_XML document;
+    QVERIFY(document.AddItem_bln(QStringLiteral("Title"), QStringLiteral("1")));
+    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(!document.AddItem_bln(QStringLiteral("Title"), QStringLiteral("2")));
+
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].style, int(MsgBox::Exclamation));
+    QCOMPARE(m_boxes[0].title, QStringLiteral("重複Key発見"));
+    QCOMPARE(m_boxes[0].prompt,
+             QStringLiteral("次のKeyは既に使用されています。\r\n違う項目名を設定してください。\r\n"
+                            "------------------------------------\r\n『Title』"));
+    QCOMPARE(document.GetItemAll_str(QString()), QStringLiteral("<Title>1</Title>\r\n"));
+
+    // Keys differ by case.
+    QVERIFY(document.AddItem_bln(QStringLiteral("title"), QStringLiteral("3")));
+    QCOMPARE(m_boxes.size(), 1);
+}
+
+void tst_TagDocument::emptyKeyIsRefusedWithBox()
+{
+    Cls_XML document;
+    QVERIFY(!document.AddItem_bln(QString(), QStringLiteral("x")));
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].style, int(MsgBox::Exclamation));
+    QCOMPARE(m_boxes[0].prompt, QStringLiteral("Key項目を設定してください。"));
+    QCOMPARE(m_boxes[0].title, QStringLiteral("設定値無し"));
+    QCOMPARE(document.GetItemAll_str(QStringLiteral("\t")), QString());
+
+    // SetItem_bln reports success even when the key it passes on is refused.
+    QVERIFY(document.SetItem_bln(QString(), QStringLiteral("x")));
+    QCOMPARE(m_boxes.size(), 2);
+    QCOMPARE(document.GetItemAll_str(QString()), QString());
+}
+
+void tst_TagDocument::setItemReplacesInPlace()
+{
+    Cls_XML document;
+    QVERIFY(document.SetItem_bln(QStringLiteral("Title"), QStringLiteral("a")));
+    QVERIFY(document.SetItem_bln(QStringLiteral("Font"), QStringLiteral("f")));
+    QVERIFY(document.SetItem_bln(QStringLiteral("Title"), QStringLiteral("b")));
+    QCOMPARE(document.GetItemAll_str(QString()),
+             QStringLiteral("<Title>b</Title>\r\n<Font>f</Font>\r\n"));
+    QCOMPARE(document.GetItem_str(QStringLiteral("Title")), QStringLiteral("<Title>b</Title>"));
+    QCOMPARE(document.GetItem_str(QStringLiteral("None")), QString());
+    QVERIFY(m_boxes.isEmpty());
+
+    QVERIFY(document.InitItem_bln());
+    QCOMPARE(document.GetItemAll_str(QString()), QString());
+    QVERIFY(document.AddItem_bln(QStringLiteral("Title"), QStringLiteral("c")));
+}
+
+void tst_TagDocument::topLevelComposition()
+{
+    Cls_XML document;
+    document.AddItem_bln(QStringLiteral("A"), QStringLiteral("1"));
+    document.AddItem_bln(QStringLiteral("B"), QStringLiteral("2"));
+    QCOMPARE(document.GetFileItemAll_str(),
+             QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<myItem>\r\n"
+                            "\t<A>1</A>\r\n\t<B>2</B>\r\n\r\n</myItem>"));
+
+    Cls_XML empty;
+    empty.TopTagName_Prop(QStringLiteral("Root"));
+    QCOMPARE(empty.GetFileItemAll_str(),
+             QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<Root>\r\n\r\n"
+                            "</Root>"));
+}
+
+void tst_TagDocument::nestedComposition()
+{
+    Cls_XML parent;
+    QVERIFY(parent.SetElement_bln(QStringLiteral("Frame1"), QStringLiteral("<X>1</X><!--c-->")));
+    QVERIFY(parent.Element);
+    QCOMPARE(parent.Element->IndentLevel_Prop(), 1);
+    QCOMPARE(parent.Element->GetFileItemAll(), QStringLiteral("<X>1</X>"));
+
+    Cls_XML &child = *parent.Element;
+    child.AddItem_bln(QStringLiteral("Title"), QStringLiteral("t"));
+    QCOMPARE(child.GetFileItemAll_str(), QStringLiteral("\r\n\t\t<Title>t</Title>\r\n\t"));
+
+    parent.AddItem_bln(QStringLiteral("Frame1"), child.GetFileItemAll_str());
+    QCOMPARE(parent.GetFileItemAll_str(),
+             QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<myItem>\r\n"
+                            "\t<Frame1>\r\n\t\t<Title>t</Title>\r\n\t</Frame1>\r\n\r\n</myItem>"));
+
+    // A level set back to 0 makes the document a top-level one again.
+    child.IndentLevel_Prop(0);
+    QVERIFY(child.GetFileItemAll_str().startsWith(QStringLiteral("<?xml")));
+}
+
+void tst_TagDocument::readSplitsLines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << "a\r\nb\r\n";
+    QTest::newRow("no final line end") << QByteArray("a\r\nb") << "a\r\nb\r\n";
+    QTest::newRow("CR only") << QByteArray("a\rb\r") << "a\r\nb\r\n";
+    QTest::newRow("LF only is one line") << QByteArray("a\nb\n") << "a\nb\n\r\n";
+    QTest::newRow("CR then CR LF") << QByteArray("a\r\r\nb") << "a\r\n\r\nb\r\n";
+    QTest::newRow("LF CR") << QByteArray("a\n\rb") << "a\n\r\nb\r\n";
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << "\r\n\r\n";
+    QTest::newRow("empty file") << QByteArray() << "";
+    QTest::newRow("Shift_JIS") << QByteArray("\x82\xa0\r\n\x82\xa2") << "あ\r\nい\r\n";
+    QTest::newRow("damaged byte before CR LF") << QByteArray("\x82\r\nx") << "\uFFFD\r\nx\r\n";
+    QTest::newRow("control bytes kept") << QByteArray("\x1a\x1c\x7f") << "\x1a\x1c\x7f\r\n";
+}
+
+void tst_TagDocument::readSplitsLines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    const QString path = m_dir->filePath(QStringLiteral("in.xml"));
+    QVERIFY(writeBytes(path, bytes));
+
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    QVERIFY(document.OnlyReadFile_bln(QStringLiteral("in.xml")));
+    QCOMPARE(document.FileData(), expected);
+    // Reading the raw text leaves the read side alone.
+    QCOMPARE(document.GetFileItemAll(), QString());
+}
+
+void tst_TagDocument::readFileRemovesComments()
+{
+    QVERIFY(writeBytes(m_dir->filePath(QStringLiteral("c.xml")),
+                       "<A>1</A>\r\n<!-- <B>x</B> -->\r\n<B>2</B>"));
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    document.FileData(QStringLiteral("kept"));
+    QVERIFY(document.ReadFile_bln(QStringLiteral("c.xml"), true));
+    QCOMPARE(document.GetFileItemAll(), QStringLiteral("<A>1</A>\r\n\r\n<B>2</B>\r\n"));
+    QCOMPARE(document.Gets(QStringLiteral("B")), QStringLiteral("2"));
+    QCOMPARE(document.FileData(), QStringLiteral("kept"));
+}
+
+void tst_TagDocument::missingFileFailsQuietlyUnlessAsked()
+{
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    document.SetFileItem(QStringLiteral("<A>1</A>"), QString());
+    QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
+    QVERIFY(!document.ReadFile_bln(QStringLiteral("none.xml")));
+    QVERIFY(m_boxes.isEmpty());
+    QCOMPARE(document.LastError().number, int(TextFile::FileNotFound));
+    QCOMPARE(document.Gets(QStringLiteral("A")), QStringLiteral("1"));
+
+    document.SaveFilePath_Prop(m_dir->filePath(QStringLiteral("no-folder")));
+    QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
+    QCOMPARE(document.LastError().number, int(TextFile::PathNotFound));
+
+    document.MsgDisplayFlg_Prop(true);
+    QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].title, QStringLiteral("VB Error"));
+    QVERIFY(m_boxes[0].prompt.startsWith(QStringLiteral("76 ")));
+}
+
+void tst_TagDocument::saveWritesCp932WithCrLf()
+{
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    document.AddItem_bln(QStringLiteral("Name"), QStringLiteral("今日日付"));
+    document.AddItem_bln(QStringLiteral("Font"), QStringLiteral("ＭＳ ゴシック"));
+    QVERIFY(document.SaveFile_bln(QStringLiteral("out.xml")));
+
+    const QByteArray expected =
+        "<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<myItem>\r\n"
+        "\t<Name>\x8d\xa1\x93\xfa\x93\xfa\x95\x74</Name>\r\n"
+        "\t<Font>\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e</Font>\r\n\r\n</myItem>";
+    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("out.xml"))), expected);
+
+    Cls_XML reader;
+    reader.SaveFilePath_Prop(m_dir->path());
+    QVERIFY(reader.ReadFile_bln(QStringLiteral("out.xml")));
+    QCOMPARE(reader.GetFileItemAll(), document.GetFileItemAll_str() + QStringLiteral("\r\n"));
+    QCOMPARE(reader.Gets(QStringLiteral("Name")), QStringLiteral("今日日付"));
+}
+
+void tst_TagDocument::saveWithoutNameWarnsOnlyWhenAsked()
+{
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    QVERIFY(!document.SaveFile_bln(QString()));
+    QVERIFY(m_boxes.isEmpty());
+
+    document.MsgDisplayFlg_Prop(true);
+    QVERIFY(!document.SaveFile_bln(QString()));
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].style, int(MsgBox::Exclamation));
+    QCOMPARE(m_boxes[0].prompt, QStringLiteral("ファイル名が設定されてません。"));
+    QCOMPARE(m_boxes[0].title, QStringLiteral("設定ミス"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+}
+
+void tst_TagDocument::refusedSaveKeepsOldFile()
+{
+    const QString path = m_dir->filePath(QStringLiteral("keep.xml"));
+    QVERIFY(writeBytes(path, "old\r\n"));
+
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    document.AddItem_bln(QStringLiteral("Data"), QStringLiteral("1\u301C9"));
+    QVERIFY(!document.SaveFile_bln(QStringLiteral("keep.xml")));
+    QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
+    QVERIFY(m_boxes.isEmpty());
+
+    const QString text = document.GetFileItemAll_str();
+    QCOMPARE(document.LastUnencodable().position, text.indexOf(QChar(0x301C)));
+    QCOMPARE(uint(document.LastUnencodable().codePoint), 0x301Cu);
+    QCOMPARE(document.LastError().number, int(TextFile::InvalidArgument));
+    QVERIFY(document.LastError().description.contains(QStringLiteral("U+301C")));
+    // No stray temporary file is left beside it.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.xml")});
+
+    // Once the text can be held, the save goes through and clears the report.
+    document.SetItem_bln(QStringLiteral("Data"), QStringLiteral("1\uFF5E9"));
+    QVERIFY(document.SaveFile_bln(QStringLiteral("keep.xml")));
+    QVERIFY(!document.LastUnencodable().isSet());
+    QVERIFY(!document.LastError().isSet());
+    QVERIFY(fileBytes(path).contains("<Data>1\x81\x60"
+                                     "9</Data>"));
+}
+
+void tst_TagDocument::saveIntoMissingFolderFails()
+{
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->filePath(QStringLiteral("missing")));
+    document.AddItem_bln(QStringLiteral("A"), QStringLiteral("1"));
+    QVERIFY(!document.SaveFile_bln(QStringLiteral("x.xml")));
+    QCOMPARE(document.LastError().number, int(TextFile::PathNotFound));
+    QVERIFY(m_boxes.isEmpty());
+
+    // A folder in the way of the file.
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("dir.xml")));
+    document.SaveFilePath_Prop(m_dir->path());
+    QVERIFY(!document.SaveFile_bln(QStringLiteral("dir.xml")));
+    QVERIFY(document.LastError().isSet());
+    QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("dir.xml"))).isDir());
+}
+
+void tst_TagDocument::pathJoin_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("neither has one") << "/a/b"
+                                     << "x.xml"
+                                     << "/a/b/x.xml";
+    QTest::newRow("folder ends with one") << "/a/b/"
+                                          << "x.xml"
+                                          << "/a/b/x.xml";
+    QTest::newRow("name starts with one") << "/a/b"
+                                          << "/x.xml"
+                                          << "/a/b/x.xml";
+    QTest::newRow("both have one") << "/a/b/"
+                                   << "/x.xml"
+                                   << "/a/b/x.xml";
+    QTest::newRow("blanks trimmed") << "  /a/b  "
+                                    << "x.xml"
+                                    << "/a/b/x.xml";
+    QTest::newRow("empty folder") << ""
+                                  << "x.xml"
+                                  << "x.xml";
+    QTest::newRow("blank folder") << "   "
+                                  << "/x.xml"
+                                  << "/x.xml";
+    QTest::newRow("root folder") << "/"
+                                 << "x.xml"
+                                 << "/x.xml";
+}
+
+void tst_TagDocument::pathJoin()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    Cls_XML document;
+    document.SaveFilePath_Prop(folder);
+    QCOMPARE(QDir::fromNativeSeparators(document.FullPath(name)), expected);
+}
+
+QTEST_GUILESS_MAIN(tst_TagDocument)
+#include "tst_tagdocument.moc"
