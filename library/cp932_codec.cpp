@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -42,32 +43,30 @@ struct Tables
 
 #ifdef Q_OS_WIN
 
-// The character, or NoChar when the bytes are not one complete character.
-char16_t decodeOne(const char *bytes, int length)
-{
-    wchar_t out[2] = {};
-    const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes, length, out, 2);
-    return n == 1 ? char16_t(out[0]) : NoChar;
-}
-
-QByteArray encodeOne(char16_t ch)
-{
-    const wchar_t in = wchar_t(ch);
-    char out[4] = {};
-    BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &in, 1, out, sizeof out, nullptr,
-                                      &usedDefault);
-    if (n <= 0 || usedDefault)
-        return {};
-    return QByteArray(out, n);
-}
-
 class Converter
 {
 public:
     bool isOpen() const { return true; }
-    char16_t decode(const char *bytes, int length) const { return decodeOne(bytes, length); }
-    QByteArray encode(char16_t ch) const { return encodeOne(ch); }
+
+    // The character, or NoChar when the bytes are not one complete character.
+    char16_t decode(const char *bytes, int length) const
+    {
+        wchar_t out[2] = {};
+        const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes, length, out, 2);
+        return n == 1 ? char16_t(out[0]) : NoChar;
+    }
+
+    QByteArray encode(char16_t ch) const
+    {
+        const wchar_t in = wchar_t(ch);
+        char out[4] = {};
+        BOOL usedDefault = FALSE;
+        const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &in, 1, out, int(sizeof out),
+                                          nullptr, &usedDefault);
+        if (n <= 0 || usedDefault)
+            return {};
+        return QByteArray(out, n);
+    }
 };
 
 #else
