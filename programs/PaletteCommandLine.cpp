@@ -371,6 +371,7 @@ RunMode DetectRunMode(int argc, char **argv)
     };
     bool filter = false;
     bool open = false;
+    bool screenshot = false;
     for (int i = 1; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
         if (argument == QStringLiteral("--")) {
@@ -385,10 +386,12 @@ RunMode DetectRunMode(int argc, char **argv)
             filter = true;
         } else if (word == kOpen) {
             open = true;
+        } else if (word == kScreenshot) {
+            screenshot = true;
         }
     }
     if (!filter) {
-        return RunMode::Window;
+        return screenshot ? RunMode::Screenshot : RunMode::Window;
     }
     return open ? RunMode::FilterWithShell : RunMode::Filter;
 }

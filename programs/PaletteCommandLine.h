@@ -58,7 +58,8 @@ void AddOptions(QCommandLineParser &parser);
 
 enum class RunMode
 {
-    Window,          // the palette window (or its screenshot)
+    Window,          // the palette window
+    Screenshot,      // the palette window, captured into a picture
     Filter,          // --apply, --list, --help, --version: no display needed
     FilterWithShell, // --apply with --open: the shell open needs a GUI application
 };

@@ -130,6 +130,17 @@ void runTestClick(const QString &spec)
     });
 }
 
+// Runs that need no user at a screen still work without a display.
+void useOffscreenWithoutDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+#endif
+}
+
 int runWindow(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -196,10 +207,14 @@ int main(int argc, char *argv[])
         return RunFilter(QCoreApplication::arguments());
     }
     case RunMode::FilterWithShell: {
+        useOffscreenWithoutDisplay();
         QGuiApplication app(argc, argv);
         setApplicationInfo();
         return RunFilter(QCoreApplication::arguments());
     }
+    case RunMode::Screenshot:
+        useOffscreenWithoutDisplay();
+        break;
     case RunMode::Window:
         break;
     }
