@@ -194,8 +194,9 @@ int applyItem(const Request &request, const QList<PaletteItem> &items, Cls_MySet
         if (result.patternError.offset >= 0) {
             where = QStringLiteral(" at character %1").arg(result.patternError.offset + 1);
         }
-        writeError(QStringLiteral("pattern error in \"%1\"%2: %3")
-                       .arg(describe(item), where, result.patternError.message));
+        writeError(QStringLiteral("pattern error in \"%1/%2\" (%3)%4: %5")
+                       .arg(item.frameTitle, item.name, item.address(), where,
+                            result.patternError.message));
         writeText(stderr, QStringLiteral("  pattern: ") + model.GetReg() + QChar(u'\n'));
         return ExitPatternError;
     }
