@@ -360,15 +360,7 @@ void Frm_Item_FromIniFile::Chk_Most_Click(bool checked)
 {
     Sub_ShowMessage(checked ? QStringLiteral("最前面に表示します")
                             : QStringLiteral("設定を元に戻しました"));
-    Sub_SwitchTopMost(checked);
-}
-
-void Frm_Item_FromIniFile::Sub_SwitchTopMost(bool on)
-{
-    if (isVisible())
-        Sub_SetTopMost(this, on);
-    else
-        setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    Sub_SetTopMost(this, checked);
 }
 
 void Frm_Item_FromIniFile::Cbo_SettingFiles_Click(int index)
@@ -850,8 +842,10 @@ void Frm_Item_FromIniFile::Sub_RunItem(int buttonIndex)
 
     if (result.kind == ItemKind::Edit && result.patternError.isSet()) {
         Sub_ShowMessage(QStringLiteral("[") + name + QStringLiteral("]の正規表現に不備があります"));
-    } else if (result.kind == ItemKind::Edit && input.isEmpty()) {
-        // Nothing to edit (no text, or an image): leave the clipboard alone.
+    } else if ((result.kind == ItemKind::Edit && input.isEmpty()) ||
+               result.kind == ItemKind::None) {
+        // Nothing to edit (no text, or an image), or an item with nothing to run: the
+        // clipboard keeps what the user had.
         Sub_ShowMessage(QStringLiteral("[") + name + QStringLiteral("]は空です"));
     } else {
         if (result.kind != ItemKind::Copy && opensLink)
@@ -987,18 +981,14 @@ void Frm_Item_FromIniFile::Sub_ReleaseEffect(QWidget *control, qreal pointSize)
     control->setFont(font);
 }
 
-void Frm_Item_FromIniFile::Sub_ApplyShiftState(const QKeyEvent *event, bool pressed)
+void Frm_Item_FromIniFile::Sub_ApplyShiftState(const QKeyEvent *event)
 {
     const Qt::KeyboardModifiers held =
         event->modifiers() &
         (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    const bool shiftAlone = held == Qt::ShiftModifier;
-    // A press with another modifier ends the append too: it is on only while Shift
-    // alone is held.
-    if (pressed)
-        Chk_More->setChecked(shiftAlone);
-    else if (!shiftAlone)
-        Chk_More->setChecked(false);
+    // On exactly while Shift alone is held: another modifier joining ends the append,
+    // and letting go of it again brings the append back.
+    Chk_More->setChecked(held == Qt::ShiftModifier);
 }
 
 void Frm_Item_FromIniFile::changeEvent(QEvent *event)
@@ -1013,7 +1003,7 @@ bool Frm_Item_FromIniFile::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-        Sub_ApplyShiftState(static_cast<QKeyEvent *>(event), type == QEvent::KeyPress);
+        Sub_ApplyShiftState(static_cast<QKeyEvent *>(event));
         return false;
     }
     const bool moved = type == QEvent::MouseMove || type == QEvent::Enter;

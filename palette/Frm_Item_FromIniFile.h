@@ -117,12 +117,11 @@ private:
     void Sub_StartEditor(const QString &editorPath);
     void Sub_EndEditor();
     void Sub_Unload();
-    void Sub_SwitchTopMost(bool on);
     void Sub_ResetHighlight();
     void Sub_HoverEffect(QWidget *control);
     static void Sub_PressEffect(QWidget *control);
     static void Sub_ReleaseEffect(QWidget *control, qreal pointSize);
-    void Sub_ApplyShiftState(const QKeyEvent *event, bool pressed);
+    void Sub_ApplyShiftState(const QKeyEvent *event);
 
     // The one place where twips become pixels.
     void Sub_SetTwipsGeometry(QWidget *control, const QRect &twips) const;

@@ -1,0 +1,521 @@
+#include "tst_palette_support.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#endif
+
+class tst_PaletteActions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_fixture.setUp(); }
+    void cleanup();
+
+    void itemRun_data();
+    void itemRun();
+    void defaultTemplateItems();
+    void clipboardKeptForBadPattern();
+    void clipboardWithoutText_data();
+    void clipboardWithoutText();
+    void linkItemOpensThroughShell();
+    void buttonRunsItsOwnFrame();
+    void shiftKey_data();
+    void shiftKey();
+    void shiftClearedWhenWindowLosesFocus();
+    void keepOnTopMessages();
+    void reloadCarriesKeepOnTop_data();
+    void reloadCarriesKeepOnTop();
+    void closeEndsProgramUnlessPreview_data();
+    void closeEndsProgramUnlessPreview();
+    void rightPressHidesReload();
+    void editOpensSettingFileWithoutEditor();
+    void editStartsAndEndsEditor();
+    void messageIsPlainText();
+
+private:
+    Frm_Item_FromIniFile *openItems(const QStringList &items, const QString &colours = {});
+    static void click(QWidget *widget, Qt::MouseButton button = Qt::LeftButton);
+
+    PaletteFixture m_fixture;
+    QList<qint64> m_started;
+};
+
+namespace {
+
+QString item(const QString &name, const QString &key, const QString &value)
+{
+    return element(QStringLiteral("Name"), name) + element(key, value);
+}
+
+QClipboard *clipboard()
+{
+    return QGuiApplication::clipboard();
+}
+
+QString message(const QWidget *window)
+{
+    return child<QLabel>(window, QStringLiteral("Lbl_Msg"))->text();
+}
+
+bool processRuns(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close > 0 && text.size() > close + 2 && text.at(close + 2) != 'Z';
+}
+
+} // namespace
+
+void tst_PaletteActions::cleanup()
+{
+    m_fixture.tearDown();
+#ifdef Q_OS_LINUX
+    for (const qint64 pid : std::as_const(m_started)) {
+        if (processRuns(pid))
+            ::kill(pid_t(pid), SIGKILL);
+    }
+#endif
+    m_started.clear();
+}
+
+Frm_Item_FromIniFile *tst_PaletteActions::openItems(const QStringList &items,
+                                                    const QString &colours)
+{
+    const QString frame = frameText(QStringLiteral("F"), items);
+    return m_fixture.open(colours.isEmpty() ? settingFile({}, {frame})
+                                            : settingFile({}, {frame}, colours));
+}
+
+void tst_PaletteActions::click(QWidget *widget, Qt::MouseButton button)
+{
+    QTest::mouseMove(widget);
+    QTest::mouseClick(widget, button);
+}
+
+void tst_PaletteActions::itemRun_data()
+{
+    QTest::addColumn<QString>("itemText");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<QString>("clipboardAfter");
+    QTest::addColumn<QString>("messageAfter");
+
+    const QString tab = QStringLiteral("\t");
+    const QString edit = item(QStringLiteral(" タブ "), QStringLiteral("Reg"), tab) +
+                         element(QStringLiteral("Replace"), QStringLiteral(","));
+    QTest::newRow("edit") << edit << "a\tb" << false << "a,b"
+                          << "[タブ]で編集しました";
+    QTest::newRow("edit ignores shift") << edit << "a\tb" << true << "a,b"
+                                        << "[タブ]で編集しました";
+    const QString copy = item(QStringLiteral("c"), QStringLiteral("Data"), QStringLiteral("x"));
+    QTest::newRow("copy") << copy << "in" << false << "x"
+                          << "[c]をｺﾋﾟｰしました";
+    QTest::newRow("copy appends with shift") << copy << "in" << true << "inx"
+                                             << "[c]を追加ｺﾋﾟｰしました";
+    const QString marker =
+        item(QStringLiteral("m"), QStringLiteral("Data"), QStringLiteral("@@@@@@@@"));
+    QTest::newRow("clipboard marker alone") << marker << "same" << false << "same"
+                                            << "[m]をｺﾋﾟｰしました";
+    const QString erase = item(QStringLiteral("e"), QStringLiteral("Reg"), QStringLiteral(".+")) +
+                          element(QStringLiteral("Replace"), QString());
+    QTest::newRow("empty result") << erase << "abc" << false << ""
+                                  << "[e]は空です";
+    const QString blank =
+        item(QStringLiteral("b"), QStringLiteral("Data"), QStringLiteral("  \r\n \n"));
+    QTest::newRow("blanks and line breaks") << blank << "in" << false << "  \r\n \n"
+                                            << "[b]は空です";
+    QTest::newRow("item with nothing keeps clipboard")
+        << element(QStringLiteral("Name"), QStringLiteral("n")) << "keep" << true << "keep"
+        << "[n]は空です";
+}
+
+void tst_PaletteActions::itemRun()
+{
+    QFETCH(QString, itemText);
+    QFETCH(QString, input);
+    QFETCH(bool, shift);
+    QFETCH(QString, clipboardAfter);
+    QFETCH(QString, messageAfter);
+    Frm_Item_FromIniFile *window = openItems({itemText});
+    QVERIFY(window);
+    clipboard()->setText(input);
+    if (shift)
+        QTest::keyPress(window, Qt::Key_Shift);
+    click(child<QLineEdit>(window, "Txt_Button_0"));
+    QCOMPARE(clipboard()->text(), clipboardAfter);
+    QCOMPARE(message(window), messageAfter);
+    QCOMPARE(child<QLabel>(window, "Lbl_Msg")->toolTip(), messageAfter);
+    QVERIFY(child<QPushButton>(window, "Cmd_Dummy")->hasFocus() || !window->isActiveWindow());
+    QVERIFY(m_fixture.boxes.isEmpty());
+}
+
+void tst_PaletteActions::defaultTemplateItems()
+{
+    Cls_MySettingFile::SetDateSource([] { return QDate(2007, 1, 20); });
+    Frm_Item_FromIniFile *window = m_fixture.open();
+    QVERIFY(window);
+    clipboard()->setText(QStringLiteral("a\tb"));
+    click(child<QLineEdit>(window, "Txt_Button_0"));
+    QCOMPARE(clipboard()->text(), QStringLiteral("a,b"));
+    QCOMPARE(message(window), QStringLiteral("[TABをカンマに置換]で編集しました"));
+
+    auto *date = child<QLineEdit>(window, "Txt_Button_2");
+    QTest::mouseMove(child<QGroupBox>(window, "Fra_Items_1"));
+    click(date);
+    QCOMPARE(clipboard()->text(), QStringLiteral("2007/01/20"));
+    QCOMPARE(message(window), QStringLiteral("[今日日付]をｺﾋﾟｰしました"));
+}
+
+void tst_PaletteActions::clipboardKeptForBadPattern()
+{
+    const QString bad = item(QStringLiteral("bad"), QStringLiteral("Reg"), QStringLiteral("(")) +
+                        element(QStringLiteral("Replace"), QStringLiteral("x"));
+    Frm_Item_FromIniFile *window = openItems({bad});
+    QVERIFY(window);
+    clipboard()->setText(QStringLiteral("keep me"));
+    click(child<QLineEdit>(window, "Txt_Button_0"));
+    QCOMPARE(clipboard()->text(), QStringLiteral("keep me"));
+    QCOMPARE(message(window), QStringLiteral("[bad]の正規表現に不備があります"));
+}
+
+void tst_PaletteActions::clipboardWithoutText_data()
+{
+    QTest::addColumn<bool>("image");
+    QTest::addColumn<QString>("itemText");
+    QTest::addColumn<bool>("keeps");
+    QTest::addColumn<QString>("messageAfter");
+    const QString edit = item(QStringLiteral("e"), QStringLiteral("Reg"), QStringLiteral("^")) +
+                         element(QStringLiteral("Replace"), QStringLiteral("x"));
+    const QString copy = item(QStringLiteral("c"), QStringLiteral("Data"), QStringLiteral("x"));
+    QTest::newRow("edit, empty clipboard") << false << edit << true << "[e]は空です";
+    QTest::newRow("edit, image") << true << edit << true << "[e]は空です";
+    QTest::newRow("copy, image") << true << copy << false << "[c]をｺﾋﾟｰしました";
+}
+
+void tst_PaletteActions::clipboardWithoutText()
+{
+    QFETCH(bool, image);
+    QFETCH(QString, itemText);
+    QFETCH(bool, keeps);
+    QFETCH(QString, messageAfter);
+    Frm_Item_FromIniFile *window = openItems({itemText});
+    QVERIFY(window);
+    if (image) {
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        clipboard()->setImage(picture);
+    } else {
+        clipboard()->clear();
+    }
+    click(child<QLineEdit>(window, "Txt_Button_0"));
+    QCOMPARE(message(window), messageAfter);
+    if (keeps) {
+        const QMimeData *data = clipboard()->mimeData();
+        QCOMPARE(data != nullptr && data->hasImage(), image);
+        QCOMPARE(clipboard()->text(), QString());
+    } else {
+        QCOMPARE(clipboard()->text(), QStringLiteral("x"));
+    }
+}
+
+void tst_PaletteActions::linkItemOpensThroughShell()
+{
+    const QString folder = m_fixture.dir->path();
+    const QString link = item(QStringLiteral("l"), QStringLiteral("Link"), folder);
+    // An edit item with a link hands its edited text to the shell.
+    const QString editLink =
+        item(QStringLiteral("el"), QStringLiteral("Reg"), QStringLiteral("X")) +
+        element(QStringLiteral("Replace"), folder) +
+        element(QStringLiteral("Link"), QStringLiteral("ignored"));
+    Frm_Item_FromIniFile *window = openItems({link, editLink});
+    QVERIFY(window);
+    QVERIFY(!child<QLabel>(window, "Lbl_Reload")->isVisible());
+    clipboard()->setText(QStringLiteral("before"));
+    click(child<QLineEdit>(window, "Txt_Button_0"));
+    QCOMPARE(m_fixture.urls.opened, QList<QUrl>{QUrl::fromLocalFile(folder)});
+    QCOMPARE(clipboard()->text(), folder);
+    QCOMPARE(message(window), QStringLiteral("[l]で編集しました"));
+    QVERIFY(child<QLabel>(window, "Lbl_Reload")->isVisible());
+
+    clipboard()->setText(QStringLiteral("X"));
+    click(child<QLineEdit>(window, "Txt_Button_1"));
+    QCOMPARE(m_fixture.urls.opened.size(), 2);
+    QCOMPARE(m_fixture.urls.opened.last(), QUrl::fromLocalFile(folder));
+    QCOMPARE(clipboard()->text(), folder);
+
+    // A link that cannot be opened still lands on the clipboard, after the shell's box.
+    const QString missing = QDir(folder).filePath(QStringLiteral("missing.txt"));
+    QVERIFY(m_fixture.write(gStr_SettingFile,
+                            settingFile({}, {frameText(QStringLiteral("F"),
+                                                       {item(QStringLiteral("m"),
+                                                             QStringLiteral("Link"), missing)})})));
+    window->Lbl_Reload_Click();
+    window = mdl_Palette::CurrentWindow();
+    QVERIFY(window);
+    click(child<QLineEdit>(window, "Txt_Button_0"));
+    QCOMPARE(clipboard()->text(), missing);
+    QCOMPARE(m_fixture.boxes.size(), 1);
+    QCOMPARE(m_fixture.boxes.first().prompt, QStringLiteral("File not found"));
+}
+
+void tst_PaletteActions::buttonRunsItsOwnFrame()
+{
+    const QString first = frameText(QStringLiteral("one"),
+                                    {item(QStringLiteral("a"), QStringLiteral("Data"), "first")});
+    const QString second = frameText(QStringLiteral("two"),
+                                     {item(QStringLiteral("b"), QStringLiteral("Data"), "second")});
+    Frm_Item_FromIniFile *window = m_fixture.open(settingFile({}, {first, second}));
+    QVERIFY(window);
+    // The pointer last crossed frame one; the button of frame two is clicked directly.
+    QTest::mouseMove(child<QGroupBox>(window, "Fra_Items_0"), QPoint(4, 4));
+    QTRY_COMPARE(window->CurrentFrameIndex(), 0);
+    auto *button = child<QLineEdit>(window, "Txt_Button_1");
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(clipboard()->text(), QStringLiteral("second"));
+    QCOMPARE(window->CurrentFrameIndex(), 1);
+}
+
+void tst_PaletteActions::shiftKey_data()
+{
+    QTest::addColumn<QList<int>>("keys"); // key, press (1) or release (0), modifiers
+    QTest::addColumn<bool>("checked");
+    // As keyboards report them: a modifier key's own event carries the state before it.
+    const int none = 0;
+    const int shift = Qt::ShiftModifier;
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("shift pressed") << QList<int>{Qt::Key_Shift, 1, none} << true;
+    QTest::newRow("shift released")
+        << QList<int>{Qt::Key_Shift, 1, none, Qt::Key_Shift, 0, shift} << false;
+    QTest::newRow("shift after ctrl")
+        << QList<int>{Qt::Key_Control, 1, none, Qt::Key_Shift, 1, ctrl} << false;
+    QTest::newRow("ctrl joins shift")
+        << QList<int>{Qt::Key_Shift, 1, none, Qt::Key_Control, 1, shift} << false;
+    QTest::newRow("ctrl let go, shift held")
+        << QList<int>{Qt::Key_Shift,   1, none,        Qt::Key_Control, 1, shift,
+                      Qt::Key_Control, 0, shift | ctrl}
+        << true;
+    QTest::newRow("letter with shift")
+        << QList<int>{Qt::Key_Shift, 1, none, Qt::Key_A, 1, shift, Qt::Key_A, 0, shift} << true;
+    QTest::newRow("alt") << QList<int>{Qt::Key_Alt, 1, none} << false;
+    QTest::newRow("alt with shift")
+        << QList<int>{Qt::Key_Shift, 1, none, Qt::Key_Alt, 1, shift} << false;
+}
+
+void tst_PaletteActions::shiftKey()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(bool, checked);
+    Frm_Item_FromIniFile *window =
+        openItems({item(QStringLiteral("c"), QStringLiteral("Data"), QStringLiteral("x"))});
+    QVERIFY(window);
+    // The window sees keys first, whichever control has the focus.
+    auto *focus = child<QPushButton>(window, "Cmd_Dummy");
+    for (qsizetype i = 0; i + 2 < keys.size(); i += 3) {
+        const auto modifiers = Qt::KeyboardModifiers(keys.at(i + 2));
+        // Sent as they are: QTest would add presses and releases of the modifier keys.
+        QKeyEvent key(keys.at(i + 1) == 1 ? QEvent::KeyPress : QEvent::KeyRelease, keys.at(i),
+                      modifiers);
+        QCoreApplication::sendEvent(focus, &key);
+    }
+    QCOMPARE(child<QCheckBox>(window, "Chk_More")->isChecked(), checked);
+}
+
+void tst_PaletteActions::shiftClearedWhenWindowLosesFocus()
+{
+    Frm_Item_FromIniFile *window = openItems({});
+    QVERIFY(window);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyPress(window, Qt::Key_Shift);
+    QVERIFY(child<QCheckBox>(window, "Chk_More")->isChecked());
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QTRY_VERIFY(!child<QCheckBox>(window, "Chk_More")->isChecked());
+}
+
+void tst_PaletteActions::keepOnTopMessages()
+{
+    Frm_Item_FromIniFile *window = openItems({});
+    QVERIFY(window);
+    auto *most = child<QCheckBox>(window, "Chk_Most");
+    QTest::mouseClick(most, Qt::LeftButton);
+    QVERIFY(most->isChecked());
+    QCOMPARE(message(window), QStringLiteral("最前面に表示します"));
+    QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QTest::mouseClick(most, Qt::LeftButton);
+    QCOMPARE(message(window), QStringLiteral("設定を元に戻しました"));
+    QVERIFY(!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+void tst_PaletteActions::reloadCarriesKeepOnTop_data()
+{
+    QTest::addColumn<bool>("checkedBefore");
+    QTest::addColumn<QString>("topMostOfNext");
+    QTest::addColumn<bool>("checkedAfter");
+    QTest::newRow("carried") << true << "False" << true;
+    QTest::newRow("from the next file") << false << "True" << true;
+    QTest::newRow("off") << false << "False" << false;
+}
+
+void tst_PaletteActions::reloadCarriesKeepOnTop()
+{
+    QFETCH(bool, checkedBefore);
+    QFETCH(QString, topMostOfNext);
+    QFETCH(bool, checkedAfter);
+    QVERIFY(m_fixture.write(QStringLiteral("next.xml"),
+                            settingFile(element(QStringLiteral("Title"), QStringLiteral("Next")) +
+                                            element(QStringLiteral("TopMost"), topMostOfNext),
+                                        {})));
+    Frm_Item_FromIniFile *window =
+        m_fixture.open(settingFile(element(QStringLiteral("ModeSelecter"), "True"), {}));
+    QVERIFY(window);
+    child<QCheckBox>(window, "Chk_Most")->setChecked(checkedBefore);
+
+    auto *selector = child<QComboBox>(window, "Cbo_SettingFiles");
+    const int next = selector->findText(QStringLiteral("next"));
+    QVERIFY(next >= 0);
+    selector->setCurrentIndex(next);
+    emit selector->activated(next);
+    QCOMPARE(gStr_SettingFile, QStringLiteral("next.xml"));
+    QVERIFY(child<QLabel>(window, "Lbl_Reload")->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Tarnwick")); // nothing loaded yet
+
+    const QPointer<Frm_Item_FromIniFile> old(window);
+    click(child<QLabel>(window, "Lbl_Reload"));
+    Frm_Item_FromIniFile *renewed = mdl_Palette::CurrentWindow();
+    QVERIFY(renewed);
+    QVERIFY(renewed != window);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(old.isNull());
+    QCOMPARE(renewed->windowTitle(), QStringLiteral("Next"));
+    QVERIFY(renewed->isVisible());
+    QCOMPARE(child<QCheckBox>(renewed, "Chk_Most")->isChecked(), checkedAfter);
+    QVERIFY(child<QLabel>(renewed, "Lbl_Reload")->isVisible());
+    QCOMPARE(m_fixture.quitCount, 0);
+    QVERIFY(gObj_Setting);
+}
+
+void tst_PaletteActions::closeEndsProgramUnlessPreview_data()
+{
+    QTest::addColumn<bool>("preview");
+    QTest::addColumn<int>("quits");
+    QTest::newRow("palette") << false << 1;
+    QTest::newRow("preview") << true << 0;
+}
+
+void tst_PaletteActions::closeEndsProgramUnlessPreview()
+{
+    QFETCH(bool, preview);
+    QFETCH(int, quits);
+    Frm_Item_FromIniFile *window = openItems({});
+    QVERIFY(window);
+    window->SetMode(preview);
+    QCOMPARE(child<QLabel>(window, "Lbl_ButtonEdit")->isVisible(), !preview);
+    window->close();
+    QCOMPARE(m_fixture.quitCount, quits);
+    QCOMPARE(gObj_Setting == nullptr, !preview);
+    QVERIFY(!mdl_Palette::CurrentWindow());
+}
+
+void tst_PaletteActions::rightPressHidesReload()
+{
+    Frm_Item_FromIniFile *window = openItems({});
+    QVERIFY(window);
+    window->ApplyOpenOptions(false, true);
+    auto *reload = child<QLabel>(window, "Lbl_Reload");
+    QVERIFY(reload->isVisible());
+    const qreal size = reload->font().pointSizeF();
+    QTest::mousePress(reload, Qt::LeftButton);
+    QCOMPARE(reload->font().pointSizeF(), size - 1);
+    QTest::mouseRelease(reload, Qt::LeftButton, {}, QPoint(-5, -5)); // released outside
+    QCOMPARE(reload->font().pointSizeF(), 5.0);
+    QCOMPARE(mdl_Palette::CurrentWindow(), window);
+    QTest::mousePress(reload, Qt::RightButton);
+    QVERIFY(!reload->isVisible());
+}
+
+void tst_PaletteActions::editOpensSettingFileWithoutEditor()
+{
+    Frm_Item_FromIniFile *window = openItems({});
+    QVERIFY(window);
+    click(child<QLabel>(window, "Lbl_ButtonEdit"));
+    const QString file = m_fixture.dir->filePath(QStringLiteral("Quorvel.xml"));
+    QCOMPARE(m_fixture.urls.opened, QList<QUrl>{QUrl::fromLocalFile(file)});
+    QVERIFY(child<QLabel>(window, "Lbl_Reload")->isVisible());
+    QVERIFY(!window->EditorStarted());
+}
+
+void tst_PaletteActions::editStartsAndEndsEditor()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("uses a shell script as the editor");
+#else
+    const QString folder = m_fixture.dir->filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString editor = QDir(folder).filePath(mdl_Palette::EditorProgramFileName());
+    QFile script(editor);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\nexec sleep 30\n");
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+    // Not in the first folder, found in the second.
+    mdl_Palette::SetEditorSearchFolders({m_fixture.dir->filePath(QStringLiteral("none")), folder});
+
+    Frm_Item_FromIniFile *window = openItems({});
+    QVERIFY(window);
+    click(child<QLabel>(window, "Lbl_ButtonEdit"));
+    QVERIFY(window->EditorStarted());
+    const qint64 pid = window->EditorProcessId();
+    m_started.append(pid);
+    QFile args(editor + QStringLiteral(".args"));
+    QTRY_VERIFY(args.exists() && args.size() > 0);
+    QVERIFY(args.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(args.readAll()).split(u'\n', Qt::SkipEmptyParts),
+             (QStringList{QStringLiteral("Quorvel"), QStringLiteral("--settings-dir"),
+                          m_fixture.dir->path()}));
+    QVERIFY(m_fixture.urls.opened.isEmpty());
+
+    // A second click starts nothing new.
+    click(child<QLabel>(window, "Lbl_ButtonEdit"));
+    QCOMPARE(window->EditorProcessId(), pid);
+    QVERIFY(processRuns(pid));
+
+    window->close();
+    QTRY_VERIFY(!processRuns(pid));
+#endif
+}
+
+void tst_PaletteActions::messageIsPlainText()
+{
+    Frm_Item_FromIniFile *window =
+        openItems({item(QStringLiteral("<b>x</b>"), QStringLiteral("Data"), QStringLiteral("y"))});
+    QVERIFY(window);
+    click(child<QLineEdit>(window, "Txt_Button_0"));
+    auto *line = child<QLabel>(window, "Lbl_Msg");
+    QCOMPARE(line->text(), QStringLiteral("[<b>x</b>]をｺﾋﾟｰしました"));
+    QCOMPARE(line->textFormat(), Qt::PlainText);
+    QVERIFY(line->toolTip().contains(QStringLiteral("&lt;b&gt;")));
+}
+
+QTEST_MAIN(tst_PaletteActions)
+#include "tst_palette_actions.moc"

@@ -1,0 +1,376 @@
+#include "tst_palette_support.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+class tst_PaletteLayout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_fixture.setUp(); }
+    void cleanup() { m_fixture.tearDown(); }
+
+    void defaultTemplateGeometry();
+    void columns_data();
+    void columns();
+    void unnamedAndSparseItems();
+    void selector_data();
+    void selector();
+    void settingWithoutFrames();
+    void caption_data();
+    void caption();
+    void windowPosition_data();
+    void windowPosition();
+    void positionClampedToScreen();
+    void toColour_data();
+    void toColour();
+    void toValue_data();
+    void toValue();
+    void appliedColours();
+    void oversizedValuesStayBounded();
+
+private:
+    PaletteFixture m_fixture;
+};
+
+namespace {
+
+QRect twips(const QWidget *window, const QString &name)
+{
+    const auto *control = window->findChild<QWidget *>(name);
+    return control ? Frm_Item_FromIniFile::TwipsGeometry(control) : QRect();
+}
+
+QString namedItem(const QString &name)
+{
+    return element(QStringLiteral("Name"), name) + element(QStringLiteral("Data"), name);
+}
+
+} // namespace
+
+void tst_PaletteLayout::defaultTemplateGeometry()
+{
+    // No setting file: the default one is written and shown.
+    Frm_Item_FromIniFile *window = m_fixture.open();
+    QVERIFY(window);
+    QVERIFY(QFile::exists(m_fixture.dir->filePath(QStringLiteral("Quorvel.xml"))));
+
+    QCOMPARE(twips(window, "Fra_Items_0"), QRect(0, 0, 2745, 790));
+    QCOMPARE(twips(window, "Fra_Items_1"), QRect(0, 790, 2745, 565));
+    QCOMPARE(twips(window, "Txt_Button_0"), QRect(150, 270, 2445, 225));
+    QCOMPARE(twips(window, "Txt_Button_1"), QRect(150, 495, 2445, 225));
+    QCOMPARE(twips(window, "Txt_Button_2"), QRect(150, 1060, 2445, 225));
+    QCOMPARE(child<QLineEdit>(window, "Txt_Button_2")->text(), QStringLiteral("今日日付"));
+    QCOMPARE(child<QLineEdit>(window, "Txt_Button_2")->property("tag").toString(), "0");
+    QCOMPARE(child<QGroupBox>(window, "Fra_Items_1")->title(), QStringLiteral("Tips"));
+    // The bottom area overlaps the last frame area by 135.
+    QCOMPARE(twips(window, "Fra_Bottom"), QRect(0, 1220, 2745, 705));
+    QCOMPARE(twips(window, "Lbl_ButtonEdit").x(), 2445 - 90);
+    QCOMPARE(twips(window, "Lbl_Reload").x(), 2445 - 630);
+    QCOMPARE(twips(window, "Lbl_Msg").width(), 2445 - 270);
+    QCOMPARE(window->ClientTwips().width(), 2760);
+    // 705 + (790 + 565) + 250.
+    QCOMPARE(window->OuterTwips().height(), 2310);
+    QVERIFY(!child<QComboBox>(window, "Cbo_SettingFiles")->isVisible());
+    QVERIFY(!child<QLabel>(window, "Lbl_Reload")->isVisible());
+    QVERIFY(!child<QCheckBox>(window, "Chk_More")->isVisible());
+
+    // Pixels follow the logical DPI, edge by edge.
+    const double scale = window->logicalDpiY() / 1440.0;
+    QCOMPARE(child<QGroupBox>(window, "Fra_Items_1")->y(), qRound(790 * scale));
+    QCOMPARE(window->height(), qRound(1925 * scale));
+}
+
+void tst_PaletteLayout::columns_data()
+{
+    QTest::addColumn<int>("lineCount");
+    QTest::addColumn<int>("itemWidth");
+    QTest::addColumn<QList<QRect>>("cells");
+
+    // 2445 / 2 = 1222.5 rounds to the even 1222.
+    QTest::newRow("two columns, three items")
+        << 2 << 2445
+        << QList<QRect>{{150, 270, 1222, 225}, {1372, 270, 1222, 225}, {150, 495, 1222, 225}};
+    QTest::newRow("half rounds up to even")
+        << 4 << 2446
+        << QList<QRect>{{150, 270, 612, 225}, {762, 270, 612, 225}, {1374, 270, 612, 225}};
+    QTest::newRow("more columns than items")
+        << 5 << 2445
+        << QList<QRect>{{150, 270, 489, 225}, {639, 270, 489, 225}, {1128, 270, 489, 225}};
+    QTest::newRow("zero means one")
+        << 0 << 3000
+        << QList<QRect>{{150, 270, 3000, 225}, {150, 495, 3000, 225}, {150, 720, 3000, 225}};
+}
+
+void tst_PaletteLayout::columns()
+{
+    QFETCH(int, lineCount);
+    QFETCH(int, itemWidth);
+    QFETCH(QList<QRect>, cells);
+    const QString common = element(QStringLiteral("ItemWidth"), QString::number(itemWidth));
+    const QString frame =
+        frameText(QStringLiteral("F"),
+                  {namedItem(QStringLiteral("a")), namedItem(QStringLiteral("b")),
+                   namedItem(QStringLiteral("c"))},
+                  element(QStringLiteral("LineCount"), QString::number(lineCount)));
+    Frm_Item_FromIniFile *window = m_fixture.open(settingFile(common, {frame}));
+    QVERIFY(window);
+    for (int i = 0; i < cells.size(); ++i)
+        QCOMPARE(twips(window, QStringLiteral("Txt_Button_%1").arg(i)), cells.at(i));
+    const int rows = (cells.last().y() - 270) / 225 + 1;
+    QCOMPARE(twips(window, "Fra_Items_0").height(), 270 + rows * 225 + 70);
+    QCOMPARE(window->ClientTwips().width(), 2760 + itemWidth - 2445);
+}
+
+void tst_PaletteLayout::unnamedAndSparseItems()
+{
+    // Item2 has a pattern but no name; Item5 is the only other one.
+    const QString frame = element(QStringLiteral("Title"), QStringLiteral("F")) +
+                          element(QStringLiteral("Item2"), element(QStringLiteral("Reg"), "x")) +
+                          element(QStringLiteral("Item5"), namedItem(QStringLiteral("fifth")));
+    Frm_Item_FromIniFile *window = m_fixture.open(settingFile({}, {frame}));
+    QVERIFY(window);
+    auto *button = child<QLineEdit>(window, "Txt_Button_0");
+    QCOMPARE(button->text(), QStringLiteral("fifth"));
+    QCOMPARE(button->property("tag").toString(), QStringLiteral("4"));
+    QCOMPARE(twips(window, "Txt_Button_0"), QRect(150, 270, 2445, 225));
+    QVERIFY(!child<QLineEdit>(window, "Txt_Button_1"));
+}
+
+void tst_PaletteLayout::selector_data()
+{
+    QTest::addColumn<QString>("modeSelecter");
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<int>("firstTop");
+    QTest::newRow("on") << "True" << true << 300;
+    QTest::newRow("off") << "False" << false << 0;
+    QTest::newRow("blank before") << " true" << false << 0;
+}
+
+void tst_PaletteLayout::selector()
+{
+    QFETCH(QString, modeSelecter);
+    QFETCH(bool, visible);
+    QFETCH(int, firstTop);
+    for (const char *name : {"a.xml", "b.XML", "c.txt"})
+        QVERIFY(m_fixture.write(QString::fromLatin1(name), QStringLiteral("<x/>")));
+    const QString frame = frameText(QStringLiteral("F"), {namedItem(QStringLiteral("a"))});
+    Frm_Item_FromIniFile *window =
+        m_fixture.open(settingFile(element(QStringLiteral("ModeSelecter"), modeSelecter), {frame}));
+    QVERIFY(window);
+    auto *selector = child<QComboBox>(window, "Cbo_SettingFiles");
+    QStringList entries;
+    for (int i = 0; i < selector->count(); ++i)
+        entries << selector->itemText(i);
+    entries.sort();
+    QCOMPARE(entries, (QStringList{QStringLiteral("Quorvel"), QStringLiteral("a")}));
+    QCOMPARE(selector->currentText(), QStringLiteral("Quorvel"));
+    QCOMPARE(selector->isVisible(), visible);
+    QCOMPARE(twips(window, "Fra_Items_0").y(), firstTop);
+    QCOMPARE(twips(window, "Txt_Button_0").y(), firstTop + 270);
+    QCOMPARE(window->OuterTwips().height(), 705 + 565 + 250 + (visible ? 300 : 0));
+}
+
+void tst_PaletteLayout::settingWithoutFrames()
+{
+    Frm_Item_FromIniFile *window = m_fixture.open(settingFile({}, {}));
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
+    QVERIFY(!child<QGroupBox>(window, "Fra_Items_0")->isVisible());
+    QVERIFY(!child<QLineEdit>(window, "Txt_Button_0")->isVisible());
+    QVERIFY(child<QFrame>(window, "Fra_Bottom")->isVisible());
+    QCOMPARE(twips(window, "Fra_Bottom").y(), 0);
+    QCOMPARE(window->ClientTwips().height(), 705);
+    QVERIFY(child<QLabel>(window, "Lbl_ButtonEdit")->isVisible());
+}
+
+void tst_PaletteLayout::caption_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("caption");
+    const QString number = QStringLiteral("%1.%2.%3")
+                               .arg(QUORVEL_VERSION_MAJOR)
+                               .arg(QUORVEL_VERSION_MINOR)
+                               .arg(QUORVEL_VERSION_PATCH);
+    QTest::newRow("version and title") << "True"
+                                       << "Tools"
+                                       << "Tools ver" + number;
+    QTest::newRow("version without title") << "true"
+                                           << ""
+                                           << "Tarnwick ver" + number;
+    QTest::newRow("title only") << "False"
+                                << "Tools"
+                                << "Tools";
+    QTest::newRow("flag with blank") << "True "
+                                     << "Tools"
+                                     << "Tools";
+}
+
+void tst_PaletteLayout::caption()
+{
+    QFETCH(QString, version);
+    QFETCH(QString, title);
+    QFETCH(QString, caption);
+    const QString common =
+        element(QStringLiteral("Version"), version) + element(QStringLiteral("Title"), title);
+    Frm_Item_FromIniFile *window = m_fixture.open(settingFile(common, {}));
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), caption);
+}
+
+void tst_PaletteLayout::windowPosition_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<qint64>("offset");
+    QTest::addColumn<qint64>("expected");
+    // Screen 15360, window 2311: the room is 13049.
+    QTest::newRow("bottom") << "Bottom" << qint64(-900) << qint64(13049 - 900);
+    QTest::newRow("center any case") << "CeNtEr" << qint64(0) << qint64(6524);
+    QTest::newRow("center, then offset") << "center" << qint64(100) << qint64(6624);
+    QTest::newRow("top") << "Top" << qint64(40) << qint64(40);
+    QTest::newRow("unknown word is top") << "middle" << qint64(0) << qint64(0);
+    QTest::newRow("word with blank is top") << "bottom " << qint64(0) << qint64(0);
+    QTest::newRow("never above the top") << "top" << qint64(-500) << qint64(0);
+    QTest::newRow("never below the bottom") << "top" << qint64(99999) << qint64(13049);
+    QTest::newRow("huge offset") << "bottom" << qint64(2147483647) << qint64(13049);
+}
+
+void tst_PaletteLayout::windowPosition()
+{
+    QFETCH(QString, word);
+    QFETCH(qint64, offset);
+    QFETCH(qint64, expected);
+    QCOMPARE(Frm_Item_FromIniFile::FncLng_WindowPosition(15360, 2311, word, offset,
+                                                         QStringLiteral("bottom")),
+             expected);
+}
+
+void tst_PaletteLayout::positionClampedToScreen()
+{
+    // Centre rounds a half to even: room 13050 / 2 = 6525, room 13051 / 2 = 6525.5 -> 6526.
+    QCOMPARE(Frm_Item_FromIniFile::FncLng_WindowPosition(15361, 2310, "center", 0, "bottom"), 6526);
+    QCOMPARE(Frm_Item_FromIniFile::FncLng_WindowPosition(15363, 2310, "center", 0, "bottom"), 6526);
+    // A window taller than the screen keeps its top edge on the screen.
+    QCOMPARE(Frm_Item_FromIniFile::FncLng_WindowPosition(1000, 3000, "bottom", 0, "bottom"), 0);
+
+    const QString common = element(QStringLiteral("Align"), QStringLiteral("Right")) +
+                           element(QStringLiteral("Valign"), QStringLiteral("Bottom")) +
+                           element(QStringLiteral("PositioningTop"), QStringLiteral("-900")) +
+                           element(QStringLiteral("PositioningLeft"), QStringLiteral("-100"));
+    Frm_Item_FromIniFile *window = m_fixture.open(settingFile(common, {}));
+    QVERIFY(window);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const double scale = window->logicalDpiY() / 1440.0;
+    const QSize outer = window->OuterTwips();
+    QCOMPARE(window->pos().y(),
+             qRound((qRound(screen.height() / scale) - outer.height() - 900) * scale));
+    QCOMPARE(window->pos().x(),
+             qRound((qRound(screen.width() / scale) - outer.width() - 100) * scale));
+}
+
+void tst_PaletteLayout::toColour_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint32>("value");
+    QTest::newRow("pale blue") << "C0C0FF" << qint32(0xC0 + 256 * 0xC0 + 65536 * 0xFF);
+    QTest::newRow("blanks and tabs") << "\t C0C0FF  " << qint32(0xC0 + 256 * 0xC0 + 65536 * 0xFF);
+    QTest::newRow("number padded") << "80" << qint32(65536 * 0x80);
+    QTest::newRow("number with blanks") << " 80 " << qint32(65536 * 0x80);
+    QTest::newRow("number with leading zeros") << "0000080" << qint32(65536 * 0x80);
+    QTest::newRow("lower case") << "ff0000" << qint32(0xFF);
+    QTest::newRow("short") << "FF" << qint32(0xFF);
+    QTest::newRow("unreadable pairs") << "zzFFzz" << qint32(256 * 0xFF);
+    QTest::newRow("half readable pair") << "1z" << qint32(1);
+    QTest::newRow("empty") << "" << qint32(0);
+    QTest::newRow("full-width digits") << "ＦＦ0000" << qint32(0);
+}
+
+void tst_PaletteLayout::toColour()
+{
+    QFETCH(QString, text);
+    QFETCH(qint32, value);
+    QCOMPARE(Frm_Item_FromIniFile::FncLng_ToColour(text), value);
+}
+
+void tst_PaletteLayout::toValue_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint32>("value");
+    QTest::newRow("hex") << "Ff" << qint32(255);
+    QTest::newRow("stops at non-hex") << "1g" << qint32(1);
+    QTest::newRow("blanks around") << "  a  " << qint32(10);
+    QTest::newRow("starts with other") << "x1" << qint32(0);
+    QTest::newRow("empty") << "" << qint32(0);
+    QTest::newRow("too large") << "FFFFFFFFFF" << qint32(0);
+}
+
+void tst_PaletteLayout::toValue()
+{
+    QFETCH(QString, text);
+    QFETCH(qint32, value);
+    QCOMPARE(Frm_Item_FromIniFile::ToValue(text), value);
+}
+
+void tst_PaletteLayout::appliedColours()
+{
+    const QString colours = element(QStringLiteral("Base"), QStringLiteral("80")) +
+                            element(QStringLiteral("Title"), QStringLiteral("FF0000")) +
+                            element(QStringLiteral("Label"), QStringLiteral("00FF00")) +
+                            element(QStringLiteral("Back"), QStringLiteral("FFFF00")) +
+                            element(QStringLiteral("Fore"), QString());
+    const QString frame = frameText(
+        QStringLiteral("F"), {namedItem(QStringLiteral("a")), namedItem(QStringLiteral("b"))});
+    Frm_Item_FromIniFile *window = m_fixture.open(settingFile({}, {frame}, colours));
+    QVERIFY(window);
+    const QColor darkBlue(0, 0, 0x80);
+    QCOMPARE(window->palette().color(QPalette::Window), darkBlue);
+    QCOMPARE(child<QFrame>(window, "Fra_Bottom")->palette().color(QPalette::Window), darkBlue);
+    QCOMPARE(child<QCheckBox>(window, "Chk_Most")->palette().color(QPalette::Window), darkBlue);
+    auto *frameArea = child<QGroupBox>(window, "Fra_Items_0");
+    QCOMPARE(frameArea->palette().color(QPalette::Window), darkBlue);
+    QCOMPARE(frameArea->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QCOMPARE(child<QLabel>(window, "Lbl_Msg")->palette().color(QPalette::WindowText),
+             QColor(Qt::green));
+
+    // After the load the items show Base under Label; the pointer brings Back and Fore,
+    // and an empty Fore is the Label colour.
+    auto *first = child<QLineEdit>(window, "Txt_Button_0");
+    auto *second = child<QLineEdit>(window, "Txt_Button_1");
+    QCOMPARE(first->palette().color(QPalette::Base), darkBlue);
+    QCOMPARE(first->palette().color(QPalette::Text), QColor(Qt::green));
+    QTest::mouseMove(first);
+    QTRY_COMPARE(first->palette().color(QPalette::Base), QColor(Qt::yellow));
+    QCOMPARE(first->palette().color(QPalette::Text), QColor(Qt::green));
+    QTest::mouseMove(second);
+    QTRY_COMPARE(second->palette().color(QPalette::Base), QColor(Qt::yellow));
+    QCOMPARE(first->palette().color(QPalette::Base), darkBlue);
+    QTest::mouseMove(child<QLabel>(window, "Lbl_Msg"));
+    QTRY_COMPARE(second->palette().color(QPalette::Base), darkBlue);
+}
+
+void tst_PaletteLayout::oversizedValuesStayBounded()
+{
+    const QString common =
+        element(QStringLiteral("ItemWidth"), QStringLiteral("2147483647")) +
+        element(QStringLiteral("ItemHeight"), QStringLiteral("2147483647")) +
+        element(QStringLiteral("PositioningLeft"), QStringLiteral("-2147483648"));
+    const QString frame =
+        frameText(QStringLiteral("F"), {namedItem(QStringLiteral("a"))},
+                  element(QStringLiteral("LineCount"), QStringLiteral("2147483647")));
+    Frm_Item_FromIniFile *window = m_fixture.open(settingFile(common, {frame}));
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
+    QVERIFY(window->ClientTwips().height() > 0);
+    QVERIFY(window->ClientTwips().width() > 0);
+    QVERIFY(window->pos().x() >= 0);
+}
+
+QTEST_MAIN(tst_PaletteLayout)
+#include "tst_palette_layout.moc"
