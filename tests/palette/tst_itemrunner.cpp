@@ -98,10 +98,6 @@ void tst_ItemRunner::runItem_data()
     QTest::newRow("tab to comma") << edit("\t", ",") << "a\tb" << false << Edit << "a,b" << false;
     QTest::newRow("edit ignores append")
         << edit("\t", ",") << "a\tb" << true << Edit << "a,b" << false;
-    QTest::newRow("edit with group reference")
-        << edit("(\\w+)@(\\w+)", "$2 at $1") << "me@host" << false << Edit << "host at me" << false;
-    QTest::newRow("edit with directive")
-        << edit("[a-z]+", "/UpperCase") << "abc 123 def" << false << Edit << "ABC 123 DEF" << false;
     QTest::newRow("edit wins over data")
         << edit("a", "b") + element(QStringLiteral("Data"), QStringLiteral("zzz")) << "banana"
         << false << Edit << "bbnbnb" << false;
@@ -112,12 +108,6 @@ void tst_ItemRunner::runItem_data()
                                   << false;
     QTest::newRow("marker between texts")
         << copy("<@@@@@@@@>") << "abc" << false << Copy << "<abc>" << false;
-    QTest::newRow("marker twice") << copy("@@@@@@@@-@@@@@@@@") << "x" << false << Copy << "x-x"
-                                  << false;
-    QTest::newRow("seven at signs are no marker")
-        << copy("@@@@@@@") << "x" << false << Copy << "@@@@@@@" << false;
-    QTest::newRow("empty clipboard fills the marker with nothing")
-        << copy("[@@@@@@@@]") << "" << false << Copy << "[]" << false;
     // The clipboard text put in front is not searched for markers.
     QTest::newRow("appended clipboard keeps its own marker")
         << copy("[@@@@@@@@]") << "m@@@@@@@@" << true << Copy << "m@@@@@@@@[m@@@@@@@@]" << false;
@@ -125,7 +115,6 @@ void tst_ItemRunner::runItem_data()
                                  element(QStringLiteral("Link"), QStringLiteral("/tmp/some dir"))
                           << "abc" << true << Link << "/tmp/some dir" << false;
     QTest::newRow("unclosed bracket") << edit("[a", "b") << "abc" << false << Edit << "" << true;
-    QTest::newRow("unclosed group") << edit("(a", "b") << "abc" << false << Edit << "" << true;
 }
 
 void tst_ItemRunner::runItem()

@@ -115,21 +115,15 @@ void tst_PaletteFilter::apply_data()
 
     QTest::newRow("edit by name") << QStringList{"--apply", "for Edit/TABをカンマに置換"}
                                   << QByteArray("a\tb") << QByteArray("a,b");
-    QTest::newRow("edit by number")
-        << QStringList{"--apply", "1/1"} << QByteArray("a\tb\tc\n") << QByteArray("a,b,c\n");
     QTest::newRow("blanks trimmed") << QStringList{"--apply", "  for Edit /TABをカンマに置換 "}
                                     << QByteArray("a\tb") << QByteArray("a,b");
     QTest::newRow("japanese through stdin and stdout")
         << QStringList{"--apply=1/1"} << QString("日本語\tテキスト\r\n").toUtf8()
         << QString("日本語,テキスト\r\n").toUtf8();
     QTest::newRow("empty input") << QStringList{"--apply", "1/1"} << QByteArray() << QByteArray();
-    QTest::newRow("date placeholder")
-        << QStringList{"--apply", "Tips/今日日付"} << QByteArray("ignored") << today;
     QTest::newRow("date placeholder appended")
         << QStringList{"--apply", "Tips/今日日付", "--append"} << QByteArray("Day: ")
         << QByteArray("Day: ") + today;
-    QTest::newRow("clipboard marker") << QStringList{"--apply", "2/2"} << QString("東京").toUtf8()
-                                      << QString("「東京」").toUtf8();
     QTest::newRow("clipboard marker appended") << QStringList{"--apply", "2/2", "--append"}
                                                << QByteArray("x") << QString("x「x」").toUtf8();
     QTest::newRow("link prints its link")

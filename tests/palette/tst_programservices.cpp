@@ -118,15 +118,11 @@ void tst_ProgramServices::settingFolder_data()
                                    << "bin" << true << "mine" << true;
     QTest::newRow("override not created for readers") << "mine"
                                                       << "bin" << false << "mine" << false;
-    QTest::newRow("override with dots") << "a/../mine/"
-                                        << "bin" << true << "mine" << true;
     QTest::newRow("unwritable program folder") << ""
                                                << "file/bin" << true << "config/Quorvel" << true;
     QTest::newRow("unwritable program folder, reader")
         << ""
         << "file/bin" << false << "config/Quorvel" << false;
-    QTest::newRow("blank override is none") << "  "
-                                            << "bin" << true << "bin" << true;
 }
 
 void tst_ProgramServices::settingFolder()
