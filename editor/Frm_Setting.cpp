@@ -1,0 +1,2220 @@
+#include "Frm_Setting.h"
+
+#include "Cls_MyTree.h"
+#include "Frm_Item_FromIniFile.h"
+#include "Frm_NewName.h"
+#include "PaletteModule.h"
+#include "cp932_codec.h"
+#include "file_system.h"
+#include "platform_wrappers.h"
+#include "program_state.h"
+#include "setting_model.h"
+#include "tag_document.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScopedValueRollback>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace {
+
+QPointer<Frm_Setting> s_instance;
+Frm_Setting::EndHandler s_endHandler;
+Frm_Setting::NameDialogHook s_nameDialogHook;
+Frm_Setting::FileChooser s_fileChooser;
+
+const QString kRootPrefix = QStringLiteral("Root");
+const QStringList kColorKeys = {QStringLiteral("Base"), QStringLiteral("Title"),
+                                QStringLiteral("Label"), QStringLiteral("Back"),
+                                QStringLiteral("Fore")};
+const QStringList kColorLabels = {
+    QStringLiteral("背景色"), QStringLiteral("タイトル項目"), QStringLiteral("各項目のタイトル"),
+    QStringLiteral("選択時の背景色"), QStringLiteral("選択時の前景色")};
+const QStringList kFrameKeys = {QStringLiteral("Title"), QStringLiteral("Font"),
+                                QStringLiteral("ItemFont"), QStringLiteral("LineCount")};
+constexpr int kMaxItems = 100;
+constexpr int kMaxFrames = 99;
+
+QString separator()
+{
+    return QString(QDir::separator());
+}
+
+bool isPathSeparator(QChar c)
+{
+    return c == QDir::separator() || c == QLatin1Char('/');
+}
+
+// Multi-line boxes show LF; the setting files hold CR LF.
+QString toDisplay(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+// The first piece of a value that keeps it from reading back: a comment mark or a tag.
+QString offendingText(const QString &value)
+{
+    static const QRegularExpression tag(QStringLiteral("<!--|-->|</?[A-Za-z][A-Za-z0-9]*>"));
+    const QRegularExpressionMatch match = tag.match(value);
+    return match.hasMatch() ? match.captured(0) : QString();
+}
+
+// The write side of a tag document as the model composes it, read back with the reader.
+QString composeElements(const QList<std::pair<QString, QString>> &elements)
+{
+    Cls_XML writer;
+    for (const auto &[key, value] : elements) {
+        writer.SetItem_bln(key, value);
+    }
+    return writer.GetItemAll_str(QString());
+}
+
+bool readsBack(const QString &text, const QList<std::pair<QString, QString>> &elements,
+               const QString &section = {})
+{
+    Cls_XML reader;
+    reader.SetFileItem(text, section);
+    for (const auto &[key, value] : elements) {
+        if (reader.Gets(key) != value) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9') {
+        return u - u'0';
+    }
+    if (u >= u'a' && u <= u'f') {
+        return u - u'a' + 10;
+    }
+    if (u >= u'A' && u <= u'F') {
+        return u - u'A' + 10;
+    }
+    return -1;
+}
+
+// Each pair of digits read as hexadecimal up to its first non-digit; none reads as 0.
+QColor colourOfText(const QString &text)
+{
+    const auto pair = [&text](int start) {
+        int value = 0;
+        for (int i = start; i < start + 2 && i < text.size(); ++i) {
+            const int digit = hexDigit(text.at(i));
+            if (digit < 0) {
+                break;
+            }
+            value = value * 16 + digit;
+        }
+        return value;
+    };
+    return QColor(pair(0), pair(2), pair(4));
+}
+
+QString codePointText(char32_t codePoint)
+{
+    return QStringLiteral("U+%1").arg(uint(codePoint), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+struct Frm_Setting::PageField
+{
+    QWidget *field = nullptr;
+    QString label;
+    QString key;
+    QString value;
+};
+
+// ---------------------------------------------------------------------------------------
+// Construction and layout
+
+Frm_Setting::Frm_Setting(const QString &preferredSetting, QWidget *parent)
+    : QMainWindow(parent)
+    , mPreferredSetting(preferredSetting)
+{
+    s_instance = this;
+    setObjectName(QStringLiteral("Frm_Setting"));
+    mBaseCaption = QStringLiteral("QuorvelMate");
+    setWindowTitle(mBaseCaption);
+    buildForm();
+    buildMenus();
+    connectEvents();
+    Form_Load();
+}
+
+Frm_Setting::~Frm_Setting()
+{
+    if (s_instance == this) {
+        s_instance = nullptr;
+    }
+}
+
+Frm_Setting *Frm_Setting::Instance()
+{
+    return s_instance;
+}
+
+void Frm_Setting::Sub_Activate()
+{
+    Frm_Setting *form = s_instance;
+    if (form == nullptr) {
+        return;
+    }
+    if (form->isMinimized()) {
+        form->showNormal();
+    }
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+Frm_Setting::EndHandler Frm_Setting::SetEndHandler(EndHandler handler)
+{
+    return std::exchange(s_endHandler, std::move(handler));
+}
+
+Frm_Setting::NameDialogHook Frm_Setting::SetNameDialogHook(NameDialogHook hook)
+{
+    return std::exchange(s_nameDialogHook, std::move(hook));
+}
+
+Frm_Setting::FileChooser Frm_Setting::SetFileChooser(FileChooser chooser)
+{
+    return std::exchange(s_fileChooser, std::move(chooser));
+}
+
+namespace {
+
+template<typename T> T *named(T *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QLabel *caption(const QString &text, QWidget *parent)
+{
+    return new QLabel(text, parent);
+}
+
+QFrame *pageFrame(const QString &name, QWidget *parent)
+{
+    auto *frame = named(new QFrame(parent), name);
+    frame->setFrameShape(QFrame::NoFrame);
+    return frame;
+}
+
+} // namespace
+
+void Frm_Setting::buildForm()
+{
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+    auto *mainLayout = new QVBoxLayout(central);
+
+    // Setting list: stays usable while editing is disabled.
+    auto *topRow = new QHBoxLayout;
+    auto *listLabel = named(new QLabel(QStringLiteral("設定ﾌｧｲﾙ一覧"), central),
+                            QStringLiteral("Lbl_SettingFiles"));
+    Cbo_SettingFiles = named(new QComboBox(central), QStringLiteral("Cbo_SettingFiles"));
+    Cbo_SettingFiles->setMinimumWidth(220);
+    listLabel->setBuddy(Cbo_SettingFiles);
+    topRow->addWidget(listLabel);
+    topRow->addWidget(Cbo_SettingFiles);
+    topRow->addStretch(1);
+    mainLayout->addLayout(topRow);
+
+    Fra_Base = named(new QFrame(central), QStringLiteral("Fra_Base"));
+    mainLayout->addWidget(Fra_Base, 1);
+    auto *baseLayout = new QGridLayout(Fra_Base);
+    baseLayout->setContentsMargins(0, 0, 0, 0);
+
+    // Left: the tree with the message over it, the option label and the extra panel.
+    Fra_ListArea_0 = named(new QFrame(Fra_Base), QStringLiteral("Fra_ListArea_0"));
+    auto *listLayout = new QGridLayout(Fra_ListArea_0);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    Trv_EditList = named(new QTreeWidget(Fra_ListArea_0), QStringLiteral("Trv_EditList"));
+    Trv_EditList->setHeaderHidden(true);
+    Trv_EditList->setColumnCount(1);
+    Trv_EditList->setMinimumWidth(240);
+    Trv_EditList->setSelectionMode(QAbstractItemView::SingleSelection);
+    Txt_Message = named(new QPlainTextEdit(Fra_ListArea_0), QStringLiteral("Txt_Message"));
+    Txt_Message->setReadOnly(true);
+    Txt_Message->setFocusPolicy(Qt::NoFocus);
+    // Clicks fall through to the tree, whose first click hides the message.
+    Txt_Message->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Txt_Message->setPlainText(
+        toDisplay(QStringLiteral("\r\n\r\n\r\n\r\n 　設定ファイルを選択してください\r\n")));
+    Txt_Message->setFixedHeight(140);
+    listLayout->addWidget(Trv_EditList, 0, 0);
+    listLayout->addWidget(Txt_Message, 0, 0, Qt::AlignTop);
+
+    Lbl_OpenOption = named(new QLabel(QStringLiteral("Option"), Fra_ListArea_0),
+                           QStringLiteral("Lbl_OpenOption"));
+    Lbl_OpenOption->setCursor(Qt::PointingHandCursor);
+    {
+        QFont font = Lbl_OpenOption->font();
+        font.setUnderline(true);
+        Lbl_OpenOption->setFont(font);
+    }
+    listLayout->addWidget(Lbl_OpenOption, 1, 0, Qt::AlignLeft);
+
+    Fra_Extra = named(new QFrame(Fra_ListArea_0), QStringLiteral("Fra_Extra"));
+    Fra_Extra->setFrameShape(QFrame::StyledPanel);
+    auto *extraLayout = new QVBoxLayout(Fra_Extra);
+    auto *wizardBox =
+        named(new QGroupBox(QStringLiteral("簡易設定"), Fra_Extra), QStringLiteral("Fra_Wizard"));
+    Fra_Wizard = wizardBox;
+    auto *wizardLayout = new QGridLayout(wizardBox);
+    wizardLayout->addWidget(new QLabel(QStringLiteral("n×mのカテゴリを作成します。"), wizardBox), 0,
+                            0, 1, 4);
+    for (int column = 0; column < 3; ++column) {
+        for (int row = 0; row < 5; ++row) {
+            auto *cell =
+                named(new QLabel(QStringLiteral("%1×%2").arg(column + 1).arg(row + 1), wizardBox),
+                      QStringLiteral("Lbl_Box0%1_%2").arg(column + 1).arg(row));
+            cell->setAlignment(Qt::AlignCenter);
+            cell->setFrameShape(QFrame::Box);
+            cell->setMinimumSize(44, 22);
+            cell->setAutoFillBackground(true);
+            cell->installEventFilter(this);
+            Lbl_Box[column].append(cell);
+            wizardLayout->addWidget(cell, row + 1, column);
+        }
+    }
+    auto *sizeLayout = new QGridLayout;
+    Txt_Cols = named(new QLineEdit(wizardBox), QStringLiteral("Txt_Cols"));
+    Txt_Rows = named(new QLineEdit(wizardBox), QStringLiteral("Txt_Rows"));
+    Txt_Cols->setMaximumWidth(50);
+    Txt_Rows->setMaximumWidth(50);
+    sizeLayout->addWidget(new QLabel(QStringLiteral("列数"), wizardBox), 0, 0);
+    sizeLayout->addWidget(Txt_Cols, 0, 1);
+    sizeLayout->addWidget(new QLabel(QStringLiteral("行数"), wizardBox), 1, 0);
+    sizeLayout->addWidget(Txt_Rows, 1, 1);
+    wizardLayout->addLayout(sizeLayout, 1, 3, 3, 1);
+    Cmd_CreateNewNodes = named(new QPushButton(QStringLiteral("この設定を追加"), wizardBox),
+                               QStringLiteral("Cmd_CreateNewNodes"));
+    wizardLayout->addWidget(Cmd_CreateNewNodes, 4, 3, 2, 1);
+    extraLayout->addWidget(wizardBox);
+    Fra_Extra->hide();
+    listLayout->addWidget(Fra_Extra, 2, 0);
+    listLayout->setRowStretch(0, 1);
+    baseLayout->addWidget(Fra_ListArea_0, 0, 0);
+
+    // Right: the main tab strip and its pages.
+    auto *right = new QVBoxLayout;
+    Tab_Title = named(new QTabBar(Fra_Base), QStringLiteral("Tab_Title"));
+    Tab_Title->addTab(QStringLiteral("基本設定"));
+    Tab_Title->addTab(QStringLiteral("色情報"));
+    Tab_Title->addTab(QStringLiteral("データ設定"));
+    Tab_Title->setExpanding(false);
+    right->addWidget(Tab_Title);
+    auto *pages = new QGridLayout;
+    for (int k = 0; k < 3; ++k) {
+        auto *page = pageFrame(QStringLiteral("Fra_Tabs_%1").arg(k), Fra_Base);
+        page->setFrameShape(QFrame::StyledPanel);
+        Fra_Tabs.append(page);
+        pages->addWidget(page, 0, 0);
+    }
+    right->addLayout(pages, 1);
+
+    // Page 1: the whole-window settings.
+    {
+        QFrame *page = Fra_Tabs[0];
+        auto *grid = new QGridLayout(page);
+        int row = 0;
+        Txt_Title = named(new QLineEdit(page), QStringLiteral("Txt_Title"));
+        grid->addWidget(caption(QStringLiteral("タイトル"), page), row, 0);
+        grid->addWidget(Txt_Title, row++, 1, 1, 3);
+        const auto optionPair = [&](const QString &frameName, const QString &label,
+                                    QRadioButton **options, const QString &optionName,
+                                    const QString &first, const QString &second) {
+            auto *frame = named(new QFrame(page), frameName);
+            auto *layout = new QHBoxLayout(frame);
+            layout->setContentsMargins(0, 0, 0, 0);
+            options[0] = named(new QRadioButton(first, frame), optionName + QStringLiteral("_0"));
+            options[1] = named(new QRadioButton(second, frame), optionName + QStringLiteral("_1"));
+            layout->addWidget(options[0]);
+            layout->addWidget(options[1]);
+            layout->addStretch(1);
+            grid->addWidget(caption(label, page), row, 0);
+            grid->addWidget(frame, row++, 1, 1, 3);
+        };
+        optionPair(QStringLiteral("Fra_Version"), QStringLiteral("バージョン表示"), Opt_Version,
+                   QStringLiteral("Opt_Version"), QStringLiteral("表示する"),
+                   QStringLiteral("表示しない"));
+        optionPair(QStringLiteral("Fra_TopMost"), QStringLiteral("最前面表示"), Opt_TopMost,
+                   QStringLiteral("Opt_TopMost"), QStringLiteral("最前面"),
+                   QStringLiteral("都度設定"));
+        optionPair(QStringLiteral("Fra_Selecter"), QStringLiteral("設定の選択"), Opt_Selecter,
+                   QStringLiteral("Opt_Selecter"), QStringLiteral("選択可"),
+                   QStringLiteral("選択肢無し"));
+        Txt_PictureName = named(new QLineEdit(page), QStringLiteral("Txt_PictureName"));
+        grid->addWidget(caption(QStringLiteral("アイコン"), page), row, 0);
+        grid->addWidget(Txt_PictureName, row++, 1, 1, 3);
+
+        Cbo_Align = named(new QComboBox(page), QStringLiteral("Cbo_Align"));
+        Cbo_Align->setEditable(true);
+        Cbo_Align->addItems(
+            {QStringLiteral("Left"), QStringLiteral("Right"), QStringLiteral("Center")});
+        Cbo_Valign = named(new QComboBox(page), QStringLiteral("Cbo_Valign"));
+        Cbo_Valign->setEditable(true);
+        Cbo_Valign->addItems(
+            {QStringLiteral("Top"), QStringLiteral("Bottom"), QStringLiteral("Center")});
+        grid->addWidget(caption(QStringLiteral("横位置"), page), row, 0);
+        grid->addWidget(Cbo_Align, row, 1);
+        grid->addWidget(caption(QStringLiteral("縦位置"), page), row, 2);
+        grid->addWidget(Cbo_Valign, row++, 3);
+
+        const auto numberPair = [&](const QString &label1, QLineEdit *&field1, const QString &name1,
+                                    const QString &label2, QLineEdit *&field2,
+                                    const QString &name2) {
+            field1 = named(new QLineEdit(page), name1);
+            field2 = named(new QLineEdit(page), name2);
+            grid->addWidget(caption(label1, page), row, 0);
+            grid->addWidget(field1, row, 1);
+            grid->addWidget(caption(label2, page), row, 2);
+            grid->addWidget(field2, row++, 3);
+        };
+        numberPair(QStringLiteral("縦位置の調整"), Txt_PositioningTop,
+                   QStringLiteral("Txt_PositioningTop"), QStringLiteral("横位置の調整"),
+                   Txt_PositioningLeft, QStringLiteral("Txt_PositioningLeft"));
+
+        Cbo_Fonts = named(new QComboBox(page), QStringLiteral("Cbo_Fonts"));
+        Cbo_Fonts->setEditable(true);
+        Txt_FontSize = named(new QLineEdit(page), QStringLiteral("Txt_FontSize"));
+        grid->addWidget(caption(QStringLiteral("フォント"), page), row, 0);
+        grid->addWidget(Cbo_Fonts, row, 1);
+        grid->addWidget(caption(QStringLiteral("フォントサイズ"), page), row, 2);
+        grid->addWidget(Txt_FontSize, row++, 3);
+        numberPair(QStringLiteral("項目の高さ"), Txt_ItemHeight, QStringLiteral("Txt_ItemHeight"),
+                   QStringLiteral("項目の幅"), Txt_ItemWidth, QStringLiteral("Txt_ItemWidth"));
+        numberPair(QStringLiteral("項目の開始位置"), Txt_MarginTop, QStringLiteral("Txt_MarginTop"),
+                   QStringLiteral("最後の項目の下"), Txt_MarginBottom,
+                   QStringLiteral("Txt_MarginBottom"));
+        grid->setRowStretch(row, 1);
+        grid->setColumnStretch(1, 1);
+        grid->setColumnStretch(3, 1);
+    }
+
+    // Page 2: the five colours.
+    {
+        QFrame *page = Fra_Tabs[1];
+        auto *grid = new QGridLayout(page);
+        for (int k = 0; k < 5; ++k) {
+            auto *text = named(new QLineEdit(page), QStringLiteral("Txt_Color_%1").arg(k));
+            text->setMaximumWidth(90);
+            auto *preview = named(new QPushButton(QStringLiteral("→"), page),
+                                  QStringLiteral("Cmd_ColorPreView_%1").arg(k));
+            preview->setToolTip(QStringLiteral("色を表示"));
+            preview->setMaximumWidth(32);
+            auto *swatch = named(new QLabel(page), QStringLiteral("Lbl_Color_%1").arg(k));
+            swatch->setFrameShape(QFrame::Box);
+            swatch->setMinimumSize(60, 22);
+            swatch->setAutoFillBackground(true);
+            auto *dialog = named(new QPushButton(QStringLiteral("→"), page),
+                                 QStringLiteral("Cmd_ShowColor_%1").arg(k));
+            dialog->setToolTip(QStringLiteral("色の選択"));
+            dialog->setMaximumWidth(32);
+            grid->addWidget(caption(kColorLabels.at(k), page), k, 0);
+            grid->addWidget(text, k, 1);
+            grid->addWidget(preview, k, 2);
+            grid->addWidget(swatch, k, 3);
+            grid->addWidget(dialog, k, 4);
+            Txt_Color.append(text);
+            Cmd_ColorPreView.append(preview);
+            Lbl_Color.append(swatch);
+            Cmd_ShowColor.append(dialog);
+        }
+        auto *buttons = new QHBoxLayout;
+        Cmd_DefaultColorReading = named(new QPushButton(QStringLiteral("設定値"), page),
+                                        QStringLiteral("Cmd_DefaultColorReading"));
+        Cmd_ColorShow = named(new QPushButton(QStringLiteral("設定反映"), page),
+                              QStringLiteral("Cmd_ColorShow"));
+        buttons->addWidget(Cmd_DefaultColorReading);
+        buttons->addWidget(Cmd_ColorShow);
+        buttons->addStretch(1);
+        grid->addLayout(buttons, 5, 0, 1, 5);
+        grid->setRowStretch(6, 1);
+        grid->setColumnStretch(5, 1);
+    }
+
+    // Page 3: the item page and the frame page of the selected node.
+    {
+        QFrame *page = Fra_Tabs[2];
+        auto *layout = new QVBoxLayout(page);
+        Tab_Option = named(new QTabBar(page), QStringLiteral("Tab_Option"));
+        Tab_Option->addTab(QStringLiteral("データ内容"));
+        Tab_Option->addTab(QStringLiteral("追加設定"));
+        Tab_Option->setExpanding(false);
+        layout->addWidget(Tab_Option);
+        auto *optionPages = new QGridLayout;
+        for (int k = 0; k < 2; ++k) {
+            auto *area = pageFrame(QStringLiteral("Fra_OptListArea_%1").arg(k), page);
+            Fra_OptListArea.append(area);
+            optionPages->addWidget(area, 0, 0);
+        }
+        layout->addLayout(optionPages, 1);
+
+        QFrame *itemPage = Fra_OptListArea[0];
+        auto *itemLayout = new QGridLayout(itemPage);
+        Txt_ItemTitle = named(new QLineEdit(itemPage), QStringLiteral("Txt_ItemTitle"));
+        itemLayout->addWidget(caption(QStringLiteral("表示名"), itemPage), 0, 0);
+        itemLayout->addWidget(Txt_ItemTitle, 0, 1);
+        auto *typeFrame = named(new QFrame(itemPage), QStringLiteral("Fra_ItemType"));
+        auto *typeLayout = new QHBoxLayout(typeFrame);
+        typeLayout->setContentsMargins(0, 0, 0, 0);
+        const QStringList typeCaptions = {QStringLiteral("データ"), QStringLiteral("置換"),
+                                          QStringLiteral("リンク")};
+        for (int k = 0; k < 3; ++k) {
+            auto *option = named(new QRadioButton(typeCaptions.at(k), typeFrame),
+                                 QStringLiteral("Opt_ItemType_%1").arg(k));
+            Opt_ItemType.append(option);
+            typeLayout->addWidget(option);
+        }
+        typeLayout->addStretch(1);
+        itemLayout->addWidget(caption(QStringLiteral("種類"), itemPage), 1, 0);
+        itemLayout->addWidget(typeFrame, 1, 1);
+
+        auto *typePages = new QGridLayout;
+        for (int k = 0; k < 3; ++k) {
+            auto *frame = pageFrame(QStringLiteral("Fra_Type_%1").arg(k), itemPage);
+            Fra_Type.append(frame);
+            typePages->addWidget(frame, 0, 0);
+        }
+        {
+            auto *dataLayout = new QVBoxLayout(Fra_Type[0]);
+            dataLayout->setContentsMargins(0, 0, 0, 0);
+            Txt_Data = named(new QPlainTextEdit(Fra_Type[0]), QStringLiteral("Txt_Data"));
+            dataLayout->addWidget(caption(QStringLiteral("データ"), Fra_Type[0]));
+            dataLayout->addWidget(Txt_Data, 1);
+        }
+        {
+            auto *regBox = named(new QGroupBox(QStringLiteral("検索 or 置換"), Fra_Type[1]),
+                                 QStringLiteral("Fra_RegArea"));
+            auto *outer = new QVBoxLayout(Fra_Type[1]);
+            outer->setContentsMargins(0, 0, 0, 0);
+            outer->addWidget(regBox);
+            auto *regLayout = new QVBoxLayout(regBox);
+            Txt_Reg = named(new QPlainTextEdit(regBox), QStringLiteral("Txt_Reg"));
+            Txt_Replace = named(new QPlainTextEdit(regBox), QStringLiteral("Txt_Replace"));
+            regLayout->addWidget(caption(QStringLiteral("検索対象"), regBox));
+            regLayout->addWidget(Txt_Reg, 1);
+            regLayout->addWidget(caption(QStringLiteral("置換内容"), regBox));
+            regLayout->addWidget(Txt_Replace, 1);
+        }
+        {
+            auto *linkLayout = new QVBoxLayout(Fra_Type[2]);
+            linkLayout->setContentsMargins(0, 0, 0, 0);
+            Txt_Link = named(new QLineEdit(Fra_Type[2]), QStringLiteral("Txt_Link"));
+            linkLayout->addWidget(caption(QStringLiteral("リンク"), Fra_Type[2]));
+            linkLayout->addWidget(Txt_Link);
+            linkLayout->addStretch(1);
+        }
+        itemLayout->addLayout(typePages, 2, 0, 1, 2);
+        itemLayout->setRowStretch(2, 1);
+        Cmd_ItemUpdate = named(new QPushButton(QStringLiteral("更新"), itemPage),
+                               QStringLiteral("Cmd_ItemUpdate"));
+        itemLayout->addWidget(Cmd_ItemUpdate, 3, 1, Qt::AlignRight);
+
+        QFrame *framePage = Fra_OptListArea[1];
+        auto *frameLayout = new QGridLayout(framePage);
+        Txt_FrameTitle = named(new QLineEdit(framePage), QStringLiteral("Txt_FrameTitle"));
+        Cbo_FrameFont = named(new QComboBox(framePage), QStringLiteral("Cbo_FrameFont"));
+        Cbo_FrameFont->setEditable(true);
+        Cbo_ItemFont = named(new QComboBox(framePage), QStringLiteral("Cbo_ItemFont"));
+        Cbo_ItemFont->setEditable(true);
+        Txt_LineCount = named(new QLineEdit(framePage), QStringLiteral("Txt_LineCount"));
+        Txt_LineCount->setMaximumWidth(60);
+        frameLayout->addWidget(caption(QStringLiteral("タイトル"), framePage), 0, 0);
+        frameLayout->addWidget(Txt_FrameTitle, 0, 1);
+        frameLayout->addWidget(caption(QStringLiteral("タイトルのフォント"), framePage), 1, 0);
+        frameLayout->addWidget(Cbo_FrameFont, 1, 1);
+        frameLayout->addWidget(caption(QStringLiteral("項目のフォント"), framePage), 2, 0);
+        frameLayout->addWidget(Cbo_ItemFont, 2, 1);
+        frameLayout->addWidget(caption(QStringLiteral("1行の項目数"), framePage), 3, 0);
+        frameLayout->addWidget(Txt_LineCount, 3, 1, Qt::AlignLeft);
+        Cmd_FrameUpdate = named(new QPushButton(QStringLiteral("更新"), framePage),
+                                QStringLiteral("Cmd_FrameUpdate"));
+        frameLayout->addWidget(Cmd_FrameUpdate, 4, 1, Qt::AlignRight);
+        frameLayout->setRowStretch(5, 1);
+    }
+    baseLayout->addLayout(right, 0, 1);
+    baseLayout->setColumnStretch(0, 2);
+    baseLayout->setColumnStretch(1, 3);
+
+    // File commands under the pages.
+    auto *commands = new QHBoxLayout;
+    Cmd_CreateBackup =
+        named(new QPushButton(QStringLiteral("設定ファイルのバックアップを作成"), Fra_Base),
+              QStringLiteral("Cmd_CreateBackup"));
+    Cmd_Restore =
+        named(new QPushButton(QStringLiteral("戻す"), Fra_Base), QStringLiteral("Cmd_復活"));
+    Cmd_Preview = named(new QPushButton(QStringLiteral("設定内容で表示"), Fra_Base),
+                        QStringLiteral("Cmd_Preview"));
+    Cmd_Save =
+        named(new QPushButton(QStringLiteral("設定保存"), Fra_Base), QStringLiteral("Cmd_Save"));
+    commands->addWidget(Cmd_CreateBackup);
+    commands->addWidget(Cmd_Restore);
+    commands->addStretch(1);
+    commands->addWidget(Cmd_Preview);
+    commands->addWidget(Cmd_Save);
+    baseLayout->addLayout(commands, 1, 0, 1, 2);
+
+    auto *closeRow = new QHBoxLayout;
+    closeRow->addStretch(1);
+    Cmd_Close =
+        named(new QPushButton(QStringLiteral("閉じる"), central), QStringLiteral("Cmd_Close"));
+    closeRow->addWidget(Cmd_Close);
+    mainLayout->addLayout(closeRow);
+
+    StatusBar_View = named(new QStatusBar(this), QStringLiteral("StatusBar_View"));
+    setStatusBar(StatusBar_View);
+    resize(960, 680);
+}
+
+void Frm_Setting::buildMenus()
+{
+    mnu_File =
+        named(menuBar()->addMenu(QStringLiteral("ファイル(&F)")), QStringLiteral("mnu_File"));
+    mnu_Reload = named(mnu_File->addAction(QStringLiteral("現在の設定で表示(&R)")),
+                       QStringLiteral("mnu_Reload"));
+    named(mnu_File->addSeparator(), QStringLiteral("mnu_FileListItem01"));
+    mnu_Open = named(mnu_File->addAction(QStringLiteral("開く(&O)")), QStringLiteral("mnu_Open"));
+    mnu_Save =
+        named(mnu_File->addAction(QStringLiteral("上書き保存(&S)")), QStringLiteral("mnu_Save"));
+    named(mnu_File->addSeparator(), QStringLiteral("mnu_FileListItem02"));
+    mnu_End = named(mnu_File->addAction(QStringLiteral("終了(&X)")), QStringLiteral("mnu_End"));
+
+    mnu_EditList =
+        named(menuBar()->addMenu(QStringLiteral("設定一覧(&E)")), QStringLiteral("mnu_EditList"));
+    const QStringList editCaptions = {
+        QStringLiteral("カテゴリ作成(&N)"), QStringLiteral("-"),
+        QStringLiteral("項目作成(&I)"),     QStringLiteral("-"),
+        QStringLiteral("削除(&D)"),         QStringLiteral("-"),
+        QStringLiteral("コピー(&C)"),       QStringLiteral("貼り付け(&V)")};
+    for (int k = 0; k < editCaptions.size(); ++k) {
+        QAction *action = editCaptions.at(k) == QStringLiteral("-")
+                              ? mnu_EditList->addSeparator()
+                              : mnu_EditList->addAction(editCaptions.at(k));
+        action->setObjectName(QStringLiteral("mnu_EditListItem_%1").arg(k));
+        if (!action->isSeparator()) {
+            connect(action, &QAction::triggered, this, [this, k] { mnu_EditListItem_Click(k); });
+        }
+        mnu_EditListItem.append(action);
+    }
+
+    mnu_Help = named(menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)")), QStringLiteral("mnu_Help"));
+    named(mnu_Help->addAction(QStringLiteral("簡単説明")), QStringLiteral("mnu_HelpItem_0"));
+    named(mnu_Help->addAction(QStringLiteral("使い方説明")), QStringLiteral("mnu_HelpItem_1"));
+    named(mnu_Help->addSeparator(), QStringLiteral("mnu_HelpItem_2"));
+    named(mnu_Help->addAction(QStringLiteral("特殊文字設定について")),
+          QStringLiteral("mnu_HelpItem_3"));
+}
+
+void Frm_Setting::connectEvents()
+{
+    connect(Cbo_SettingFiles, &QComboBox::activated, this,
+            [this](int) { Cbo_SettingFiles_Click(); });
+    connect(Tab_Title, &QTabBar::currentChanged, this,
+            [this](int) { Sub_ShowPage(Fra_Tabs, FncLng_GetSelectedTab(Tab_Title)); });
+    connect(Tab_Option, &QTabBar::currentChanged, this,
+            [this](int) { Sub_ShowPage(Fra_OptListArea, FncLng_GetSelectedTab(Tab_Option)); });
+    for (int k = 0; k < Opt_ItemType.size(); ++k) {
+        connect(Opt_ItemType[k], &QRadioButton::toggled, this, [this, k](bool on) {
+            if (on) {
+                Sub_ShowTypeFrame(k);
+            }
+        });
+    }
+    connect(mnu_Reload, &QAction::triggered, this, [this] { FncBln_ShowPreview(); });
+    connect(Cmd_Preview, &QPushButton::clicked, this, [this] { FncBln_ShowPreview(); });
+    connect(mnu_Open, &QAction::triggered, this, [this] { FncBln_OpenSettingFile(); });
+    connect(mnu_Save, &QAction::triggered, this, &Frm_Setting::mnu_Save_Click);
+    connect(Cmd_Save, &QPushButton::clicked, this, &Frm_Setting::mnu_Save_Click);
+    connect(mnu_End, &QAction::triggered, this, &QWidget::close);
+    connect(Cmd_Close, &QPushButton::clicked, this, &QWidget::close);
+    connect(Cmd_CreateBackup, &QPushButton::clicked, this, &Frm_Setting::Sub_CreateBackup);
+    connect(Cmd_Restore, &QPushButton::clicked, this, &Frm_Setting::Sub_RestoreBackup);
+    connect(Cmd_CreateNewNodes, &QPushButton::clicked, this,
+            &Frm_Setting::Cmd_CreateNewNodes_Click);
+    connect(Cmd_ItemUpdate, &QPushButton::clicked, this, [this] { Sub_StoreItemPage(); });
+    connect(Cmd_FrameUpdate, &QPushButton::clicked, this, &Frm_Setting::Cmd_FrameUpdate_Click);
+    for (int k = 0; k < 5; ++k) {
+        connect(Cmd_ColorPreView[k], &QPushButton::clicked, this,
+                [this, k] { Sub_ShowColorRow(k); });
+        connect(Cmd_ShowColor[k], &QPushButton::clicked, this, [this, k] {
+            const QColor chosen = QColorDialog::getColor(colourOfText(Txt_Color[k]->text()), this);
+            if (!chosen.isValid()) {
+                return;
+            }
+            Txt_Color[k]->setText(QStringLiteral("%1%2%3")
+                                      .arg(chosen.red(), 2, 16, QLatin1Char('0'))
+                                      .arg(chosen.green(), 2, 16, QLatin1Char('0'))
+                                      .arg(chosen.blue(), 2, 16, QLatin1Char('0'))
+                                      .toUpper());
+            Sub_ShowColorRow(k);
+        });
+    }
+    connect(Cmd_ColorShow, &QPushButton::clicked, this, [this] {
+        for (int k = 0; k < 5; ++k) {
+            Sub_ShowColorRow(k);
+        }
+    });
+    connect(Cmd_DefaultColorReading, &QPushButton::clicked, this,
+            &Frm_Setting::Sub_LoadColorFields);
+
+    Trv_EditList->installEventFilter(this);
+    Trv_EditList->viewport()->installEventFilter(this);
+    Lbl_OpenOption->installEventFilter(this);
+    for (QWidget *field : std::initializer_list<QWidget *>{
+             Txt_ItemTitle, Txt_Data, Txt_Reg, Txt_Replace, Txt_Link, Txt_FrameTitle, Cbo_FrameFont,
+             Cbo_ItemFont, Txt_LineCount}) {
+        field->installEventFilter(this);
+    }
+    connect(Trv_EditList, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *current, QTreeWidgetItem *) {
+                if (!mSuppressPageSwitch && current != nullptr && Trv_EditList->hasFocus()) {
+                    Trv_EditList_Click();
+                }
+            });
+    connect(Trv_EditList, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem *, int) { Sub_PageSwitch(); });
+}
+
+// ---------------------------------------------------------------------------------------
+// Load, activation, unload
+
+void Frm_Setting::Form_Load()
+{
+    mFirstActivate = true;
+    Sub_ListSettingFiles(Cbo_SettingFiles);
+    mLabelFontSize = 9;
+    mCellFontSize = 14;
+    Tab_Title->setCurrentIndex(2);
+    Sub_ShowPage(Fra_Tabs, 3);
+    Sub_ShowPage(Fra_OptListArea, 1);
+    Sub_ListFonts(Cbo_Fonts);
+    Sub_ListFonts(Cbo_FrameFont);
+    Sub_ListFonts(Cbo_ItemFont);
+    Sub_AlignTabFrames();
+    if (gObj_Setting) {
+        Sub_LoadCommonFields();
+    }
+    Fra_Base->setEnabled(false);
+    for (QFrame *area : Fra_OptListArea) {
+        area->setEnabled(false);
+    }
+    if (!FncBln_SelectInitialSetting()) {
+        if (Cbo_SettingFiles->count() > 0) {
+            Sub_SelectSettingEntry(0);
+        } else {
+            Sub_ShowStatus(QStringLiteral("設定ファイルを選択してください"));
+        }
+    }
+}
+
+void Frm_Setting::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (mFirstActivate) {
+        Form_FirstActivate();
+    }
+}
+
+void Frm_Setting::Form_FirstActivate()
+{
+    mFirstActivate = false;
+    mBaseCaption += QStringLiteral(" ver%1.%2.%3")
+                        .arg(QUORVEL_VERSION_MAJOR)
+                        .arg(QUORVEL_VERSION_MINOR)
+                        .arg(QUORVEL_VERSION_PATCH);
+    setWindowTitle(mBaseCaption);
+    Sub_UpdateEditMenu(true);
+    Sub_ShowPage(Fra_OptListArea, 1);
+    Sub_ShowTypeFrame(0);
+}
+
+void Frm_Setting::closeEvent(QCloseEvent *event)
+{
+    if (mPreview) {
+        if (Frm_Item_FromIniFile *preview = mdl_Palette::CurrentWindow()) {
+            preview->close();
+        }
+        mPreview = false;
+    }
+    mTree.reset();
+    if (s_instance == this) {
+        s_instance = nullptr;
+    }
+    event->accept();
+    if (!mReopen) {
+        gObj_Setting.reset();
+        if (s_endHandler) {
+            s_endHandler();
+        } else {
+            QCoreApplication::quit();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Helpers of the form
+
+void Frm_Setting::Sub_ShowStatus(const QString &text)
+{
+    if (text.isEmpty()) {
+        StatusBar_View->clearMessage();
+    } else {
+        StatusBar_View->showMessage(text);
+    }
+    QCoreApplication::processEvents();
+}
+
+void Frm_Setting::Sub_ListSettingFiles(QComboBox *combo)
+{
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    const Cls_FileSystem fileSystem;
+    const QStringList names =
+        fileSystem.GetCol_EnumFileList(FncStr_JoinPath(gStr_SettingFolder, QStringLiteral("*")));
+    for (const QString &name : names) {
+        if (name.endsWith(QStringLiteral(".xml"), Qt::CaseSensitive)) {
+            combo->addItem(name.left(name.size() - 4));
+        }
+    }
+    // Nothing is chosen until the load sequence chooses.
+    combo->setCurrentIndex(-1);
+}
+
+void Frm_Setting::Sub_ListFonts(QComboBox *combo)
+{
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    combo->addItem(QString());
+    combo->addItems(QFontDatabase::families());
+}
+
+bool Frm_Setting::FncBln_SelectInitialSetting()
+{
+    const auto select = [this](const QString &name) {
+        const int index =
+            Cbo_SettingFiles->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (index < 0) {
+            return false;
+        }
+        Sub_SelectSettingEntry(index);
+        return true;
+    };
+    if (!mPreferredSetting.isEmpty() && select(mPreferredSetting)) {
+        return true;
+    }
+    QString name = gStr_ArgumentSetting;
+    if (name.isEmpty()) {
+        name = gObj_Setting ? gObj_Setting->GetLastSetting() : QString();
+        if (name.isEmpty()) {
+            return false;
+        }
+    }
+    return select(name);
+}
+
+void Frm_Setting::Sub_SelectSettingEntry(int index)
+{
+    Cbo_SettingFiles->setCurrentIndex(index);
+    Cbo_SettingFiles_Click();
+}
+
+void Frm_Setting::Cbo_SettingFiles_Click()
+{
+    const QString name = Cbo_SettingFiles->currentText();
+    if (name.isEmpty()) {
+        return;
+    }
+    gStr_SettingFile = name + QStringLiteral(".xml");
+    // The editor keeps the date placeholders so that saving writes them back intact.
+    OpenSettingFile(false);
+    Sub_LoadSettingToForm();
+    Fra_Base->setEnabled(true);
+    Sub_ShowStatus(QStringLiteral("対象設定を選択しました。"));
+}
+
+void Frm_Setting::Sub_LoadSettingToForm()
+{
+    Sub_LoadColorFields();
+    Sub_LoadCommonFields();
+    for (QPlainTextEdit *box : findChildren<QPlainTextEdit *>()) {
+        Sub_SetTabStops(box, 4);
+    }
+    FncBln_BuildTree();
+}
+
+void Frm_Setting::Sub_SetTabStops(QPlainTextEdit *box, int characters)
+{
+    const qreal width = QFontMetricsF(box->font()).horizontalAdvance(QLatin1Char(' '));
+    box->setTabStopDistance(characters * width);
+}
+
+QString Frm_Setting::FncStr_JoinPath(const QString &folder, const QString &name)
+{
+    const QString base = folder.trimmed();
+    if (base.isEmpty()) {
+        return name;
+    }
+    const bool nameLeads = !name.isEmpty() && isPathSeparator(name.front());
+    if (isPathSeparator(base.back())) {
+        return nameLeads ? base + name.mid(1) : base + name;
+    }
+    return nameLeads ? base + name : base + separator() + name;
+}
+
+QString Frm_Setting::FncStr_GetFolderPath(const QString &path)
+{
+    qsizetype last = -1;
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        if (isPathSeparator(path.at(i))) {
+            last = i;
+            break;
+        }
+    }
+    if (last < 0) {
+        return {};
+    }
+    // The root keeps its separator: "/a.xml" lies in "/", not in "".
+    return last == 0 ? path.left(1) : path.left(last);
+}
+
+int Frm_Setting::FncLng_GetSelectedTab(const QTabBar *tabs)
+{
+    const int index = tabs->currentIndex();
+    return index < 0 ? tabs->count() + 1 : index + 1;
+}
+
+void Frm_Setting::Sub_ShowPage(const QList<QFrame *> &frames, int page)
+{
+    for (QFrame *frame : frames) {
+        frame->hide();
+    }
+    if (page >= 1 && page <= frames.size()) {
+        frames.at(page - 1)->show();
+    }
+}
+
+void Frm_Setting::Sub_ShowTypeFrame(int index)
+{
+    for (int k = 0; k < Fra_Type.size(); ++k) {
+        Fra_Type[k]->setVisible(k == index);
+    }
+}
+
+void Frm_Setting::Sub_AlignTabFrames()
+{
+    // The pages share one grid cell, so only the look is copied.
+    for (int k = 1; k < Fra_Tabs.size(); ++k) {
+        Fra_Tabs[k]->setPalette(Fra_Tabs[0]->palette());
+        Fra_Tabs[k]->setAutoFillBackground(Fra_Tabs[0]->autoFillBackground());
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Colour and whole-window fields
+
+void Frm_Setting::Sub_LoadColorFields()
+{
+    if (!gObj_Setting) {
+        return;
+    }
+    for (int k = 0; k < 5; ++k) {
+        Txt_Color[k]->setText(gObj_Setting->Color().Gets(kColorKeys.at(k)).trimmed());
+        Sub_ShowColorRow(k);
+    }
+}
+
+void Frm_Setting::Sub_ShowColorRow(int index)
+{
+    QString text = Txt_Color[index]->text();
+    QLabel *swatch = Lbl_Color[index];
+    // An empty colour means "as the label colour" to the palette: padding it would turn it
+    // into black.
+    if (text.isEmpty()) {
+        swatch->setPalette(QPalette());
+        return;
+    }
+    text = (QStringLiteral("000000") + text).right(6);
+    Txt_Color[index]->setText(text);
+    QPalette palette = swatch->palette();
+    palette.setColor(QPalette::Window, colourOfText(text));
+    swatch->setPalette(palette);
+}
+
+void Frm_Setting::Sub_SetBooleanOptions(QRadioButton *trueOption, QRadioButton *falseOption,
+                                        const QString &value)
+{
+    trueOption->setAutoExclusive(false);
+    falseOption->setAutoExclusive(false);
+    trueOption->setChecked(false);
+    falseOption->setChecked(false);
+    trueOption->setAutoExclusive(true);
+    falseOption->setAutoExclusive(true);
+    if (value.toLower() == QStringLiteral("true")) {
+        trueOption->setChecked(true);
+    } else {
+        falseOption->setChecked(true);
+    }
+}
+
+QString Frm_Setting::FncStr_BooleanText(const QRadioButton *trueOption) const
+{
+    return trueOption->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+void Frm_Setting::Sub_LoadCommonFields()
+{
+    if (!gObj_Setting) {
+        return;
+    }
+    Cls_MySettingFile &model = *gObj_Setting;
+    Txt_Title->setText(model.GetTitle());
+    Sub_SetBooleanOptions(Opt_Version[0], Opt_Version[1], model.GetVersion());
+    Sub_SetBooleanOptions(Opt_TopMost[0], Opt_TopMost[1], model.GetTopMost());
+    Sub_SetBooleanOptions(Opt_Selecter[0], Opt_Selecter[1], model.GetModeSelecter());
+    Txt_PictureName->setText(model.GetPictureName());
+    Cbo_Align->setCurrentText(model.GetAlign());
+    Cbo_Valign->setCurrentText(model.GetValign());
+    Txt_PositioningTop->setText(QString::number(model.GetPositioningTop()));
+    Txt_PositioningLeft->setText(QString::number(model.GetPositioningLeft()));
+    // The common font itself: the model's GetFont answers for the current frame.
+    const QString font = model.Common().Gets(QStringLiteral("Font"));
+    Cbo_Fonts->setCurrentText(font.isEmpty() ? QStringLiteral("ＭＳ ゴシック") : font);
+    Txt_FontSize->setText(QString::number(model.GetFontSize()));
+    Txt_ItemHeight->setText(QString::number(model.GetItemHeight()));
+    Txt_ItemWidth->setText(QString::number(model.GetItemWidth()));
+    Txt_MarginTop->setText(QString::number(model.GetMarginTop()));
+    Txt_MarginBottom->setText(QString::number(model.GetMarginBottom()));
+}
+
+void Frm_Setting::Sub_StoreCommonFields()
+{
+    Cls_MySettingFile &model = *gObj_Setting;
+    model.SetTitle(Txt_Title->text());
+    model.SetVersion(FncStr_BooleanText(Opt_Version[0]));
+    model.SetTopMost(FncStr_BooleanText(Opt_TopMost[0]));
+    model.SetModeSelecter(FncStr_BooleanText(Opt_Selecter[0]));
+    model.SetPictureName(Txt_PictureName->text());
+    model.SetAlign(Cbo_Align->currentText());
+    model.SetValign(Cbo_Valign->currentText());
+    model.SetPositioningTop(Txt_PositioningTop->text());
+    model.SetPositioningLeft(Txt_PositioningLeft->text());
+    // SetFont writes the frame document, whose write side the frame rebuild empties: the
+    // default font goes to the common section, where the reader looks for it.
+    model.Common().SetItem_bln(QStringLiteral("Font"), Cbo_Fonts->currentText());
+    model.SetFontSize(Txt_FontSize->text());
+    model.SetItemHeight(Txt_ItemHeight->text());
+    model.SetItemWidth(Txt_ItemWidth->text());
+    model.SetMarginTop(Txt_MarginTop->text());
+    model.SetMarginBottom(Txt_MarginBottom->text());
+    model.SetLastSetting(Cbo_SettingFiles->currentText());
+}
+
+// ---------------------------------------------------------------------------------------
+// Open, save, backup, preview
+
+bool Frm_Setting::FncBln_OpenSettingFile()
+{
+    QString path;
+    if (s_fileChooser) {
+        path = s_fileChooser(this);
+    } else {
+        path = QFileDialog::getOpenFileName(this, QStringLiteral("設定ファイルを選択"),
+                                            gStr_SettingFolder, QStringLiteral("*.xml"), nullptr,
+                                            QFileDialog::ReadOnly);
+    }
+    if (path.isEmpty()) {
+        return false;
+    }
+    return FncBln_OpenSettingPath(path);
+}
+
+bool Frm_Setting::FncBln_OpenSettingPath(const QString &path)
+{
+    const QString folder = FncStr_GetFolderPath(path);
+    QString file = path.mid(folder.size());
+    file.remove(QDir::separator());
+    file.remove(QLatin1Char('/'));
+    if (file.isEmpty()) {
+        return false;
+    }
+    gStr_SettingFolder = folder;
+    gStr_SettingFile = file;
+    mReopen = true;
+    close();
+    OpenSettingFile(false);
+    QString chosen = file;
+    if (chosen.endsWith(QStringLiteral(".xml"))) {
+        chosen.chop(4);
+    }
+    auto *form = new Frm_Setting(chosen);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->show();
+    return true;
+}
+
+void Frm_Setting::mnu_Save_Click()
+{
+    if (mRefused) {
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QCoreApplication::processEvents();
+    const bool saved = FncBln_SaveSetting();
+    QApplication::restoreOverrideCursor();
+    Sub_ShowStatus(saved ? QStringLiteral("設定を保存しました。")
+                         : QStringLiteral("設定の保存に失敗しました。"));
+}
+
+bool Frm_Setting::FncBln_SaveSetting()
+{
+    if (!gObj_Setting || !mTree) {
+        return false;
+    }
+    if (FncBln_IsNodeSelected()) {
+        if (!Sub_StoreItemPage() || !Sub_StoreFramePage(true)) {
+            return false;
+        }
+    }
+    Cls_MySettingFile &model = *gObj_Setting;
+    for (int k = 0; k < 5; ++k) {
+        model.Color().SetItem_bln(kColorKeys.at(k), Txt_Color[k]->text());
+    }
+    Sub_StoreCommonFields();
+    Sub_StoreFrameOrder();
+    if (!FncBln_CheckDocument() || !FncBln_CheckEncodable()) {
+        return false;
+    }
+    if (model.SaveFileAllItems()) {
+        return true;
+    }
+    const Cp932Unencodable failure = model.LastUnencodable();
+    if (failure.isSet()) {
+        FncInt_MessageBox(
+            MsgBox::Exclamation,
+            QStringLiteral("設定ファイルに保存できない文字が含まれています。\r\n"
+                           "『%1』(%2)")
+                .arg(QString::fromUcs4(&failure.codePoint, 1), codePointText(failure.codePoint)),
+            QStringLiteral("保存できません"));
+    }
+    return false;
+}
+
+void Frm_Setting::Sub_CreateBackup()
+{
+    const QString name = Cbo_SettingFiles->currentText();
+    const QString backupFolder = FncStr_JoinPath(gStr_SettingFolder, QStringLiteral("_backup"));
+    Cls_FileSystem fileSystem;
+    bool ok = !name.isEmpty() && fileSystem.PFncBln_CreateFolder(backupFolder);
+    if (ok) {
+        const QString file = name + QStringLiteral(".xml");
+        ok = fileSystem.PFncBln_CopyFile(FncStr_JoinPath(gStr_SettingFolder, file),
+                                         FncStr_JoinPath(backupFolder, file), true);
+    }
+    Sub_ShowStatus(ok ? QStringLiteral("バックアップを作成しました")
+                      : QStringLiteral("バックアップの作成に失敗しました"));
+}
+
+void Frm_Setting::Sub_RestoreBackup()
+{
+    const QString name = Cbo_SettingFiles->currentText();
+    const QString backupFolder = FncStr_JoinPath(gStr_SettingFolder, QStringLiteral("_backup"));
+    Cls_FileSystem fileSystem;
+    bool ok = !name.isEmpty();
+    if (ok) {
+        const QString file = name + QStringLiteral(".xml");
+        ok = fileSystem.PFncBln_CopyFile(FncStr_JoinPath(backupFolder, file),
+                                         FncStr_JoinPath(gStr_SettingFolder, file), true);
+    }
+    if (!ok) {
+        Sub_ShowStatus(QStringLiteral("バックアップからの復帰に失敗しました"));
+        return;
+    }
+    // The restored file replaces what the form and the tree show.
+    Cbo_SettingFiles_Click();
+    Sub_ShowStatus(QStringLiteral("バックアップから復帰しました"));
+}
+
+bool Frm_Setting::FncBln_ShowPreview()
+{
+    Frm_Item_FromIniFile *preview = mdl_Palette::CurrentWindow();
+    if (mPreview && preview != nullptr) {
+        preview->Lbl_Reload_Click();
+        preview = mdl_Palette::CurrentWindow();
+    }
+    if (preview == nullptr) {
+        if (!gObj_Setting) {
+            return false;
+        }
+        preview = new Frm_Item_FromIniFile;
+        mdl_Palette::SetCurrentWindow(preview);
+    }
+    preview->show();
+    preview->SetMode(true);
+    mPreview = true;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// The tree
+
+QString Frm_Setting::FncStr_TimeStampKey(const QDateTime &now, int hourOffset)
+{
+    const QDateTime stamp = now.addSecs(qint64(hourOffset) * 3600);
+    return kRootPrefix + QString::number(stamp.toString(QStringLiteral("ddhhmmss")).toLongLong());
+}
+
+QString Frm_Setting::FncStr_FreeKey(const QString &key) const
+{
+    // Keys made by concatenation can meet ("Root1" + "0" and "Root10"), and two commands
+    // in the same second make the same time stamp: the later node gets a suffix.
+    if (mTree->FindNode(key) == nullptr) {
+        return key;
+    }
+    for (int n = 2;; ++n) {
+        const QString candidate = key + QStringLiteral("_%1").arg(n);
+        if (mTree->FindNode(candidate) == nullptr) {
+            return candidate;
+        }
+    }
+}
+
+bool Frm_Setting::FncBln_BuildTree()
+{
+    const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
+    mTree = std::make_unique<Cls_MyTree>();
+    mTree->Set_Init(Trv_EditList);
+    mTree->Set_ImageListNo(2, 1, 3);
+    mTree->ImageList_Prop({style()->standardIcon(QStyle::SP_DirClosedIcon),
+                           style()->standardIcon(QStyle::SP_DirOpenIcon),
+                           style()->standardIcon(QStyle::SP_FileIcon)});
+    mTree->ControlWithSave_Prop(false);
+    mTree->ExpandWithSort_Prop(false);
+    connect(mTree.get(), &Cls_MyTree::NodeExpanded, this, &Frm_Setting::onNodeExpanded);
+    connect(mTree.get(), &Cls_MyTree::NodeClicked, this,
+            [this](QTreeWidgetItem *) { Trv_EditList_Click(); });
+    mCopyKey.clear();
+    mCopyFlag = false;
+    mSkipLoad = false;
+    Sub_ShowItemPage(nullptr);
+    if (!gObj_Setting) {
+        return false;
+    }
+    Cls_MySettingFile &model = *gObj_Setting;
+    bool ok = true;
+    for (int i = 0; i < model.GetCount(); ++i) {
+        model.CurrentFrame(i);
+        ok = mTree->AddRootNode(model.GetFrameTitle(), kRootPrefix + QString::number(i),
+                                model.CurrentFrameData()) &&
+             ok;
+    }
+    return ok;
+}
+
+void Frm_Setting::onNodeExpanded(QTreeWidgetItem *node)
+{
+    const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
+    Trv_EditList->setUpdatesEnabled(false);
+    // Items loaded before (a store loads a collapsed frame) are not loaded twice.
+    const bool loaded = node->childCount() > 0 && !Cls_MyTree::IsDummyNode(node->child(0));
+    if (!mSkipLoad && !loaded) {
+        Sub_LoadFrameItems(node);
+    }
+    mSkipLoad = false;
+    Trv_EditList->setUpdatesEnabled(true);
+}
+
+bool Frm_Setting::Sub_LoadFrameItems(QTreeWidgetItem *frame)
+{
+    if (frame == nullptr || !gObj_Setting) {
+        return false;
+    }
+    const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
+    Cls_MySettingFile &model = *gObj_Setting;
+    // Only the model's frame: the page may be showing (and holding edits of) another frame.
+    model.SetCurrentFrame(Cls_MyTree::NodeTag(frame));
+    const QString frameKey = Cls_MyTree::NodeKey(frame);
+    bool ok = true;
+    for (int i = 0; i < kMaxItems; ++i) {
+        if (!model.SetDataPrepare(i)) {
+            continue;
+        }
+        const QString name = model.GetName();
+        if (name.isEmpty()) {
+            continue;
+        }
+        ok = mTree->AddChild(frameKey, name, FncStr_FreeKey(frameKey + QString::number(i)),
+                             model.CurrentItemData()) &&
+             ok;
+    }
+    return ok;
+}
+
+void Frm_Setting::Sub_ShowFramePage(QTreeWidgetItem *frame)
+{
+    if (!gObj_Setting) {
+        return;
+    }
+    Cls_MySettingFile &model = *gObj_Setting;
+    model.SetCurrentFrame(frame != nullptr ? Cls_MyTree::NodeTag(frame) : QString());
+    Txt_FrameTitle->setText(model.GetFrameTitle());
+    Cbo_FrameFont->setCurrentText(model.GetFont());
+    Cbo_ItemFont->setCurrentText(model.GetItemFont());
+    Txt_LineCount->setText(QString::number(model.GetLineCount()));
+}
+
+QTreeWidgetItem *Frm_Setting::selectedFrameNode() const
+{
+    if (!mTree) {
+        return nullptr;
+    }
+    QTreeWidgetItem *node = mTree->SelectedNode();
+    if (node == nullptr) {
+        return nullptr;
+    }
+    return node->parent() != nullptr ? node->parent() : node;
+}
+
+void Frm_Setting::Sub_RefuseField(QWidget *field, const QString &label, const QString &value)
+{
+    QString offending = offendingText(value);
+    if (offending.isEmpty()) {
+        offending = value.left(40);
+    }
+    FncInt_MessageBox(MsgBox::Exclamation,
+                      QStringLiteral("「%1」の内容は、保存すると同じ内容で読み込めません。\r\n"
+                                     "次の文字列を取り除くか書き換えてください。\r\n『%2』")
+                          .arg(label, offending),
+                      QStringLiteral("入力内容の確認"));
+    if (field == nullptr) {
+        return;
+    }
+    mRefused = true;
+    field->setFocus(Qt::OtherFocusReason);
+    QTimer::singleShot(0, this, [this, field = QPointer<QWidget>(field)] {
+        mRefused = false;
+        if (field != nullptr) {
+            field->setFocus(Qt::OtherFocusReason);
+        }
+    });
+}
+
+bool Frm_Setting::FncBln_CheckReadBack(const QList<PageField> &fields, const QString &composed,
+                                       const QString &section)
+{
+    QList<std::pair<QString, QString>> elements;
+    for (const PageField &field : fields) {
+        elements.append({field.key, field.value});
+    }
+    if (readsBack(composed, elements, section)) {
+        return true;
+    }
+    Sub_RefuseFields(fields);
+    return false;
+}
+
+void Frm_Setting::Sub_RefuseFields(const QList<PageField> &fields)
+{
+    // Blame the first field that holds a comment mark or a tag.
+    for (const PageField &field : fields) {
+        if (!offendingText(field.value).isEmpty()) {
+            Sub_RefuseField(field.field, field.label, field.value);
+            return;
+        }
+    }
+    if (!fields.isEmpty()) {
+        Sub_RefuseField(fields.first().field, fields.first().label, fields.first().value);
+    }
+}
+
+// The frame text inside the frame section, among the other frames as they will be saved.
+bool Frm_Setting::FncBln_CheckFrameText(QTreeWidgetItem *frame, const QString &frameText,
+                                        const QList<PageField> &frameFields)
+{
+    QList<std::pair<QString, QString>> frames;
+    int frameIndex = -1;
+    for (int i = 0; i < Trv_EditList->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *node = Trv_EditList->topLevelItem(i);
+        if (node == frame) {
+            frameIndex = i;
+        }
+        frames.append({QStringLiteral("Frame%1").arg(i + 1),
+                       node == frame ? frameText : Cls_MyTree::NodeTag(node)});
+    }
+    const QString section = QStringLiteral("<DataSetting>") + composeElements(frames) +
+                            QStringLiteral("</DataSetting>");
+    if (frameIndex < 0 || readsBack(section, frames, QStringLiteral("DataSetting"))) {
+        return true;
+    }
+    Sub_RefuseFields(frameFields);
+    return false;
+}
+
+bool Frm_Setting::Sub_StoreFramePage(bool loadFirst)
+{
+    QTreeWidgetItem *frame = selectedFrameNode();
+    if (frame == nullptr || !gObj_Setting) {
+        return false;
+    }
+    const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
+    Cls_MySettingFile &model = *gObj_Setting;
+    model.SetCurrentFrame(QString());
+    model.DataSet().InitItem_bln();
+    const QString title = Txt_FrameTitle->text();
+    const QList<PageField> fields = {
+        {Txt_FrameTitle, QStringLiteral("タイトル"), kFrameKeys.at(0), title},
+        {Cbo_FrameFont, QStringLiteral("タイトルのフォント"), kFrameKeys.at(1),
+         Cbo_FrameFont->currentText()},
+        {Cbo_ItemFont, QStringLiteral("項目のフォント"), kFrameKeys.at(2),
+         Cbo_ItemFont->currentText()},
+        {Txt_LineCount, QStringLiteral("1行の項目数"), kFrameKeys.at(3), Txt_LineCount->text()}};
+    model.SetFrameTitle(fields[0].value);
+    model.SetFont(fields[1].value);
+    model.SetItemFont(fields[2].value);
+    model.SetLineCount(fields[3].value);
+
+    // A frame whose items were never loaded holds only its dummy: gathering the children
+    // then would drop every item, so they are loaded first whatever the caller asked.
+    Q_UNUSED(loadFirst)
+    const bool unloaded = frame->childCount() > 0 && Cls_MyTree::IsDummyNode(frame->child(0));
+    if (unloaded) {
+        QCoreApplication::processEvents();
+        Sub_LoadFrameItems(frame);
+        mTree->RemoveDummyNode(frame);
+        QCoreApplication::processEvents();
+    }
+    QList<std::pair<QString, QString>> elements;
+    for (const PageField &field : fields) {
+        elements.append({field.key, field.value});
+    }
+    const QString frameKey = Cls_MyTree::NodeKey(frame);
+    int itemNumber = 0;
+    for (int i = 0; i < frame->childCount(); ++i) {
+        QTreeWidgetItem *child = frame->child(i);
+        if (Cls_MyTree::IsDummyNode(child)) {
+            continue;
+        }
+        model.AddDataSetItem(Cls_MyTree::NodeTag(child));
+        elements.append({QStringLiteral("Item%1").arg(++itemNumber), Cls_MyTree::NodeTag(child)});
+    }
+    const QString text = model.DataSet().GetItemAll_str(QString());
+    if (!FncBln_CheckReadBack(fields, text, QString())) {
+        return false;
+    }
+    if (!readsBack(text, elements)) {
+        Sub_RefuseFields(fields);
+        return false;
+    }
+    if (!FncBln_CheckFrameText(frame, text, fields)) {
+        return false;
+    }
+    Cls_MyTree::SetNodeTag(frame, text);
+    frame->setText(0, title);
+    QCoreApplication::processEvents();
+    Trv_EditList->viewport()->update();
+    Txt_FrameTitle->setText(title);
+    QCoreApplication::processEvents();
+    return true;
+}
+
+void Frm_Setting::Sub_ShowItemPage(QTreeWidgetItem *node)
+{
+    if (!gObj_Setting) {
+        return;
+    }
+    Cls_MySettingFile &model = *gObj_Setting;
+    model.SetFileItem(node != nullptr ? Cls_MyTree::NodeTag(node) : QString());
+    Txt_ItemTitle->setText(model.GetName());
+    int type = 1;
+    if (model.isData()) {
+        type = 0;
+    } else if (model.isLink()) {
+        type = 2;
+    }
+    Txt_Data->setPlainText(toDisplay(model.GetData()));
+    Txt_Reg->setPlainText(toDisplay(model.GetReg()));
+    Txt_Replace->setPlainText(toDisplay(model.GetReplaceString()));
+    Txt_Link->setText(model.GetLink());
+    if (model.GetData().isEmpty() && model.GetReg().isEmpty() &&
+        model.GetReplaceString().isEmpty() && model.GetLink().isEmpty()) {
+        type = 0;
+    }
+    Opt_ItemType[type]->setChecked(true);
+    Sub_ShowTypeFrame(type);
+}
+
+QString Frm_Setting::itemPageText(QPlainTextEdit *box) const
+{
+    QString text = box->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+bool Frm_Setting::Sub_StoreItemPage()
+{
+    if (!gObj_Setting) {
+        return false;
+    }
+    Cls_MySettingFile &model = *gObj_Setting;
+    model.SetFileItem(QString());
+    model.Tmp().InitItem_bln();
+    QList<PageField> fields = {
+        {Txt_ItemTitle, QStringLiteral("表示名"), QStringLiteral("Name"), Txt_ItemTitle->text()}};
+    if (Opt_ItemType[0]->isChecked()) {
+        fields.append(
+            {Txt_Data, QStringLiteral("データ"), QStringLiteral("Data"), itemPageText(Txt_Data)});
+    } else if (Opt_ItemType[2]->isChecked()) {
+        fields.append(
+            {Txt_Link, QStringLiteral("リンク"), QStringLiteral("Link"), Txt_Link->text()});
+    } else {
+        fields.append(
+            {Txt_Reg, QStringLiteral("検索対象"), QStringLiteral("Reg"), itemPageText(Txt_Reg)});
+        fields.append({Txt_Replace, QStringLiteral("置換内容"), QStringLiteral("Replace"),
+                       itemPageText(Txt_Replace)});
+    }
+    model.SetName(fields[0].value);
+    if (Opt_ItemType[0]->isChecked()) {
+        model.SetData(fields[1].value);
+    } else if (Opt_ItemType[2]->isChecked()) {
+        model.SetLink(fields[1].value);
+    } else {
+        model.SetReg(fields[1].value);
+        model.SetReplaceString(fields[2].value);
+    }
+    const QString text = model.Tmp().GetItemAll_str(QString());
+    if (!FncBln_CheckReadBack(fields, text, QString())) {
+        return false;
+    }
+    QTreeWidgetItem *node = mTree ? mTree->SelectedNode() : nullptr;
+    if (node == nullptr || node->parent() == nullptr || Cls_MyTree::IsDummyNode(node)) {
+        return true;
+    }
+    // The item among its siblings, in the frame as it stands.
+    QTreeWidgetItem *frame = node->parent();
+    Cls_XML frameReader;
+    frameReader.SetFileItem(Cls_MyTree::NodeTag(frame), QString());
+    QList<std::pair<QString, QString>> elements;
+    for (const QString &key : kFrameKeys) {
+        elements.append({key, frameReader.Gets(key)});
+    }
+    int itemNumber = 0;
+    for (int i = 0; i < frame->childCount(); ++i) {
+        QTreeWidgetItem *child = frame->child(i);
+        if (!Cls_MyTree::IsDummyNode(child)) {
+            elements.append({QStringLiteral("Item%1").arg(++itemNumber),
+                             child == node ? text : Cls_MyTree::NodeTag(child)});
+        }
+    }
+    const QString frameText = composeElements(elements);
+    if (!readsBack(frameText, elements)) {
+        Sub_RefuseFields(fields);
+        return false;
+    }
+    if (!FncBln_CheckFrameText(frame, frameText, fields)) {
+        return false;
+    }
+    node->setText(0, fields[0].value);
+    Cls_MyTree::SetNodeTag(node, text);
+    return true;
+}
+
+void Frm_Setting::Sub_StoreFrameOrder()
+{
+    Cls_MySettingFile &model = *gObj_Setting;
+    model.SetCurrentFrame(QString());
+    model.DataSet().InitItem_bln();
+    for (int i = 0; i < Trv_EditList->topLevelItemCount(); ++i) {
+        model.AddDataSetFrame(Cls_MyTree::NodeTag(Trv_EditList->topLevelItem(i)));
+    }
+}
+
+// Every value must come back from the file as it goes in: the document is composed as
+// the save composes it and read the way the programs read it.
+bool Frm_Setting::FncBln_CheckDocument()
+{
+    Cls_MySettingFile &model = *gObj_Setting;
+    Cls_XML document;
+    document.IndentLevel_Prop(0);
+    document.TopTagName_Prop(QStringLiteral("myItem"));
+    document.AddItem_bln(QStringLiteral("ColorSetting"), model.Color().GetItemAll_str(QString()));
+    document.AddItem_bln(QStringLiteral("CommonSetting"), model.Common().GetItemAll_str(QString()));
+    document.AddItem_bln(QStringLiteral("DataSetting"), model.DataSet().GetItemAll_str(QString()));
+    const QString text = document.GetFileItemAll_str();
+
+    QList<PageField> colours;
+    for (int k = 0; k < 5; ++k) {
+        colours.append({Txt_Color[k], kColorLabels.at(k), kColorKeys.at(k), Txt_Color[k]->text()});
+    }
+    const auto boolean = [this](const QRadioButton *option) { return FncStr_BooleanText(option); };
+    const QList<PageField> common = {
+        {Txt_Title, QStringLiteral("タイトル"), QStringLiteral("Title"), Txt_Title->text()},
+        {Opt_Version[0], QStringLiteral("バージョン表示"), QStringLiteral("Version"),
+         boolean(Opt_Version[0])},
+        {Opt_TopMost[0], QStringLiteral("最前面表示"), QStringLiteral("TopMost"),
+         boolean(Opt_TopMost[0])},
+        {Opt_Selecter[0], QStringLiteral("設定の選択"), QStringLiteral("ModeSelecter"),
+         boolean(Opt_Selecter[0])},
+        {Txt_PictureName, QStringLiteral("アイコン"), QStringLiteral("PictureName"),
+         Txt_PictureName->text()},
+        {Cbo_Align, QStringLiteral("横位置"), QStringLiteral("Align"), Cbo_Align->currentText()},
+        {Cbo_Valign, QStringLiteral("縦位置"), QStringLiteral("Valign"), Cbo_Valign->currentText()},
+        {Txt_PositioningTop, QStringLiteral("縦位置の調整"), QStringLiteral("PositioningTop"),
+         Txt_PositioningTop->text()},
+        {Txt_PositioningLeft, QStringLiteral("横位置の調整"), QStringLiteral("PositioningLeft"),
+         Txt_PositioningLeft->text()},
+        {Cbo_Fonts, QStringLiteral("フォント"), QStringLiteral("Font"), Cbo_Fonts->currentText()},
+        {Txt_FontSize, QStringLiteral("フォントサイズ"), QStringLiteral("FontSize"),
+         Txt_FontSize->text()},
+        {Txt_ItemHeight, QStringLiteral("項目の高さ"), QStringLiteral("ItemHeight"),
+         Txt_ItemHeight->text()},
+        {Txt_ItemWidth, QStringLiteral("項目の幅"), QStringLiteral("ItemWidth"),
+         Txt_ItemWidth->text()},
+        {Txt_MarginTop, QStringLiteral("項目の開始位置"), QStringLiteral("MarginTop"),
+         Txt_MarginTop->text()},
+        {Txt_MarginBottom, QStringLiteral("最後の項目の下"), QStringLiteral("MarginBottom"),
+         Txt_MarginBottom->text()}};
+    const auto showPage = [this](int page) { Tab_Title->setCurrentIndex(page); };
+    {
+        QList<std::pair<QString, QString>> elements;
+        for (const PageField &field : colours) {
+            elements.append({field.key, field.value});
+        }
+        if (!readsBack(text, elements, QStringLiteral("ColorSetting"))) {
+            showPage(1);
+            Sub_RefuseFields(colours);
+            return false;
+        }
+    }
+    {
+        QList<std::pair<QString, QString>> elements;
+        for (const PageField &field : common) {
+            elements.append({field.key, field.value});
+        }
+        if (!readsBack(text, elements, QStringLiteral("CommonSetting"))) {
+            showPage(0);
+            Sub_RefuseFields(common);
+            return false;
+        }
+    }
+    QList<std::pair<QString, QString>> frames;
+    for (int i = 0; i < Trv_EditList->topLevelItemCount(); ++i) {
+        frames.append({QStringLiteral("Frame%1").arg(i + 1),
+                       Cls_MyTree::NodeTag(Trv_EditList->topLevelItem(i))});
+    }
+    Cls_XML reader;
+    reader.SetFileItem(text, QStringLiteral("DataSetting"));
+    for (int i = 0; i < frames.size(); ++i) {
+        if (reader.Gets(frames[i].first) != frames[i].second) {
+            FncInt_MessageBox(MsgBox::Exclamation,
+                              QStringLiteral("カテゴリ「%1」の内容は、保存すると同じ内容で"
+                                             "読み込めません。")
+                                  .arg(Trv_EditList->topLevelItem(i)->text(0)),
+                              QStringLiteral("入力内容の確認"));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Names the first character that code page 932 cannot hold and where it stands, before
+// anything is written.
+bool Frm_Setting::FncBln_CheckEncodable()
+{
+    const auto refuse = [](const Cp932Unencodable &failure, const QString &place) {
+        const char32_t codePoint = failure.codePoint;
+        FncInt_MessageBox(
+            MsgBox::Exclamation,
+            QStringLiteral("設定ファイルに保存できない文字が含まれているため、"
+                           "保存を中止しました。\r\n文字：『%1』(%2)\r\n場所：%3")
+                .arg(QString::fromUcs4(&codePoint, 1), codePointText(codePoint), place),
+            QStringLiteral("保存できません"));
+        return false;
+    };
+    Cp932Unencodable failure;
+    for (int k = 0; k < 5; ++k) {
+        if (!Cp932Codec::encode(Txt_Color[k]->text(), &failure)) {
+            return refuse(failure, QStringLiteral("色情報の「%1」").arg(kColorLabels.at(k)));
+        }
+    }
+    const QList<std::pair<QString, QString>> common = {
+        {QStringLiteral("タイトル"), Txt_Title->text()},
+        {QStringLiteral("アイコン"), Txt_PictureName->text()},
+        {QStringLiteral("横位置"), Cbo_Align->currentText()},
+        {QStringLiteral("縦位置"), Cbo_Valign->currentText()},
+        {QStringLiteral("縦位置の調整"), Txt_PositioningTop->text()},
+        {QStringLiteral("横位置の調整"), Txt_PositioningLeft->text()},
+        {QStringLiteral("フォント"), Cbo_Fonts->currentText()},
+        {QStringLiteral("フォントサイズ"), Txt_FontSize->text()},
+        {QStringLiteral("項目の高さ"), Txt_ItemHeight->text()},
+        {QStringLiteral("項目の幅"), Txt_ItemWidth->text()},
+        {QStringLiteral("項目の開始位置"), Txt_MarginTop->text()},
+        {QStringLiteral("最後の項目の下"), Txt_MarginBottom->text()},
+        {QStringLiteral("設定ﾌｧｲﾙ一覧"), Cbo_SettingFiles->currentText()}};
+    for (const auto &[label, value] : common) {
+        if (!Cp932Codec::encode(value, &failure)) {
+            return refuse(failure, QStringLiteral("基本設定の「%1」").arg(label));
+        }
+    }
+    static const QRegularExpression itemOpen(QStringLiteral("<(Item[0-9]+)>"));
+    for (int i = 0; i < Trv_EditList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *frame = Trv_EditList->topLevelItem(i);
+        const QString tag = Cls_MyTree::NodeTag(frame);
+        if (Cp932Codec::encode(tag, &failure)) {
+            continue;
+        }
+        QString place = QStringLiteral("カテゴリ「%1」").arg(frame->text(0));
+        // The item whose element holds the character.
+        auto matches = itemOpen.globalMatch(tag);
+        while (matches.hasNext()) {
+            const QRegularExpressionMatch match = matches.next();
+            if (match.capturedStart() > failure.position) {
+                break;
+            }
+            const QString close = QStringLiteral("</") + match.captured(1) + QLatin1Char('>');
+            const qsizetype end = tag.indexOf(close, match.capturedEnd());
+            if (end >= failure.position) {
+                const QString itemText = tag.mid(match.capturedEnd(), end - match.capturedEnd());
+                place += QStringLiteral("の項目「%1」")
+                             .arg(Cls_XML::ExtractTag(itemText, QStringLiteral("Name")));
+                break;
+            }
+        }
+        return refuse(failure, place);
+    }
+    return true;
+}
+
+bool Frm_Setting::FncBln_AddNode(bool isFrame, const QString &text, const QString &tag, bool select,
+                                 int hourOffset)
+{
+    if (!mTree) {
+        return false;
+    }
+    const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
+    QString key = FncStr_TimeStampKey(QDateTime::currentDateTime(), hourOffset);
+    bool ok = false;
+    if (!isFrame) {
+        QTreeWidgetItem *frame = selectedFrameNode();
+        if (frame == nullptr) {
+            mTree->IsNodeSelect(false);
+            return false;
+        }
+        if (!frame->isExpanded()) {
+            frame->setExpanded(true);
+            QCoreApplication::processEvents();
+        }
+        // Beyond Item100 the programs read nothing: the item would be lost on the next load.
+        int items = 0;
+        for (int i = 0; i < frame->childCount(); ++i) {
+            items += Cls_MyTree::IsDummyNode(frame->child(i)) ? 0 : 1;
+        }
+        if (items >= kMaxItems) {
+            FncInt_MessageBox(MsgBox::Critical,
+                              QStringLiteral("100以上の設定を作成することはできません。"),
+                              QStringLiteral("設定不可"));
+            return false;
+        }
+        key = FncStr_FreeKey(key + QStringLiteral("C"));
+        ok = mTree->AddChild(Cls_MyTree::NodeKey(frame), text, key, tag);
+    } else {
+        if (Trv_EditList->topLevelItemCount() >= kMaxFrames) {
+            FncInt_MessageBox(MsgBox::Critical,
+                              QStringLiteral("100以上のカテゴリを作成することはできません。"),
+                              QStringLiteral("設定不可"));
+            return false;
+        }
+        key = FncStr_FreeKey(key + text);
+        ok = mTree->AddRootNode(text, key, tag);
+        if (ok) {
+            mTree->RemoveDummyNode(mTree->FindNode(key));
+        }
+    }
+    if (ok && select) {
+        mTree->SelectNode(key);
+        // The pages follow the new selection, so that what is stored next belongs to it.
+        Sub_PageSwitch();
+    }
+    return ok;
+}
+
+bool Frm_Setting::FncBln_IsNodeSelected() const
+{
+    return mTree && mTree->SelectedNode() != nullptr;
+}
+
+bool Frm_Setting::FncBln_IsFrameSelected() const
+{
+    if (!mTree) {
+        return false;
+    }
+    const QTreeWidgetItem *node = mTree->SelectedNode();
+    return node != nullptr && node->parent() == nullptr;
+}
+
+bool Frm_Setting::FncBln_DeleteSelected()
+{
+    if (!mTree) {
+        return false;
+    }
+    const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
+    QTreeWidgetItem *node = mTree->SelectedNode();
+    const QString frameKey = node != nullptr && node->parent() != nullptr
+                                 ? Cls_MyTree::NodeKey(node->parent())
+                                 : QString();
+    if (!mTree->RemoveNode_Selected(false)) {
+        return false;
+    }
+    mCopyKey.clear();
+    mCopyFlag = false;
+    // The frame's text still lists a removed item until the frame is stored again.
+    if (!frameKey.isEmpty() && mTree->SelectNode(frameKey)) {
+        Sub_StoreFramePage(true);
+    }
+    Trv_EditList->clearSelection();
+    return true;
+}
+
+bool Frm_Setting::FncBln_AskName(QString &name)
+{
+    Frm_NewName dialog(this);
+    dialog.Set_DefaultString(name);
+    if (s_nameDialogHook) {
+        s_nameDialogHook(dialog);
+    } else {
+        dialog.exec();
+    }
+    name = dialog.EnteredName();
+    return dialog.IsAccepted();
+}
+
+void Frm_Setting::Sub_UpdateEditMenu(bool allOff)
+{
+    const bool selected = FncBln_IsNodeSelected();
+    const bool frame = FncBln_IsFrameSelected();
+    const bool enabled[8] = {!allOff,
+                             false,
+                             !allOff && selected,
+                             false,
+                             !allOff && selected,
+                             false,
+                             !allOff && selected && !frame,
+                             mCopyFlag};
+    for (int k = 0; k < mnu_EditListItem.size(); ++k) {
+        if (!mnu_EditListItem[k]->isSeparator()) {
+            mnu_EditListItem[k]->setEnabled(enabled[k]);
+        }
+    }
+}
+
+void Frm_Setting::Sub_ResetPageLook()
+{
+    Txt_Message->hide();
+    for (QFrame *area : Fra_OptListArea) {
+        area->setEnabled(true);
+    }
+    const QColor window = QApplication::palette().color(QPalette::Base);
+    for (QWidget *field : std::initializer_list<QWidget *>{
+             Txt_FrameTitle, Cbo_FrameFont, Cbo_ItemFont, Txt_LineCount, Txt_ItemTitle, Txt_Data}) {
+        QPalette palette = field->palette();
+        palette.setColor(QPalette::Base, window);
+        field->setPalette(palette);
+    }
+}
+
+void Frm_Setting::Trv_EditList_Click()
+{
+    Sub_ResetPageLook();
+    Sub_ShowStatus(QStringLiteral("CTRL＋↑↓で順番を入れ替える事ができます。"));
+    Sub_PageSwitch();
+    Sub_UpdateEditMenu(false);
+}
+
+void Frm_Setting::Sub_PageSwitch()
+{
+    QTreeWidgetItem *node = mTree ? mTree->SelectedNode() : nullptr;
+    if (node != nullptr && !Cls_MyTree::IsDummyNode(node) && gObj_Setting) {
+        gObj_Setting->SetCurrentFrame(Cls_MyTree::NodeTag(node));
+        if (node->parent() != nullptr) {
+            Sub_ShowFramePage(node->parent());
+            Sub_ShowItemPage(node);
+            Tab_Option->setCurrentIndex(0);
+        } else {
+            Sub_ShowFramePage(node);
+            Sub_ShowItemPage(nullptr);
+            Tab_Option->setCurrentIndex(1);
+        }
+        Sub_ShowPage(Fra_OptListArea, FncLng_GetSelectedTab(Tab_Option));
+    }
+    Trv_EditList->setVisible(true);
+}
+
+void Frm_Setting::onTreeKey(int key)
+{
+    if (!mTree) {
+        return;
+    }
+    const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
+    const bool frame = FncBln_IsFrameSelected();
+    bool moved = false;
+    if (key == Qt::Key_Up) {
+        moved = frame ? mTree->MoveRootNodePrevious() : mTree->MoveNodePrevious();
+    } else {
+        moved = frame ? mTree->MoveRootNodeNext() : mTree->MoveNodeNext();
+    }
+    // A collapse would otherwise forget the new item order.
+    if (moved && !frame) {
+        Sub_StoreFramePage(true);
+    }
+}
+
+void Frm_Setting::Sub_ShowEditPopup(const QPoint &globalPos)
+{
+    Sub_UpdateEditMenu(false);
+    mnu_EditList->popup(globalPos);
+}
+
+void Frm_Setting::mnu_EditListItem_Click(int index)
+{
+    QString status;
+    switch (index) {
+    case 0:
+        if (FncBln_CreateRootNode()) {
+            Sub_StoreFramePage(false);
+            status = QStringLiteral("新規カテゴリを追加しました。");
+        } else {
+            status = QStringLiteral("新規カテゴリを追加をやめました。");
+        }
+        break;
+    case 2:
+        if (FncBln_CreateChildNode()) {
+            Sub_StoreFramePage(false);
+            mSkipLoad = true;
+            status = QStringLiteral("新規項目を作成しました。");
+        } else {
+            status = QStringLiteral("新規項目を作成しませんでした。");
+        }
+        break;
+    case 4:
+        status = FncBln_DeleteSelected() ? QStringLiteral("選択していた個所を削除しました。")
+                                         : QStringLiteral("削除しませんでした。");
+        break;
+    case 6:
+        if (FncBln_CopyNode()) {
+            Sub_UpdateEditMenu(false);
+            status = QStringLiteral("選択していた個所をコピーしました。");
+        }
+        break;
+    case 7:
+        if (FncBln_PasteNode()) {
+            Sub_StoreFramePage(true);
+            status = QStringLiteral("コピー内容を登録しました。");
+        } else {
+            status = QStringLiteral("キャンセルしました。");
+        }
+        break;
+    default:
+        return;
+    }
+    Sub_ShowStatus(status);
+}
+
+bool Frm_Setting::FncBln_CreateRootNode()
+{
+    QString name;
+    if (!FncBln_AskName(name) || !gObj_Setting) {
+        return false;
+    }
+    Cls_MySettingFile &model = *gObj_Setting;
+    // Emptied, not just its raw text: the write side may still hold another frame's items.
+    model.DataSet().FileData(QString());
+    model.DataSet().InitItem_bln();
+    model.SetFrameTitle(name);
+    model.SetFont(Cbo_Fonts->currentText());
+    model.SetItemFont(Cbo_Fonts->currentText());
+    model.SetLineCount(QStringLiteral("1"));
+    const QString data = model.DataSet().GetItemAll_str(QString());
+    if (!FncBln_CheckReadBack({{nullptr, QStringLiteral("名称"), kFrameKeys.at(0), name}}, data,
+                              QString())) {
+        return false;
+    }
+    if (!FncBln_AddNode(true, name, data, false, 0)) {
+        return false;
+    }
+    // The frame of the selection, also when an item is selected.
+    if (QTreeWidgetItem *frame = selectedFrameNode()) {
+        Sub_ShowFramePage(frame);
+    }
+    return true;
+}
+
+bool Frm_Setting::FncBln_CreateChildNode()
+{
+    if (!mTree || !mTree->IsNodeSelect(false)) {
+        return false;
+    }
+    QString name;
+    if (!FncBln_AskName(name) || !gObj_Setting) {
+        return false;
+    }
+    Cls_MySettingFile &model = *gObj_Setting;
+    model.Tmp().InitItem_bln();
+    model.SetFileItem(QString());
+    model.SetName(name);
+    model.SetData(QString());
+    const QString data = model.Tmp().GetItemAll_str(QString());
+    if (!FncBln_CheckReadBack({{nullptr, QStringLiteral("名称"), QStringLiteral("Name"), name}},
+                              data, QString())) {
+        return false;
+    }
+    return FncBln_AddNode(false, name, data, false, 0);
+}
+
+bool Frm_Setting::FncBln_CopyNode()
+{
+    if (!mTree || !mTree->IsNodeSelect(false)) {
+        return false;
+    }
+    QTreeWidgetItem *node = mTree->SelectedNode();
+    mCopyKey = Cls_MyTree::NodeKey(node);
+    // Kept as well: a collapse removes the item node that the key names.
+    mCopyText = node->text(0);
+    mCopyTag = Cls_MyTree::NodeTag(node);
+    mCopyFlag = true;
+    return true;
+}
+
+bool Frm_Setting::FncBln_PasteNode()
+{
+    if (!mTree || !mTree->IsNodeSelect(false) || !mCopyFlag || !gObj_Setting) {
+        return false;
+    }
+    QString text = mCopyText;
+    QString tag = mCopyTag;
+    if (const QTreeWidgetItem *copied = mTree->FindNode(mCopyKey)) {
+        text = copied->text(0);
+        tag = Cls_MyTree::NodeTag(copied);
+    }
+    QString name = text;
+    if (!FncBln_AskName(name)) {
+        return false;
+    }
+    Cls_MySettingFile &model = *gObj_Setting;
+    model.Tmp().InitItem_bln();
+    model.SetFileItem(tag);
+    model.SetName(name);
+    model.SetData(model.GetData());
+    model.SetReg(model.GetReg());
+    model.SetReplaceString(model.GetReplaceString());
+    model.SetLink(model.GetLink());
+    const QString data = model.Tmp().GetItemAll_str(QString());
+    if (!FncBln_CheckReadBack({{nullptr, QStringLiteral("名称"), QStringLiteral("Name"), name}},
+                              data, QString())) {
+        return false;
+    }
+    return FncBln_AddNode(false, name, data, false, 0);
+}
+
+void Frm_Setting::Lbl_OpenOption_Click()
+{
+    if (Fra_Extra->isVisible()) {
+        Fra_Extra->hide();
+    } else {
+        Fra_Extra->show();
+        Fra_Extra->raise();
+    }
+}
+
+bool Frm_Setting::FncBln_CreateSettingGrid()
+{
+    const qint64 cols = Txt_Cols->text().trimmed().toInt();
+    const qint64 rows = Txt_Rows->text().trimmed().toInt();
+    const qint64 count = cols * rows;
+    if (count > std::numeric_limits<int>::max() || count < std::numeric_limits<int>::min()) {
+        return false;
+    }
+    if (count - 1 > 99) {
+        FncInt_MessageBox(MsgBox::Critical,
+                          QStringLiteral("100以上の設定を作成することはできません。"),
+                          QStringLiteral("設定不可"));
+        return false;
+    }
+    if (count <= 0) {
+        return false;
+    }
+    Lbl_OpenOption_Click();
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        names.append(QStringLiteral("Item%1").arg(i + 1, 2, 10, QLatin1Char('0')));
+    }
+    if (!FncBln_AddNode(true, QStringLiteral("New Item"), QString(), true, 0)) {
+        return false;
+    }
+    QTreeWidgetItem *frame = selectedFrameNode();
+    Txt_FrameTitle->setText(QStringLiteral("New Item"));
+    Txt_LineCount->setText(Txt_Cols->text());
+    if (!Sub_StoreFramePage(true)) {
+        return false;
+    }
+    frame->setExpanded(true);
+    for (int i = 0; i < names.size(); ++i) {
+        if (!FncBln_AddNode(false, names.at(i), QString(), true, i)) {
+            return false;
+        }
+        Txt_ItemTitle->setText(names.at(i));
+        if (!Sub_StoreItemPage()) {
+            return false;
+        }
+    }
+    Cbo_FrameFont->setCurrentText(QStringLiteral("Times New Roman"));
+    Txt_LineCount->setText(Txt_Cols->text());
+    Sub_StoreFramePage(true);
+    QCoreApplication::processEvents();
+    {
+        const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
+        mTree->SelectNode(Cls_MyTree::NodeKey(frame));
+    }
+    QCoreApplication::processEvents();
+    frame->setExpanded(true);
+    QCoreApplication::processEvents();
+    return true;
+}
+
+void Frm_Setting::Cmd_CreateNewNodes_Click()
+{
+    if (FncBln_CreateSettingGrid()) {
+        Sub_ShowStatus(QStringLiteral("設定を作成しました"));
+    }
+}
+
+void Frm_Setting::Cmd_FrameUpdate_Click()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Trv_EditList->setUpdatesEnabled(false);
+    if (Sub_StoreItemPage()) {
+        Sub_StoreFramePage(true);
+    }
+    Trv_EditList->setUpdatesEnabled(true);
+    QApplication::restoreOverrideCursor();
+}
+
+void Frm_Setting::onItemFieldLeft(QWidget *field)
+{
+    Q_UNUSED(field)
+    if (Sub_StoreItemPage()) {
+        Sub_StoreFramePage(true);
+    }
+}
+
+void Frm_Setting::onFrameFieldLeft(QWidget *field)
+{
+    Q_UNUSED(field)
+    Sub_StoreFramePage(true);
+}
+
+// ---------------------------------------------------------------------------------------
+// Events
+
+bool Frm_Setting::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == Trv_EditList->viewport() && type == QEvent::MouseButtonPress) {
+        if (mRefused) {
+            return true;
+        }
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        StatusBar_View->clearMessage();
+        if (mouse->button() == Qt::RightButton) {
+            Sub_ShowEditPopup(mouse->globalPosition().toPoint());
+            return true;
+        }
+        return false;
+    }
+    if (watched == Trv_EditList && type == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::ControlModifier &&
+            (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            onTreeKey(key->key());
+            return true;
+        }
+        return false;
+    }
+    if (type == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        // A menu or another window taking the focus for a moment is not leaving the field.
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) {
+            return false;
+        }
+        if (watched == Trv_EditList) {
+            Sub_UpdateEditMenu(true);
+        } else if (watched == Txt_ItemTitle || watched == Txt_Data || watched == Txt_Reg ||
+                   watched == Txt_Replace || watched == Txt_Link) {
+            onItemFieldLeft(static_cast<QWidget *>(watched));
+        } else if (watched == Txt_FrameTitle || watched == Cbo_FrameFont ||
+                   watched == Cbo_ItemFont || watched == Txt_LineCount) {
+            onFrameFieldLeft(static_cast<QWidget *>(watched));
+        }
+        return false;
+    }
+    if (type == QEvent::KeyPress && (watched == Cbo_FrameFont || watched == Cbo_ItemFont)) {
+        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+            static_cast<QComboBox *>(watched)->setCurrentIndex(0);
+            return true;
+        }
+        return false;
+    }
+    if (watched == Lbl_OpenOption && type == QEvent::MouseButtonRelease) {
+        Lbl_OpenOption_Click();
+        return true;
+    }
+    if (type == QEvent::MouseButtonPress) {
+        for (int column = 0; column < 3; ++column) {
+            const qsizetype row = Lbl_Box[column].indexOf(qobject_cast<QLabel *>(watched));
+            if (row >= 0) {
+                Txt_Cols->setText(QString::number(column + 1));
+                Txt_Rows->setText(QString::number(row + 1));
+                return false;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

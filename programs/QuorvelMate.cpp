@@ -1,0 +1,46 @@
+// The settings editor's start routine.
+#include "Cls_Argument.h"
+#include "Frm_Setting.h"
+#include "platform_widgets.h"
+#include "program_state.h"
+#include "setting_model.h"
+#include "settings_location.h"
+#include "single_instance.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString programPath = QCoreApplication::applicationFilePath();
+
+    SingleInstance instance(programPath);
+    if (!instance.tryListen()) {
+        // The running editor comes to the front; this start ends without a word.
+        SingleInstance::sendRequest(programPath, QByteArrayLiteral("activate"));
+        return 0;
+    }
+    QObject::connect(&instance, &SingleInstance::requestReceived, &app,
+                     [](const QByteArray &request) {
+                         if (request.trimmed() == QByteArrayLiteral("activate")) {
+                             Frm_Setting::Sub_Activate();
+                         }
+                     });
+
+    const EditorArguments arguments = FncArg_ParseEditorArguments(app.arguments().mid(1));
+    gStr_SettingFolder = FncStr_SettingFolder(arguments.settingsFolder);
+    gStr_ProgramName = QFileInfo(programPath).completeBaseName();
+    gStr_SettingFile = gStr_ProgramName + QStringLiteral(".xml");
+    gStr_ArgumentSetting = arguments.settingName;
+    gObj_Setting = std::make_shared<Cls_MySettingFile>();
+
+    InstallMessageBoxDialogs();
+    // Open replaces the main form: the program ends when the form unloads, not when the
+    // last window happens to close.
+    app.setQuitOnLastWindowClosed(false);
+    auto *form = new Frm_Setting;
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->show();
+    return app.exec();
+}
