@@ -87,12 +87,12 @@ void addUnique(QList<PaletteItem> &list, const PaletteItem &item)
     list.append(item);
 }
 
-// Every way of splitting the spec at one of its slashes.
-QList<std::pair<QString, QString>> splits(const QString &spec)
+// Every way of splitting an item path at one of its slashes.
+QList<std::pair<QString, QString>> splits(const QString &itemPath)
 {
     QList<std::pair<QString, QString>> result;
-    for (qsizetype at = spec.indexOf(u'/'); at >= 0; at = spec.indexOf(u'/', at + 1)) {
-        result.append({spec.left(at), spec.mid(at + 1)});
+    for (qsizetype at = itemPath.indexOf(u'/'); at >= 0; at = itemPath.indexOf(u'/', at + 1)) {
+        result.append({itemPath.left(at), itemPath.mid(at + 1)});
     }
     return result;
 }
@@ -246,10 +246,10 @@ QList<PaletteItem> ListPaletteItems(Cls_MySettingFile &model)
     return items;
 }
 
-ItemLookup FindPaletteItem(const QList<PaletteItem> &items, const QString &spec)
+ItemLookup FindPaletteItem(const QList<PaletteItem> &items, const QString &itemPath)
 {
     ItemLookup lookup;
-    const auto parts = splits(spec);
+    const auto parts = splits(itemPath);
 
     const auto search = [&](bool trimmed) {
         QList<const PaletteItem *> found;
@@ -284,7 +284,7 @@ ItemLookup FindPaletteItem(const QList<PaletteItem> &items, const QString &spec)
 
     static const QRegularExpression numbers(
         QStringLiteral("^\\s*([0-9]{1,9})\\s*/\\s*([0-9]{1,9})\\s*$"));
-    const QRegularExpressionMatch match = numbers.match(spec);
+    const QRegularExpressionMatch match = numbers.match(itemPath);
     if (match.hasMatch()) {
         const int frame = match.captured(1).toInt() - 1;
         const int position = match.captured(2).toInt();
@@ -303,7 +303,7 @@ ItemLookup FindPaletteItem(const QList<PaletteItem> &items, const QString &spec)
                 addUnique(lookup.candidates, item);
             }
         }
-        if (parts.isEmpty() && item.name.trimmed() == spec.trimmed()) {
+        if (parts.isEmpty() && item.name.trimmed() == itemPath.trimmed()) {
             addUnique(lookup.candidates, item);
         }
     }

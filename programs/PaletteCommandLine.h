@@ -47,7 +47,7 @@ struct ItemLookup
 
 // "frame title/item name" (exact, then with blanks trimmed; titles and names may hold
 // "/" themselves) or "n/m".
-ItemLookup FindPaletteItem(const QList<PaletteItem> &items, const QString &spec);
+ItemLookup FindPaletteItem(const QList<PaletteItem> &items, const QString &itemPath);
 
 QString KindName(ItemKind kind);
 

@@ -86,7 +86,7 @@ void sendMouse(QWidget *widget, QEvent::Type type, Qt::MouseButton button, Qt::M
 // WORKAROUND for end-to-end tests without an input robot: a pointer visit to the
 // item's frame area (which makes it the current frame) and a click on its button, as
 // a user does it. Acts only when QUORVEL_TEST_CLICK names an item.
-void runTestClick(const QString &spec)
+void runTestClick(const QString &itemPath)
 {
     const auto fail = [](const QString &why) {
         printLine(stderr, QStringLiteral("Quorvel: test click: ") + why);
@@ -98,9 +98,9 @@ void runTestClick(const QString &spec)
         return;
     }
     const QList<PaletteItem> items = ListPaletteItems(*gObj_Setting);
-    const ItemLookup lookup = FindPaletteItem(items, spec);
+    const ItemLookup lookup = FindPaletteItem(items, itemPath);
     if (lookup.item == nullptr) {
-        fail(QStringLiteral("no single item \"%1\"").arg(spec));
+        fail(QStringLiteral("no single item \"%1\"").arg(itemPath));
         return;
     }
     const PaletteItem item = *lookup.item;
@@ -108,7 +108,7 @@ void runTestClick(const QString &spec)
     auto *button =
         window->findChild<QWidget *>(QStringLiteral("Txt_Button_%1").arg(item.buttonIndex));
     if (frame == nullptr || button == nullptr) {
-        fail(QStringLiteral("no frame area or button for \"%1\"").arg(spec));
+        fail(QStringLiteral("no frame area or button for \"%1\"").arg(itemPath));
         return;
     }
 
