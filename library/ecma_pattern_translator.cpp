@@ -131,18 +131,24 @@ std::optional<char16_t> controlEscape(char16_t c)
     }
 }
 
+// Group names are identifiers: ID_Start and ID_Continue, with their Other_ additions
+// (the kana sound marks among them).
 bool isIdStart(char32_t c)
 {
     if (c == u'$' || c == u'_')
         return true;
     if (c < 0x80)
         return isAsciiLetter(char16_t(c));
+    if (c == 0x1885 || c == 0x1886 || c == 0x2118 || c == 0x212E || c == 0x309B || c == 0x309C)
+        return true;
     return QChar::isLetter(c) || QChar::category(c) == QChar::Number_Letter;
 }
 
 bool isIdPart(char32_t c)
 {
     if (isIdStart(c) || (c < 0x80 && isDecimal(char16_t(c))) || c == 0x200C || c == 0x200D)
+        return true;
+    if (c == 0x00B7 || c == 0x0387 || (c >= 0x1369 && c <= 0x1371) || c == 0x19DA)
         return true;
     if (c < 0x80)
         return false;
@@ -176,9 +182,8 @@ struct Quantifier
 class Translator
 {
 public:
-    Translator(const QString &pattern, bool insertCallout)
+    explicit Translator(const QString &pattern)
         : m_src(pattern)
-        , m_insertCallout(insertCallout)
     {
     }
 
@@ -224,7 +229,6 @@ private:
     char16_t parseLegacyOctal(qsizetype &p) const;
 
     const QString &m_src;
-    const bool m_insertCallout;
     qsizetype m_pos = 0;
     int m_depth = 0;
     bool m_hasNamedGroups = false;
@@ -827,21 +831,20 @@ TranslatedPattern Translator::run()
     m_out.sourceOffsets.append(m_src.size());
     // Without a repeat every attempt is bounded by the pattern's length; only patterns
     // that can run away need the callout that checks the deadline.
-    if (m_insertCallout && m_repeats) {
+    if (m_repeats) {
         if (alternatives > 1) {
             insertAt(0, u"(?C)(?:", 0);
             insertAt(m_out.pcre.size(), u")", m_src.size());
         } else {
             insertAt(m_calloutAt, u"(?C)", m_out.sourceOffsets.at(m_calloutAt));
         }
-        m_out.hasCallout = true;
     }
     return m_out;
 }
 
 } // namespace
 
-TranslatedPattern EcmaPatternTranslator::translate(const QString &pattern, bool insertCallout)
+TranslatedPattern EcmaPatternTranslator::translate(const QString &pattern)
 {
-    return Translator(pattern, insertCallout).run();
+    return Translator(pattern).run();
 }

@@ -16,15 +16,13 @@ struct TranslatedPattern
     QList<qsizetype> sourceOffsets;
     int captureCount = 0;
     QHash<QString, int> groupNames; // name -> group number
-    // True when pcre holds the "(?C)" callout that lets a long match be stopped.
-    bool hasCallout = false;
     RegExpError error;
 };
 
 class EcmaPatternTranslator final
 {
 public:
-    // Patterns whose repetition cannot grow with the input need no callout;
-    // pass false to leave it out in any case.
-    static TranslatedPattern translate(const QString &pattern, bool insertCallout = true);
+    // Patterns that can repeat get a "(?C)" callout, passed once per match attempt,
+    // through which a long match can be stopped.
+    static TranslatedPattern translate(const QString &pattern);
 };

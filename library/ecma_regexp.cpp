@@ -1,3 +1,8 @@
+// Where this still differs from the script engine, all from PCRE2's repetition and
+// lookbehind: captures inside a repeated group keep their value from an earlier
+// iteration; an empty iteration past the minimum ends a loop instead of being rejected;
+// variable-length lookbehind, back references in lookbehind and repeat counts above
+// 65535 are pattern errors; groups nest at most 1000 deep.
 #include "ecma_regexp.h"
 
 #include "ecma_pattern_translator.h"
