@@ -84,6 +84,21 @@ QString pcreMessage(int code)
     return QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer), length);
 }
 
+// PCRE2's wording for its size limits speaks of its own syntax, which the user never wrote.
+QString compileMessage(int code)
+{
+    switch (code) {
+    case PCRE2_ERROR_PARENTHESES_NEST_TOO_DEEP:
+    case PCRE2_ERROR_QUERY_BARJX_NEST_TOO_DEEP:
+    case PCRE2_ERROR_PATTERN_TOO_COMPLICATED:
+        return QStringLiteral("Groups nested too deeply");
+    case PCRE2_ERROR_PATTERN_TOO_LARGE:
+        return QStringLiteral("The pattern is too long");
+    default:
+        return pcreMessage(code);
+    }
+}
+
 // One piece of a parsed replacement template.
 struct TemplatePart
 {
@@ -229,6 +244,7 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
         if (jitStack)
             pcre2_jit_stack_assign(matchContext, nullptr, jitStack);
     }
+    // A cancel stops the run in progress; each run starts afresh.
     cancelled.store(false);
     watch.deadline = Clock::now() + deadlineFor(subjectLength);
     watch.countdown = kCalloutsPerClockRead;
@@ -319,7 +335,7 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
         const qsizetype at = qsizetype(errorOffset) < offsets.size()
                                  ? offsets.at(qsizetype(errorOffset))
                                  : pattern.size();
-        d->compileError = {pcreMessage(errorCode), at};
+        d->compileError = {compileMessage(errorCode), at};
     }
 }
 

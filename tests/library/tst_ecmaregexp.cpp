@@ -237,6 +237,9 @@ void tst_EcmaRegExp::patternErrors_data()
     // PCRE2 limits, reported at the lookbehind.
     QTest::newRow("variable lookbehind") << "x(?<=a+)b" << 1;
     QTest::newRow("nesting too deep") << QString(1001, u'(') + QString(1001, u')') << 1000;
+    QTest::newRow("non-capturing nesting too deep")
+        << u"(?:"_qs.repeated(700) + u'a' + QString(700, u')') << 1500;
+    QTest::newRow("pattern too long") << QString(100'000, u'a') << 100'000;
 }
 
 void tst_EcmaRegExp::patternErrors()

@@ -219,14 +219,25 @@ private:
     bool m_named = false;
 };
 
-// Random strings of pattern syntax: most are malformed in some way.
+// Random strings of pattern syntax, from single characters and from the pieces that
+// start or end the grammar's constructs: most of them are malformed in some way.
 QString metacharacterSoup(QRandomGenerator &random)
 {
-    static const QString pieces = u"()[]{}?*+|^$\\.-,0123abk<>=!:dDwWsSbBuxc"_qs;
+    static const QString characters = u"()[]{}?*+|^$\\.-,0123abk<>=!:dDwWsSbBuxc"_qs;
+    static const QStringList pieces = {
+        u"(?<n>"_qs, u"(?<"_qs,   u"(?<="_qs,   u"(?<!"_qs,       u"(?="_qs,     u"(?!"_qs,
+        u"(?:"_qs,   u"(?"_qs,    u"\\k<n>"_qs, u"\\k<"_qs,       u"{2,1}"_qs,   u"{1}"_qs,
+        u"{1,}"_qs,  u"{,1}"_qs,  u"\\c"_qs,    u"\\u00"_qs,      u"\\u{41}"_qs, u"\\x4"_qs,
+        u"[^"_qs,    u"[\\b-"_qs, u"\\1"_qs,    u"\\10"_qs,       u"\\0"_qs,     u"a-z"_qs,
+        u"\\"_qs,    u"*?"_qs,    u"??"_qs,     u"(?<\\u0061>"_qs};
     QString s;
     const int length = 1 + int(random.bounded(12));
-    for (int i = 0; i < length; ++i)
-        s += pieces[int(random.bounded(int(pieces.size())))];
+    for (int i = 0; i < length; ++i) {
+        if (random.bounded(3) == 0)
+            s += pieces[int(random.bounded(int(pieces.size())))];
+        else
+            s += characters[int(random.bounded(int(characters.size())))];
+    }
     return s;
 }
 
