@@ -1,0 +1,828 @@
+#include "Cls_MyTree.h"
+#include "Frm_NewName.h"
+#include "Frm_Setting.h"
+#include "cp932_codec.h"
+#include "platform_wrappers.h"
+#include "program_state.h"
+#include "setting_model.h"
+#include "tag_document.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+struct ShownBox
+{
+    int style = 0;
+    QString prompt;
+    QString title;
+};
+
+QString crlf(const QStringList &lines)
+{
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+QString itemText(int n, const QString &name, const QString &body = {})
+{
+    return QStringLiteral("<Item%1><Name>%2</Name>%3</Item%1>").arg(n).arg(name, body);
+}
+
+QString frameText(int n, const QString &title, const QStringList &items)
+{
+    return QStringLiteral("<Frame%1><Title>%2</Title>").arg(n).arg(title) + items.join(QString()) +
+           QStringLiteral("</Frame%1>").arg(n);
+}
+
+QString settingText(const QStringList &frames)
+{
+    return crlf({QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>"),
+                 QStringLiteral("<myItem>"),
+                 QStringLiteral("<ColorSetting><Base>C0C0FF</Base></ColorSetting>"),
+                 QStringLiteral("<CommonSetting><Title>T</Title></CommonSetting>"),
+                 QStringLiteral("<DataSetting>") + frames.join(QString()) +
+                     QStringLiteral("</DataSetting>"),
+                 QStringLiteral("</myItem>")});
+}
+
+} // namespace
+
+class tst_FrmSetting final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void listingAndInitialSelection_data();
+    void listingAndInitialSelection();
+    void emptyFolderKeepsEditingDisabled();
+    void captionCarriesVersion();
+    void editMenuTable_data();
+    void editMenuTable();
+    void expandShowsAtMostHundredItems();
+    void unnamedItemKeepsPositionKeys();
+    void gridCreation_data();
+    void gridCreation();
+    void pasteTarget_data();
+    void pasteTarget();
+    void nameDialog();
+    void ctrlDownThenSaveWritesNewOrder();
+    void roundTripKeepsEveryField();
+    void unreadableValueRefused_data();
+    void unreadableValueRefused();
+    void unencodableTextRefusesSave();
+    void backupAndRestore();
+    void deletedItemStaysDeleted();
+    void newFrameDoesNotCopyItems();
+    void expandingAnotherFrameKeepsPage();
+
+private:
+    Frm_Setting *openForm(const QString &argument = {});
+    void writeSetting(const QString &name, const QString &text);
+    QString readSetting(const QString &name) const;
+    QTreeWidgetItem *topNode(int index) const;
+    void clickNode(QTreeWidgetItem *node);
+    void expand(QTreeWidgetItem *node);
+    template<typename T> T *child(const QString &name) const
+    {
+        T *found = m_form->findChild<T *>(name);
+        if (found == nullptr) {
+            qWarning() << "no control" << name;
+        }
+        return found;
+    }
+    QString status() const { return child<QStatusBar>("StatusBar_View")->currentMessage(); }
+    void leaveTo(QWidget *next);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QPointer<Frm_Setting> m_form;
+    QList<ShownBox> m_boxes;
+    QList<int> m_answers;
+    QStringList m_names;
+};
+
+void tst_FrmSetting::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    gStr_SettingFolder = m_dir->path();
+    gStr_ProgramName = QStringLiteral("QuorvelMate");
+    gStr_SettingFile = QStringLiteral("QuorvelMate.xml");
+    gStr_ArgumentSetting.clear();
+    gObj_Setting = std::make_shared<Cls_MySettingFile>();
+    m_boxes.clear();
+    m_answers.clear();
+    m_names.clear();
+    SetMessageBoxHandler([this](int style, const QString &prompt, const QString &title) {
+        m_boxes.append({style, prompt, title});
+        if (!m_answers.isEmpty()) {
+            return m_answers.takeFirst();
+        }
+        return (style & 0x7) == MsgBox::YesNo ? int(MsgBox::Yes) : int(MsgBox::Ok);
+    });
+    Frm_Setting::SetEndHandler([] {});
+    Frm_Setting::SetNameDialogHook([this](Frm_NewName &dialog) {
+        auto *box = dialog.findChild<QLineEdit *>(QStringLiteral("Txt_NewName"));
+        QVERIFY(box != nullptr);
+        if (m_names.isEmpty()) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            dialog.reject();
+            return;
+        }
+        box->setText(m_names.takeFirst());
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+}
+
+void tst_FrmSetting::cleanup()
+{
+    if (m_form != nullptr) {
+        m_form->close();
+        delete m_form;
+    }
+    Frm_Setting::SetNameDialogHook({});
+    Frm_Setting::SetEndHandler({});
+    SetMessageBoxHandler({});
+    gObj_Setting.reset();
+    m_dir.reset();
+}
+
+void tst_FrmSetting::writeSetting(const QString &name, const QString &text)
+{
+    QFile file(QDir(m_dir->path()).filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const std::optional<QByteArray> bytes = Cp932Codec::encode(text);
+    QVERIFY(bytes.has_value());
+    file.write(*bytes);
+}
+
+QString tst_FrmSetting::readSetting(const QString &name) const
+{
+    QFile file(QDir(m_dir->path()).filePath(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return Cp932Codec::decode(file.readAll());
+}
+
+Frm_Setting *tst_FrmSetting::openForm(const QString &argument)
+{
+    gStr_ArgumentSetting = argument;
+    m_form = new Frm_Setting;
+    m_form->show();
+    if (!QTest::qWaitForWindowExposed(m_form)) {
+        return nullptr;
+    }
+    m_form->activateWindow();
+    QApplication::setActiveWindow(m_form);
+    return m_form;
+}
+
+QTreeWidgetItem *tst_FrmSetting::topNode(int index) const
+{
+    return child<QTreeWidget>("Trv_EditList")->topLevelItem(index);
+}
+
+void tst_FrmSetting::clickNode(QTreeWidgetItem *node)
+{
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    tree->scrollToItem(node);
+    const QRect rect = tree->visualItemRect(node);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+void tst_FrmSetting::expand(QTreeWidgetItem *node)
+{
+    node->setExpanded(true);
+    QCoreApplication::processEvents();
+}
+
+// Moves the focus on, as a click or Tab would, so that the left field stores its page.
+void tst_FrmSetting::leaveTo(QWidget *next)
+{
+    next->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+}
+
+void tst_FrmSetting::listingAndInitialSelection_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("selected");
+    const QStringList files = {"b.xml", "a.xml", "Test.XML", "Test.xml", "notes.txt"};
+    QTest::newRow("argument in list") << files << "b" << QStringList{"a", "b", "Test"} << "b";
+    QTest::newRow("argument not in list") << files << "zz" << QStringList{"a", "b", "Test"} << "a";
+    QTest::newRow("no argument") << files << "" << QStringList{"a", "b", "Test"} << "a";
+    QTest::newRow("case differs") << files << "test" << QStringList{"a", "b", "Test"} << "a";
+}
+
+void tst_FrmSetting::listingAndInitialSelection()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, argument);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, selected);
+    for (const QString &file : files) {
+        writeSetting(file, settingText({frameText(1, file, {itemText(1, "x")})}));
+    }
+    QVERIFY(openForm(argument));
+    auto *combo = child<QComboBox>("Cbo_SettingFiles");
+    QStringList listed;
+    for (int i = 0; i < combo->count(); ++i) {
+        listed.append(combo->itemText(i));
+    }
+    QCOMPARE(listed, entries);
+    QCOMPARE(combo->currentText(), selected);
+    QCOMPARE(gStr_SettingFile, selected + ".xml");
+    QVERIFY(child<QFrame>("Fra_Base")->isEnabled());
+    QCOMPARE(status(), QStringLiteral("対象設定を選択しました。"));
+    QCOMPARE(topNode(0)->text(0), selected + ".xml");
+}
+
+void tst_FrmSetting::emptyFolderKeepsEditingDisabled()
+{
+    QVERIFY(openForm(QStringLiteral("abc")));
+    QCOMPARE(child<QComboBox>("Cbo_SettingFiles")->count(), 0);
+    QVERIFY(!child<QFrame>("Fra_Base")->isEnabled());
+    QCOMPARE(status(), QStringLiteral("設定ファイルを選択してください"));
+    // Nothing was written into the empty folder.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 0);
+}
+
+void tst_FrmSetting::captionCarriesVersion()
+{
+    QVERIFY(openForm());
+    QVERIFY(m_form->windowTitle().endsWith(QStringLiteral(" ver%1.%2.%3")
+                                               .arg(QUORVEL_VERSION_MAJOR)
+                                               .arg(QUORVEL_VERSION_MINOR)
+                                               .arg(QUORVEL_VERSION_PATCH)));
+}
+
+void tst_FrmSetting::editMenuTable_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<bool>("copied");
+    QTest::addColumn<QList<bool>>("enabled"); // entries 0, 2, 4, 6, 7
+    QTest::newRow("all off") << "alloff" << false << QList<bool>{false, false, false, false, false};
+    QTest::newRow("nothing") << "none" << false << QList<bool>{true, false, false, false, false};
+    QTest::newRow("frame") << "frame" << false << QList<bool>{true, true, true, false, false};
+    QTest::newRow("item") << "item" << false << QList<bool>{true, true, true, true, false};
+    QTest::newRow("all off, copied")
+        << "alloff" << true << QList<bool>{false, false, false, false, true};
+    QTest::newRow("nothing, copied")
+        << "none" << true << QList<bool>{true, false, false, false, true};
+    QTest::newRow("frame, copied") << "frame" << true << QList<bool>{true, true, true, false, true};
+}
+
+void tst_FrmSetting::editMenuTable()
+{
+    QFETCH(QString, situation);
+    QFETCH(bool, copied);
+    QFETCH(QList<bool>, enabled);
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I")})}));
+    QVERIFY(openForm());
+    QTreeWidgetItem *frame = topNode(0);
+    expand(frame);
+    QTreeWidgetItem *item = frame->child(0);
+    QVERIFY(item != nullptr);
+    if (copied) {
+        clickNode(item);
+        m_form->mnu_EditListItem_Click(6);
+    }
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    if (situation == "frame") {
+        clickNode(frame);
+    } else if (situation == "item") {
+        clickNode(item);
+    } else {
+        tree->clearSelection();
+    }
+    m_form->Sub_UpdateEditMenu(situation == "alloff");
+    const int indexes[] = {0, 2, 4, 6, 7};
+    for (int k = 0; k < 5; ++k) {
+        auto *action =
+            m_form->findChild<QAction *>(QStringLiteral("mnu_EditListItem_%1").arg(indexes[k]));
+        QVERIFY(action != nullptr);
+        QCOMPARE(action->isEnabled(), enabled[k]);
+    }
+}
+
+void tst_FrmSetting::expandShowsAtMostHundredItems()
+{
+    QStringList items;
+    for (int n = 1; n <= 121; ++n) {
+        items.append(itemText(n, QStringLiteral("N%1").arg(n)));
+    }
+    writeSetting("s.xml", settingText({frameText(1, "Big", items)}));
+    QVERIFY(openForm());
+    QTreeWidgetItem *frame = topNode(0);
+    QCOMPARE(frame->childCount(), 1); // the dummy
+    expand(frame);
+    QCOMPARE(frame->childCount(), 100);
+    QCOMPARE(frame->child(99)->text(0), QStringLiteral("N100"));
+}
+
+void tst_FrmSetting::unnamedItemKeepsPositionKeys()
+{
+    QStringList items;
+    for (int n = 1; n <= 8; ++n) {
+        items.append(itemText(n, n == 6 ? QString() : QStringLiteral("N%1").arg(n),
+                              QStringLiteral("<Data>d%1</Data>").arg(n)));
+    }
+    writeSetting("s.xml", settingText({frameText(1, "F", items), frameText(2, "G", {})}));
+    QVERIFY(openForm());
+    QCOMPARE(Cls_MyTree::NodeKey(topNode(0)), QStringLiteral("Root0"));
+    QCOMPARE(Cls_MyTree::NodeKey(topNode(1)), QStringLiteral("Root1"));
+    expand(topNode(0));
+    QStringList keys;
+    for (int i = 0; i < topNode(0)->childCount(); ++i) {
+        keys.append(Cls_MyTree::NodeKey(topNode(0)->child(i)));
+    }
+    QCOMPARE(keys,
+             (QStringList{"Root00", "Root01", "Root02", "Root03", "Root04", "Root06", "Root07"}));
+}
+
+void tst_FrmSetting::gridCreation_data()
+{
+    QTest::addColumn<QString>("cols");
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<int>("items");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("3 x 34 refused") << "3"
+                                    << "34" << -1 << true;
+    QTest::newRow("2 x 50 exactly 100") << "2"
+                                        << "50" << 100 << false;
+    QTest::newRow("empty rows") << "2"
+                                << "" << -1 << false;
+    QTest::newRow("letters") << "x"
+                             << "3" << -1 << false;
+    QTest::newRow("1 x 1") << "1"
+                           << "1" << 1 << false;
+}
+
+void tst_FrmSetting::gridCreation()
+{
+    QFETCH(QString, cols);
+    QFETCH(QString, rows);
+    QFETCH(int, items);
+    QFETCH(bool, refused);
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I", "<Data>x</Data>")})}));
+    QVERIFY(openForm());
+    // A shown item must not leak into the new items.
+    expand(topNode(0));
+    clickNode(topNode(0)->child(0));
+    child<QLineEdit>("Txt_Cols")->setText(cols);
+    child<QLineEdit>("Txt_Rows")->setText(rows);
+    QTest::mouseClick(child<QPushButton>("Cmd_CreateNewNodes"), Qt::LeftButton);
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    if (items < 0) {
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(!m_boxes.isEmpty() && m_boxes.last().title == QStringLiteral("設定不可"), refused);
+        if (refused) {
+            QCOMPARE(m_boxes.last().prompt,
+                     QStringLiteral("100以上の設定を作成することはできません。"));
+            QCOMPARE(m_boxes.last().style & 0x70, int(MsgBox::Critical));
+        }
+        return;
+    }
+    QCOMPARE(tree->topLevelItemCount(), 2);
+    QTreeWidgetItem *frame = topNode(1);
+    QCOMPARE(frame->text(0), QStringLiteral("New Item"));
+    QCOMPARE(frame->childCount(), items);
+    QCOMPARE(frame->child(0)->text(0), QStringLiteral("Item01"));
+    QCOMPARE(frame->child(items - 1)->text(0),
+             QStringLiteral("Item%1").arg(items, 2, 10, QChar('0')));
+    QCOMPARE(status(), QStringLiteral("設定を作成しました"));
+    // The frame text carries every item, with names only.
+    Cls_XML reader;
+    reader.SetFileItem(Cls_MyTree::NodeTag(frame), QString());
+    QCOMPARE(reader.Gets("LineCount"), cols);
+    QCOMPARE(reader.Gets("Font"), QStringLiteral("Times New Roman"));
+    const QString last = reader.Gets(QStringLiteral("Item%1").arg(items));
+    QCOMPARE(Cls_XML::ExtractTag(last, "Name"),
+             QStringLiteral("Item%1").arg(items, 2, 10, QChar('0')));
+    QCOMPARE(Cls_XML::ExtractTag(reader.Gets("Item1"), "Data"), QString());
+}
+
+void tst_FrmSetting::pasteTarget_data()
+{
+    QTest::addColumn<bool>("frameSelected");
+    QTest::newRow("frame selected") << true;
+    QTest::newRow("item selected") << false;
+}
+
+void tst_FrmSetting::pasteTarget()
+{
+    QFETCH(bool, frameSelected);
+    writeSetting(
+        "s.xml",
+        settingText({frameText(1, "A", {itemText(1, "Src", "<Reg>a</Reg><Replace>b</Replace>")}),
+                     frameText(2, "B", {itemText(1, "Other")})}));
+    QVERIFY(openForm());
+    expand(topNode(0));
+    clickNode(topNode(0)->child(0));
+    m_form->mnu_EditListItem_Click(6);
+    QCOMPARE(status(), QStringLiteral("選択していた個所をコピーしました。"));
+    QTreeWidgetItem *target = topNode(1);
+    expand(target);
+    clickNode(frameSelected ? target : target->child(0));
+    m_names = {QStringLiteral("Pasted")};
+    m_form->mnu_EditListItem_Click(7);
+    QCOMPARE(status(), QStringLiteral("コピー内容を登録しました。"));
+    QCOMPARE(target->childCount(), 2);
+    QTreeWidgetItem *pasted = target->child(1);
+    QCOMPARE(pasted->text(0), QStringLiteral("Pasted"));
+    QVERIFY(Cls_MyTree::NodeKey(pasted).endsWith('C'));
+    QCOMPARE(Cls_XML::ExtractTag(Cls_MyTree::NodeTag(pasted), "Reg"), QStringLiteral("a"));
+    // The frame text lists the pasted item too.
+    QVERIFY(Cls_MyTree::NodeTag(target).contains(QStringLiteral("<Name>Pasted</Name>")));
+    QCOMPARE(topNode(0)->childCount(), 1);
+    // Cancelling the name dialog creates nothing.
+    m_form->mnu_EditListItem_Click(7);
+    QCOMPARE(status(), QStringLiteral("キャンセルしました。"));
+    QCOMPARE(target->childCount(), 2);
+}
+
+void tst_FrmSetting::nameDialog()
+{
+    Frm_NewName dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("新しい名称を入力して下さい"));
+    auto *box = dialog.findChild<QLineEdit *>("Txt_NewName");
+    dialog.Set_DefaultString(QString());
+    QTest::mouseClick(dialog.findChild<QPushButton *>("Cmd_OK"), Qt::LeftButton);
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].title, QStringLiteral("確認"));
+    QCOMPARE(m_boxes[0].prompt,
+             QStringLiteral("新しい名称が入力されておりません。\r\n"
+                            "きっちり入力してからこのボタンを押下してください。"));
+    QVERIFY(!dialog.IsAccepted());
+    box->setText(QStringLiteral("one\r\ntwo\tthree"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QVERIFY(dialog.IsAccepted());
+    QCOMPARE(dialog.EnteredName(), QStringLiteral("onetwothree"));
+}
+
+void tst_FrmSetting::ctrlDownThenSaveWritesNewOrder()
+{
+    writeSetting("s.xml", settingText({frameText(1, "First", {itemText(1, "a")}),
+                                       frameText(2, "Second", {itemText(1, "b")})}));
+    QVERIFY(openForm());
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    clickNode(topNode(0));
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(topNode(0)->text(0), QStringLiteral("First"));
+    QTest::keyClick(tree, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(topNode(0)->text(0), QStringLiteral("Second"));
+    QTest::mouseClick(child<QPushButton>("Cmd_Save"), Qt::LeftButton);
+    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
+
+    Cls_MySettingFile reloaded;
+    reloaded.Path(m_dir->path());
+    reloaded.Name("s.xml");
+    QVERIFY(reloaded.LoadFile());
+    QCOMPARE(reloaded.GetCount(), 2);
+    reloaded.CurrentFrame(0);
+    QCOMPARE(reloaded.GetFrameTitle(), QStringLiteral("Second"));
+    reloaded.CurrentFrame(1);
+    QCOMPARE(reloaded.GetFrameTitle(), QStringLiteral("First"));
+    QVERIFY(reloaded.SetDataPrepare(0));
+    QCOMPARE(reloaded.GetName(), QStringLiteral("a"));
+}
+
+void tst_FrmSetting::roundTripKeepsEveryField()
+{
+    writeSetting("s.xml", DefaultSettingFileText());
+    QVERIFY(openForm());
+    // The default file's frames, loaded with their placeholders kept.
+    QCOMPARE(child<QTreeWidget>("Trv_EditList")->topLevelItemCount(), 2);
+
+    // Whole-window fields and colours.
+    const QStringList colours = {"111111", "222222", "333333", "444444", "ABCDEF"};
+    for (int k = 0; k < 5; ++k) {
+        child<QLineEdit>(QStringLiteral("Txt_Color_%1").arg(k))->setText(colours[k]);
+    }
+    child<QLineEdit>("Txt_Title")->setText(QStringLiteral("窓の題"));
+    child<QRadioButton>("Opt_Version_1")->setChecked(true);
+    child<QRadioButton>("Opt_TopMost_0")->setChecked(true);
+    child<QRadioButton>("Opt_Selecter_0")->setChecked(true);
+    child<QLineEdit>("Txt_PictureName")->setText(QStringLiteral("icon.png"));
+    child<QComboBox>("Cbo_Align")->setCurrentText(QStringLiteral("Center"));
+    child<QComboBox>("Cbo_Valign")->setCurrentText(QStringLiteral("Top"));
+    child<QLineEdit>("Txt_PositioningTop")->setText(QStringLiteral("-30"));
+    child<QLineEdit>("Txt_PositioningLeft")->setText(QStringLiteral("45"));
+    child<QComboBox>("Cbo_Fonts")->setCurrentText(QStringLiteral("IPAGothic"));
+    child<QLineEdit>("Txt_FontSize")->setText(QStringLiteral("11"));
+    child<QLineEdit>("Txt_ItemHeight")->setText(QStringLiteral("300"));
+    child<QLineEdit>("Txt_ItemWidth")->setText(QStringLiteral("3000"));
+    child<QLineEdit>("Txt_MarginTop")->setText(QStringLiteral("280"));
+    child<QLineEdit>("Txt_MarginBottom")->setText(QStringLiteral("80"));
+
+    // A frame's fields.
+    QTreeWidgetItem *frame = topNode(0);
+    clickNode(frame);
+    auto *title = child<QLineEdit>("Txt_FrameTitle");
+    title->setFocus();
+    title->setText(QStringLiteral("編集用"));
+    child<QComboBox>("Cbo_FrameFont")->setCurrentText(QStringLiteral("Serif"));
+    child<QComboBox>("Cbo_ItemFont")->setCurrentText(QStringLiteral("Sans"));
+    child<QLineEdit>("Txt_LineCount")->setText(QStringLiteral("2"));
+    leaveTo(child<QTreeWidget>("Trv_EditList"));
+    QCOMPARE(frame->text(0), QStringLiteral("編集用"));
+
+    // An item of each kind; the second frame's copy item holds the date placeholder.
+    expand(frame);
+    clickNode(frame->child(0));
+    auto *reg = child<QPlainTextEdit>("Txt_Reg");
+    QVERIFY(child<QRadioButton>("Opt_ItemType_1")->isChecked());
+    QCOMPARE(reg->toPlainText(), QStringLiteral("\t"));
+    reg->setFocus();
+    reg->setPlainText(QStringLiteral("(a)\tb\nc"));
+    child<QPlainTextEdit>("Txt_Replace")->setPlainText(QStringLiteral("$1,\n"));
+    child<QLineEdit>("Txt_ItemTitle")->setText(QStringLiteral("正規"));
+    leaveTo(child<QTreeWidget>("Trv_EditList"));
+    clickNode(frame->child(1));
+    child<QRadioButton>("Opt_ItemType_2")->setChecked(true);
+    auto *link = child<QLineEdit>("Txt_Link");
+    link->setFocus();
+    link->setText(QStringLiteral("https://example.com/x?a=1&b=2"));
+    leaveTo(child<QTreeWidget>("Trv_EditList"));
+
+    QTest::mouseClick(child<QPushButton>("Cmd_Save"), Qt::LeftButton);
+    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
+    const QString saved = readSetting("s.xml");
+    QVERIFY(saved.contains(QStringLiteral("@@@@/@@/@@")));
+
+    // Read back through the editor itself: select the file again.
+    delete m_form;
+    gObj_Setting = std::make_shared<Cls_MySettingFile>();
+    QVERIFY(openForm());
+    for (int k = 0; k < 5; ++k) {
+        QCOMPARE(child<QLineEdit>(QStringLiteral("Txt_Color_%1").arg(k))->text(), colours[k]);
+    }
+    QCOMPARE(child<QLineEdit>("Txt_Title")->text(), QStringLiteral("窓の題"));
+    QVERIFY(child<QRadioButton>("Opt_Version_1")->isChecked());
+    QVERIFY(child<QRadioButton>("Opt_TopMost_0")->isChecked());
+    QVERIFY(child<QRadioButton>("Opt_Selecter_0")->isChecked());
+    QCOMPARE(child<QLineEdit>("Txt_PictureName")->text(), QStringLiteral("icon.png"));
+    QCOMPARE(child<QComboBox>("Cbo_Align")->currentText(), QStringLiteral("Center"));
+    QCOMPARE(child<QComboBox>("Cbo_Valign")->currentText(), QStringLiteral("Top"));
+    QCOMPARE(child<QLineEdit>("Txt_PositioningTop")->text(), QStringLiteral("-30"));
+    QCOMPARE(child<QLineEdit>("Txt_PositioningLeft")->text(), QStringLiteral("45"));
+    QCOMPARE(child<QComboBox>("Cbo_Fonts")->currentText(), QStringLiteral("IPAGothic"));
+    QCOMPARE(child<QLineEdit>("Txt_FontSize")->text(), QStringLiteral("11"));
+    QCOMPARE(child<QLineEdit>("Txt_ItemHeight")->text(), QStringLiteral("300"));
+    QCOMPARE(child<QLineEdit>("Txt_ItemWidth")->text(), QStringLiteral("3000"));
+    QCOMPARE(child<QLineEdit>("Txt_MarginTop")->text(), QStringLiteral("280"));
+    QCOMPARE(child<QLineEdit>("Txt_MarginBottom")->text(), QStringLiteral("80"));
+
+    frame = topNode(0);
+    QCOMPARE(frame->text(0), QStringLiteral("編集用"));
+    clickNode(frame);
+    QCOMPARE(child<QComboBox>("Cbo_FrameFont")->currentText(), QStringLiteral("Serif"));
+    QCOMPARE(child<QComboBox>("Cbo_ItemFont")->currentText(), QStringLiteral("Sans"));
+    QCOMPARE(child<QLineEdit>("Txt_LineCount")->text(), QStringLiteral("2"));
+    expand(frame);
+    clickNode(frame->child(0));
+    QCOMPARE(child<QLineEdit>("Txt_ItemTitle")->text(), QStringLiteral("正規"));
+    QCOMPARE(child<QPlainTextEdit>("Txt_Reg")->toPlainText(), QStringLiteral("(a)\tb\nc"));
+    QCOMPARE(child<QPlainTextEdit>("Txt_Replace")->toPlainText(), QStringLiteral("$1,\n"));
+    clickNode(frame->child(1));
+    QVERIFY(child<QRadioButton>("Opt_ItemType_2")->isChecked());
+    QCOMPARE(child<QLineEdit>("Txt_Link")->text(), QStringLiteral("https://example.com/x?a=1&b=2"));
+    // The line ends of the file stay CR LF inside values.
+    Cls_XML reader;
+    reader.SetFileItem(Cls_MyTree::NodeTag(frame->child(0)), QString());
+    QCOMPARE(reader.Gets("Reg"), QStringLiteral("(a)\tb\r\nc"));
+
+    QTreeWidgetItem *tips = topNode(1);
+    expand(tips);
+    bool placeholder = false;
+    for (int i = 0; i < tips->childCount(); ++i) {
+        placeholder = placeholder || Cls_MyTree::NodeTag(tips->child(i)).contains("@@@@/@@/@@");
+    }
+    QVERIFY(placeholder);
+}
+
+void tst_FrmSetting::unreadableValueRefused_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("offending");
+    QTest::newRow("comment in data") << "Txt_Data"
+                                     << "a<!--b-->c"
+                                     << "データ"
+                                     << "<!--";
+    QTest::newRow("own close tag in name") << "Txt_ItemTitle"
+                                           << "x</Name>y"
+                                           << "表示名"
+                                           << "</Name>";
+    QTest::newRow("data's tag in name") << "Txt_ItemTitle"
+                                        << "n<Data>m"
+                                        << "表示名"
+                                        << "<Data>";
+    QTest::newRow("closing the item") << "Txt_Data"
+                                      << "q</Item1>"
+                                      << "データ"
+                                      << "</Item1>";
+    QTest::newRow("closing the section") << "Txt_Data"
+                                         << "</DataSetting>"
+                                         << "データ"
+                                         << "</DataSetting>";
+    QTest::newRow("frame title closes itself") << "Txt_FrameTitle"
+                                               << "t</Title>"
+                                               << "タイトル"
+                                               << "</Title>";
+    QTest::newRow("frame title opens an item") << "Txt_FrameTitle"
+                                               << "<Item1>"
+                                               << "タイトル"
+                                               << "<Item1>";
+}
+
+void tst_FrmSetting::unreadableValueRefused()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, label);
+    QFETCH(QString, offending);
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I", "<Data>d</Data>")})}));
+    QVERIFY(openForm());
+    QTreeWidgetItem *frame = topNode(0);
+    expand(frame);
+    QTreeWidgetItem *item = frame->child(0);
+    const bool frameField = field == "Txt_FrameTitle";
+    clickNode(frameField ? frame : item);
+    const QString frameTag = Cls_MyTree::NodeTag(frame);
+    const QString itemTag = Cls_MyTree::NodeTag(item);
+    QWidget *widget = child<QWidget>(field);
+    widget->setFocus();
+    if (auto *line = qobject_cast<QLineEdit *>(widget)) {
+        line->setText(text);
+    } else {
+        qobject_cast<QPlainTextEdit *>(widget)->setPlainText(text);
+    }
+    m_boxes.clear();
+    clickNode(frameField ? item : frame);
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes[0].prompt.contains(QStringLiteral("「%1」").arg(label)),
+             qPrintable(m_boxes[0].prompt));
+    QVERIFY2(m_boxes[0].prompt.contains(QStringLiteral("『%1』").arg(offending)),
+             qPrintable(m_boxes[0].prompt));
+    QTRY_COMPARE(QApplication::focusWidget(), widget);
+    QCOMPARE(Cls_MyTree::NodeTag(frame), frameTag);
+    QCOMPARE(Cls_MyTree::NodeTag(item), itemTag);
+    QCOMPARE(frame->text(0), QStringLiteral("F"));
+    QCOMPARE(item->text(0), QStringLiteral("I"));
+    // Saving refuses as well and writes nothing.
+    QCoreApplication::processEvents();
+    const QString before = readSetting("s.xml");
+    m_form->mnu_Save_Click();
+    QCOMPARE(status(), QStringLiteral("設定の保存に失敗しました。"));
+    QCOMPARE(readSetting("s.xml"), before);
+}
+
+void tst_FrmSetting::unencodableTextRefusesSave()
+{
+    writeSetting("s.xml", settingText({frameText(1, "Frame One",
+                                                 {itemText(1, "first"), itemText(2, "second")})}));
+    QVERIFY(openForm());
+    const QString before = readSetting("s.xml");
+    QTreeWidgetItem *frame = topNode(0);
+    expand(frame);
+    clickNode(frame->child(1));
+    auto *data = child<QPlainTextEdit>("Txt_Data");
+    data->setFocus();
+    data->setPlainText(QStringLiteral("caf\u00e9"));
+    leaveTo(child<QTreeWidget>("Trv_EditList"));
+    m_boxes.clear();
+    QTest::mouseClick(child<QPushButton>("Cmd_Save"), Qt::LeftButton);
+    QCOMPARE(status(), QStringLiteral("設定の保存に失敗しました。"));
+    QCOMPARE(m_boxes.size(), 1);
+    const QString prompt = m_boxes[0].prompt;
+    QVERIFY2(prompt.contains(QStringLiteral("『\u00e9』")), qPrintable(prompt));
+    QVERIFY2(prompt.contains(QStringLiteral("U+00E9")), qPrintable(prompt));
+    QVERIFY2(prompt.contains(QStringLiteral("カテゴリ「Frame One」の項目「second」")),
+             qPrintable(prompt));
+    QCOMPARE(readSetting("s.xml"), before);
+
+    // The common title is named by its field.
+    data->setPlainText(QStringLiteral("cafe"));
+    leaveTo(child<QTreeWidget>("Trv_EditList"));
+    child<QLineEdit>("Txt_Title")->setText(QStringLiteral("\u20ac\u00a0"));
+    m_boxes.clear();
+    m_form->mnu_Save_Click();
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes[0].prompt.contains(QStringLiteral("基本設定の「タイトル」")),
+             qPrintable(m_boxes[0].prompt));
+    QCOMPARE(readSetting("s.xml"), before);
+}
+
+void tst_FrmSetting::backupAndRestore()
+{
+    writeSetting("s.xml", settingText({frameText(1, "Original", {itemText(1, "a")})}));
+    QVERIFY(openForm());
+    const QString backupFolder = QDir(m_dir->path()).filePath("_backup");
+    // Restoring before any backup exists fails honestly.
+    QTest::mouseClick(child<QPushButton>("Cmd_復活"), Qt::LeftButton);
+    QCOMPARE(status(), QStringLiteral("バックアップからの復帰に失敗しました"));
+
+    QTest::mouseClick(child<QPushButton>("Cmd_CreateBackup"), Qt::LeftButton);
+    QCOMPARE(status(), QStringLiteral("バックアップを作成しました"));
+    QVERIFY(QFile::exists(QDir(backupFolder).filePath("s.xml")));
+    QVERIFY(!QFile::exists(QDir::current().filePath("_backup/s.xml")));
+
+    writeSetting("s.xml", settingText({frameText(1, "Changed", {})}));
+    QTest::mouseClick(child<QPushButton>("Cmd_復活"), Qt::LeftButton);
+    QCOMPARE(status(), QStringLiteral("バックアップから復帰しました"));
+    QVERIFY(readSetting("s.xml").contains("Original"));
+    QCOMPARE(topNode(0)->text(0), QStringLiteral("Original"));
+
+    // A backup folder that cannot be made is reported.
+    QFile::remove(QDir(backupFolder).filePath("s.xml"));
+    QDir(backupFolder).removeRecursively();
+    QFile blocker(backupFolder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QTest::mouseClick(child<QPushButton>("Cmd_CreateBackup"), Qt::LeftButton);
+    QCOMPARE(status(), QStringLiteral("バックアップの作成に失敗しました"));
+}
+
+void tst_FrmSetting::deletedItemStaysDeleted()
+{
+    writeSetting("s.xml",
+                 settingText({frameText(1, "F", {itemText(1, "keep"), itemText(2, "drop")})}));
+    QVERIFY(openForm());
+    QTreeWidgetItem *frame = topNode(0);
+    expand(frame);
+    clickNode(frame->child(1));
+    m_form->mnu_EditListItem_Click(4);
+    QCOMPARE(status(), QStringLiteral("選択していた個所を削除しました。"));
+    QCOMPARE(m_boxes.last().title, QStringLiteral("最後の選択"));
+    QVERIFY(!m_form->FncBln_IsNodeSelected());
+    m_form->mnu_Save_Click();
+    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
+    const QString saved = readSetting("s.xml");
+    QVERIFY(saved.contains("keep"));
+    QVERIFY(!saved.contains("drop"));
+}
+
+void tst_FrmSetting::newFrameDoesNotCopyItems()
+{
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "a"), itemText(2, "b")})}));
+    QVERIFY(openForm());
+    QTreeWidgetItem *frame = topNode(0);
+    clickNode(frame);                  // collapsed: its items were never loaded
+    m_form->mnu_EditListItem_Click(0); // cancelled: stores nothing
+    QCOMPARE(status(), QStringLiteral("新規カテゴリを追加をやめました。"));
+    // Storing the frame leaves its items on the model's frame document.
+    QTest::mouseClick(child<QPushButton>("Cmd_FrameUpdate"), Qt::LeftButton);
+    m_names = {QStringLiteral("Fresh")};
+    m_form->mnu_EditListItem_Click(0);
+    QCOMPARE(status(), QStringLiteral("新規カテゴリを追加しました。"));
+    QCOMPARE(topNode(1)->text(0), QStringLiteral("Fresh"));
+    QVERIFY2(!Cls_MyTree::NodeTag(topNode(1)).contains("<Item1>"),
+             qPrintable(Cls_MyTree::NodeTag(topNode(1))));
+    // The selected frame kept its items.
+    QVERIFY(Cls_MyTree::NodeTag(frame).contains("<Name>b</Name>"));
+}
+
+void tst_FrmSetting::expandingAnotherFrameKeepsPage()
+{
+    writeSetting("s.xml", settingText({frameText(1, "A", {itemText(1, "a")}),
+                                       frameText(2, "B", {itemText(1, "b")})}));
+    QVERIFY(openForm());
+    expand(topNode(0));
+    clickNode(topNode(0)->child(0));
+    expand(topNode(1));
+    QCOMPARE(child<QLineEdit>("Txt_FrameTitle")->text(), QStringLiteral("A"));
+    auto *name = child<QLineEdit>("Txt_ItemTitle");
+    name->setFocus();
+    name->setText(QStringLiteral("a2"));
+    leaveTo(child<QTreeWidget>("Trv_EditList"));
+    QCOMPARE(topNode(0)->text(0), QStringLiteral("A"));
+    QVERIFY(Cls_MyTree::NodeTag(topNode(0)).contains("<Name>a2</Name>"));
+}
+
+QTEST_MAIN(tst_FrmSetting)
+#include "tst_frm_setting.moc"
