@@ -42,6 +42,9 @@ Clock::duration deadlineFor(qsizetype codeUnits)
 {
     return std::chrono::milliseconds(2000 + codeUnits / 10'000);
 }
+// Each match extends the deadline so that the caller's own work per match (a directive
+// on 100 MB of single characters) is not mistaken for a runaway pattern.
+constexpr auto kAllowancePerMatch = std::chrono::microseconds(1);
 
 enum class Stop
 {
@@ -232,6 +235,7 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
             return false;
         }
         pcre2_set_match_limit(matchContext, kMatchLimit);
+        pcre2_set_depth_limit(matchContext, kMatchLimit);
         pcre2_set_heap_limit(matchContext, kHeapLimitKiB);
         watch.cancelled = &cancelled;
         pcre2_set_callout(matchContext, onCallout, &watch);
@@ -294,6 +298,7 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
         if (!onMatch(ovector))
             return false;
         lastIndex = ovector[1] == ovector[0] ? ovector[1] + 1 : ovector[1];
+        watch.deadline += kAllowancePerMatch;
         // Patterns without a callout rely on this check alone.
         if (cancelled.load(std::memory_order_relaxed)) {
             watch.stop = Stop::Cancelled;
