@@ -281,7 +281,8 @@ void Frm_Setting::buildForm()
         toDisplay(QStringLiteral("\r\n\r\n\r\n\r\n 　設定ファイルを選択してください\r\n")));
     Txt_Message->setFixedHeight(140);
     listLayout->addWidget(Trv_EditList, 0, 0);
-    listLayout->addWidget(Txt_Message, 0, 0, Qt::AlignTop);
+    // Low in the tree area, so that the frames at the top stay readable beneath it.
+    listLayout->addWidget(Txt_Message, 0, 0, Qt::AlignBottom);
 
     Lbl_OpenOption = named(new QLabel(QStringLiteral("Option"), Fra_ListArea_0),
                            QStringLiteral("Lbl_OpenOption"));
