@@ -227,18 +227,21 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
     matchError = {};
     if (!code)
         return false;
+    if (!matchData)
+        matchData = pcre2_match_data_create_from_pattern(code, nullptr);
     if (!matchContext) {
         matchContext = pcre2_match_context_create(nullptr);
-        matchData = pcre2_match_data_create_from_pattern(code, nullptr);
-        if (!matchContext || !matchData) {
-            matchError = {QStringLiteral("Out of memory"), -1};
-            return false;
+        if (matchContext) {
+            pcre2_set_match_limit(matchContext, kMatchLimit);
+            pcre2_set_depth_limit(matchContext, kMatchLimit);
+            pcre2_set_heap_limit(matchContext, kHeapLimitKiB);
+            watch.cancelled = &cancelled;
+            pcre2_set_callout(matchContext, onCallout, &watch);
         }
-        pcre2_set_match_limit(matchContext, kMatchLimit);
-        pcre2_set_depth_limit(matchContext, kMatchLimit);
-        pcre2_set_heap_limit(matchContext, kHeapLimitKiB);
-        watch.cancelled = &cancelled;
-        pcre2_set_callout(matchContext, onCallout, &watch);
+    }
+    if (!matchContext || !matchData) {
+        matchError = {QStringLiteral("Out of memory"), -1};
+        return false;
     }
     if (g_jitEnabled.load() && !jitTried) {
         jitTried = true;
