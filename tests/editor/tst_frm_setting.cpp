@@ -1,6 +1,8 @@
 #include "Cls_MyTree.h"
+#include "Frm_Item_FromIniFile.h"
 #include "Frm_NewName.h"
 #include "Frm_Setting.h"
+#include "PaletteModule.h"
 #include "cp932_codec.h"
 #include "platform_wrappers.h"
 #include "program_state.h"
@@ -94,6 +96,10 @@ private slots:
     void deletedItemStaysDeleted();
     void newFrameDoesNotCopyItems();
     void expandingAnotherFrameKeepsPage();
+    void openRebuildsOnNewFolder();
+    void rightClickShowsEditMenu();
+    void deleteKeyEmptiesFontList();
+    void previewShowsAndReloadsPalette();
 
 private:
     Frm_Setting *openForm(const QString &argument = {});
@@ -822,6 +828,97 @@ void tst_FrmSetting::expandingAnotherFrameKeepsPage()
     leaveTo(child<QTreeWidget>("Trv_EditList"));
     QCOMPARE(topNode(0)->text(0), QStringLiteral("A"));
     QVERIFY(Cls_MyTree::NodeTag(topNode(0)).contains("<Name>a2</Name>"));
+}
+
+void tst_FrmSetting::openRebuildsOnNewFolder()
+{
+    writeSetting("here.xml", settingText({frameText(1, "Here", {})}));
+    QVERIFY(openForm());
+    QTemporaryDir other;
+    QVERIFY(other.isValid());
+    for (const QString &name : {QStringLiteral("alpha.xml"), QStringLiteral("zeta.xml")}) {
+        Cls_MySettingFile model;
+        model.Path(other.path());
+        model.Name(name);
+        QVERIFY(model.SaveFile(settingText({frameText(1, name, {})})));
+    }
+    bool ended = false;
+    Frm_Setting::SetEndHandler([&ended] { ended = true; });
+    const auto previous = Frm_Setting::SetFileChooser(
+        [&other](QWidget *) { return QDir(other.path()).filePath("zeta.xml"); });
+    Frm_Setting *old = m_form;
+    QVERIFY(old->FncBln_OpenSettingFile());
+    Frm_Setting::SetFileChooser(previous);
+    QVERIFY(!ended);
+    QVERIFY(Frm_Setting::Instance() != nullptr);
+    QVERIFY(Frm_Setting::Instance() != old);
+    delete old;
+    m_form = Frm_Setting::Instance();
+    QCOMPARE(QDir(gStr_SettingFolder).canonicalPath(), QDir(other.path()).canonicalPath());
+    auto *combo = child<QComboBox>("Cbo_SettingFiles");
+    QCOMPARE(combo->count(), 2);
+    // The chosen file, not the first of the list.
+    QCOMPARE(combo->currentText(), QStringLiteral("zeta"));
+    QCOMPARE(topNode(0)->text(0), QStringLiteral("zeta.xml"));
+    // A cancelled dialog changes nothing.
+    Frm_Setting::SetFileChooser([](QWidget *) { return QString(); });
+    QVERIFY(!m_form->FncBln_OpenSettingFile());
+    Frm_Setting::SetFileChooser({});
+    QCOMPARE(Frm_Setting::Instance(), m_form.data());
+}
+
+void tst_FrmSetting::rightClickShowsEditMenu()
+{
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I")})}));
+    QVERIFY(openForm());
+    clickNode(topNode(0));
+    child<QStatusBar>("StatusBar_View")->showMessage("x");
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, QPoint(20, 150));
+    auto *menu = child<QMenu>("mnu_EditList");
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(status(), QString());
+    // The right click does not move the selection.
+    QCOMPARE(tree->currentItem(), topNode(0));
+    QVERIFY(m_form->findChild<QAction *>("mnu_EditListItem_2")->isEnabled());
+    menu->close();
+}
+
+void tst_FrmSetting::deleteKeyEmptiesFontList()
+{
+    writeSetting("s.xml", settingText({frameText(1, "F", {})}));
+    QVERIFY(openForm());
+    clickNode(topNode(0));
+    auto *font = child<QComboBox>("Cbo_ItemFont");
+    font->setCurrentText("Serif");
+    font->setFocus();
+    QTest::keyClick(font, Qt::Key_Delete);
+    QCOMPARE(font->currentIndex(), 0);
+    QCOMPARE(font->currentText(), QString());
+}
+
+void tst_FrmSetting::previewShowsAndReloadsPalette()
+{
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I")})}));
+    QVERIFY(openForm());
+    QTest::mouseClick(child<QPushButton>("Cmd_Preview"), Qt::LeftButton);
+    QPointer<Frm_Item_FromIniFile> first = mdl_Palette::CurrentWindow();
+    QVERIFY(first != nullptr);
+    QVERIFY(first->isVisible());
+    auto *reload = first->findChild<QWidget *>("Lbl_Reload");
+    QVERIFY(reload == nullptr || !reload->isVisible());
+    m_form->findChild<QAction *>("mnu_Reload")->trigger();
+    QCoreApplication::processEvents();
+    Frm_Item_FromIniFile *second = mdl_Palette::CurrentWindow();
+    QVERIFY(second != nullptr);
+    QVERIFY(second->isVisible());
+    // Ending the editor closes its preview.
+    bool ended = false;
+    Frm_Setting::SetEndHandler([&ended] { ended = true; });
+    m_form->close();
+    QVERIFY(ended);
+    QCoreApplication::processEvents();
+    QVERIFY(mdl_Palette::CurrentWindow() == nullptr || !mdl_Palette::CurrentWindow()->isVisible());
 }
 
 QTEST_MAIN(tst_FrmSetting)
