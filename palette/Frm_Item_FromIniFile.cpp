@@ -49,7 +49,8 @@ constexpr int kMaxItems = 100;
 
 const char *const kTwipsProperty = "twipsGeometry";
 const char *const kTagProperty = "tag";
-const char *const kFrameProperty = "frame";
+// Not "frame": that is a line edit property of its own.
+const char *const kFrameProperty = "frameNumber";
 
 QString msGothic()
 {

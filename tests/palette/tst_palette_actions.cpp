@@ -500,8 +500,20 @@ void tst_PaletteActions::editStartsAndEndsEditor()
     QCOMPARE(window->EditorProcessId(), pid);
     QVERIFY(processRuns(pid));
 
-    window->close();
+    // A reload ends the editor of the old window; the new window has started none.
+    window->Lbl_Reload_Click();
     QTRY_VERIFY(!processRuns(pid));
+    Frm_Item_FromIniFile *renewed = mdl_Palette::CurrentWindow();
+    QVERIFY(renewed && renewed != window);
+    QVERIFY(!renewed->EditorStarted());
+    click(child<QLabel>(renewed, "Lbl_ButtonEdit"));
+    QVERIFY(renewed->EditorStarted());
+    const qint64 second = renewed->EditorProcessId();
+    m_started.append(second);
+    QVERIFY(second != pid);
+    renewed->close();
+    QCOMPARE(m_fixture.quitCount, 1);
+    QTRY_VERIFY(!processRuns(second));
 #endif
 }
 

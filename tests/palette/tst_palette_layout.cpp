@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -34,6 +35,8 @@ private slots:
     void toValue();
     void appliedColours();
     void oversizedValuesStayBounded();
+    void icon_data();
+    void icon();
 
 private:
     PaletteFixture m_fixture;
@@ -67,6 +70,7 @@ void tst_PaletteLayout::defaultTemplateGeometry()
     QCOMPARE(twips(window, "Txt_Button_1"), QRect(150, 495, 2445, 225));
     QCOMPARE(twips(window, "Txt_Button_2"), QRect(150, 1060, 2445, 225));
     QCOMPARE(child<QLineEdit>(window, "Txt_Button_2")->text(), QStringLiteral("今日日付"));
+    QVERIFY(!child<QLineEdit>(window, "Txt_Button_2")->hasFrame());
     QCOMPARE(child<QLineEdit>(window, "Txt_Button_2")->property("tag").toString(), "0");
     QCOMPARE(child<QGroupBox>(window, "Fra_Items_1")->title(), QStringLiteral("Tips"));
     // The bottom area overlaps the last frame area by 135.
@@ -370,6 +374,39 @@ void tst_PaletteLayout::oversizedValuesStayBounded()
     QVERIFY(window->ClientTwips().height() > 0);
     QVERIFY(window->ClientTwips().width() > 0);
     QVERIFY(window->pos().x() >= 0);
+}
+
+void tst_PaletteLayout::icon_data()
+{
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<int>("errorNumber");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("own icon") << "" << 0 << QSize(32, 32);
+    QTest::newRow("picture") << "icon.png" << 0 << QSize(16, 16);
+    QTest::newRow("missing") << "missing.png" << 53 << QSize(32, 32);
+    QTest::newRow("not a picture") << "Quorvel.xml" << 481 << QSize(32, 32);
+}
+
+void tst_PaletteLayout::icon()
+{
+    QFETCH(QString, picture);
+    QFETCH(int, errorNumber);
+    QFETCH(QSize, size);
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(m_fixture.dir->filePath(QStringLiteral("icon.png"))));
+    const QString path = picture.isEmpty() ? picture : m_fixture.dir->filePath(picture);
+    Frm_Item_FromIniFile *window =
+        m_fixture.open(settingFile(element(QStringLiteral("PictureName"), path), {}));
+    QVERIFY(window);
+    QCOMPARE(window->windowIcon().availableSizes(), QList<QSize>{size});
+    if (errorNumber == 0) {
+        QVERIFY(m_fixture.boxes.isEmpty());
+    } else {
+        QCOMPARE(m_fixture.boxes.size(), 1);
+        QCOMPARE(m_fixture.boxes.first().title, QStringLiteral("VB Error"));
+        QVERIFY(m_fixture.boxes.first().prompt.startsWith(QString::number(errorNumber) + u' '));
+    }
 }
 
 QTEST_MAIN(tst_PaletteLayout)
