@@ -100,6 +100,8 @@ private slots:
     void rightClickShowsEditMenu();
     void deleteKeyEmptiesFontList();
     void previewShowsAndReloadsPalette();
+    void concatenatedKeysDoNotCollide();
+    void hundredthItemIsTheLast();
 
 private:
     Frm_Setting *openForm(const QString &argument = {});
@@ -781,8 +783,13 @@ void tst_FrmSetting::deletedItemStaysDeleted()
     QVERIFY(openForm());
     QTreeWidgetItem *frame = topNode(0);
     expand(frame);
+    clickNode(frame->child(0));
+    m_form->mnu_EditListItem_Click(6);
     clickNode(frame->child(1));
     m_form->mnu_EditListItem_Click(4);
+    // A delete ends the copy.
+    m_form->Sub_UpdateEditMenu(false);
+    QVERIFY(!m_form->findChild<QAction *>("mnu_EditListItem_7")->isEnabled());
     QCOMPARE(status(), QStringLiteral("選択していた個所を削除しました。"));
     QCOMPARE(m_boxes.last().title, QStringLiteral("最後の選択"));
     QVERIFY(!m_form->FncBln_IsNodeSelected());
@@ -919,6 +926,42 @@ void tst_FrmSetting::previewShowsAndReloadsPalette()
     QVERIFY(ended);
     QCoreApplication::processEvents();
     QVERIFY(mdl_Palette::CurrentWindow() == nullptr || !mdl_Palette::CurrentWindow()->isVisible());
+}
+
+void tst_FrmSetting::concatenatedKeysDoNotCollide()
+{
+    // "Root1" + item 0 is "Root10", the key of the eleventh frame.
+    QStringList frames;
+    for (int n = 1; n <= 11; ++n) {
+        frames.append(
+            frameText(n, QStringLiteral("F%1").arg(n), {itemText(1, "x"), itemText(2, "y")}));
+    }
+    writeSetting("s.xml", settingText(frames));
+    QVERIFY(openForm());
+    QCOMPARE(Cls_MyTree::NodeKey(topNode(10)), QStringLiteral("Root10"));
+    expand(topNode(1));
+    QCOMPARE(topNode(1)->childCount(), 2);
+    QVERIFY(Cls_MyTree::NodeKey(topNode(1)->child(0)) != QStringLiteral("Root10"));
+    clickNode(topNode(1)->child(1));
+    m_form->mnu_Save_Click();
+    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
+    QVERIFY(readSetting("s.xml").contains(QStringLiteral("<Name>x</Name>")));
+}
+
+void tst_FrmSetting::hundredthItemIsTheLast()
+{
+    QStringList items;
+    for (int n = 1; n <= 100; ++n) {
+        items.append(itemText(n, QStringLiteral("N%1").arg(n)));
+    }
+    writeSetting("s.xml", settingText({frameText(1, "Full", items)}));
+    QVERIFY(openForm());
+    clickNode(topNode(0));
+    m_names = {QStringLiteral("one more")};
+    m_form->mnu_EditListItem_Click(2);
+    QCOMPARE(status(), QStringLiteral("新規項目を作成しませんでした。"));
+    QCOMPARE(m_boxes.last().title, QStringLiteral("設定不可"));
+    QCOMPARE(topNode(0)->childCount(), 100);
 }
 
 QTEST_MAIN(tst_FrmSetting)
