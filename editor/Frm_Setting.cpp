@@ -1256,9 +1256,11 @@ void Frm_Setting::onNodeExpanded(QTreeWidgetItem *node)
 {
     const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
     Trv_EditList->setUpdatesEnabled(false);
-    // Items loaded before (a store loads a collapsed frame) are not loaded twice.
+    // Items loaded before (a store loads a collapsed frame) are not loaded twice. A frame
+    // without them is always loaded, skip flag or not: shown empty, its next store would
+    // drop every item.
     const bool loaded = node->childCount() > 0 && !Cls_MyTree::IsDummyNode(node->child(0));
-    if (!mSkipLoad && !loaded) {
+    if (!loaded) {
         Sub_LoadFrameItems(node);
     }
     mSkipLoad = false;

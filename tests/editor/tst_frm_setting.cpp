@@ -102,6 +102,7 @@ private slots:
     void previewShowsAndReloadsPalette();
     void concatenatedKeysDoNotCollide();
     void hundredthItemIsTheLast();
+    void newItemThenAnotherFrameExpands();
 
 private:
     Frm_Setting *openForm(const QString &argument = {});
@@ -962,6 +963,21 @@ void tst_FrmSetting::hundredthItemIsTheLast()
     QCOMPARE(status(), QStringLiteral("新規項目を作成しませんでした。"));
     QCOMPARE(m_boxes.last().title, QStringLiteral("設定不可"));
     QCOMPARE(topNode(0)->childCount(), 100);
+}
+
+void tst_FrmSetting::newItemThenAnotherFrameExpands()
+{
+    writeSetting("s.xml", settingText({frameText(1, "A", {itemText(1, "a")}),
+                                       frameText(2, "B", {itemText(1, "b1"), itemText(2, "b2")})}));
+    QVERIFY(openForm());
+    clickNode(topNode(0));
+    m_names = {QStringLiteral("new")};
+    m_form->mnu_EditListItem_Click(2);
+    QCOMPARE(status(), QStringLiteral("新規項目を作成しました。"));
+    QCOMPARE(topNode(0)->childCount(), 2);
+    QVERIFY(Cls_MyTree::NodeTag(topNode(0)).contains(QStringLiteral("<Name>new</Name>")));
+    expand(topNode(1));
+    QCOMPARE(topNode(1)->childCount(), 2);
 }
 
 QTEST_MAIN(tst_FrmSetting)
