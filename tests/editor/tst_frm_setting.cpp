@@ -577,6 +577,16 @@ void tst_FrmSetting::roundTripKeepsEveryField()
     link->setText(QStringLiteral("https://example.com/x?a=1&b=2"));
     leaveTo(child<QTreeWidget>("Trv_EditList"));
 
+    // A copy item: multi-line text with the other date placeholder and the clipboard marker.
+    QTreeWidgetItem *tipsFrame = topNode(1);
+    expand(tipsFrame);
+    clickNode(tipsFrame->child(0));
+    QVERIFY(child<QRadioButton>("Opt_ItemType_0")->isChecked());
+    auto *data = child<QPlainTextEdit>("Txt_Data");
+    data->setFocus();
+    data->setPlainText(QStringLiteral("@@@@/@@/@@\n\t@@@@.@@.@@ @@@@@@@@"));
+    leaveTo(child<QTreeWidget>("Trv_EditList"));
+
     QTest::mouseClick(child<QPushButton>("Cmd_Save"), Qt::LeftButton);
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
     const QString saved = readSetting("s.xml");
@@ -626,11 +636,9 @@ void tst_FrmSetting::roundTripKeepsEveryField()
 
     QTreeWidgetItem *tips = topNode(1);
     expand(tips);
-    bool placeholder = false;
-    for (int i = 0; i < tips->childCount(); ++i) {
-        placeholder = placeholder || Cls_MyTree::NodeTag(tips->child(i)).contains("@@@@/@@/@@");
-    }
-    QVERIFY(placeholder);
+    clickNode(tips->child(0));
+    QCOMPARE(child<QPlainTextEdit>("Txt_Data")->toPlainText(),
+             QStringLiteral("@@@@/@@/@@\n\t@@@@.@@.@@ @@@@@@@@"));
 }
 
 void tst_FrmSetting::unreadableValueRefused_data()
