@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
@@ -40,6 +41,7 @@ private slots:
     void keepOnTopMessages();
     void reloadCarriesKeepOnTop_data();
     void reloadCarriesKeepOnTop();
+    void reloadKeepsApplicationRunning();
     void closeEndsProgramUnlessPreview_data();
     void closeEndsProgramUnlessPreview();
     void rightPressHidesReload();
@@ -413,6 +415,24 @@ void tst_PaletteActions::reloadCarriesKeepOnTop()
     QVERIFY(child<QLabel>(renewed, "Lbl_Reload")->isVisible());
     QCOMPARE(m_fixture.quitCount, 0);
     QVERIFY(gObj_Setting);
+}
+
+void tst_PaletteActions::reloadKeepsApplicationRunning()
+{
+    Frm_Item_FromIniFile *window = openItems({});
+    QVERIFY(window);
+    QVERIFY(QGuiApplication::quitOnLastWindowClosed());
+    // Between the unload and the new window no palette is shown; a running application
+    // must not take that for its last window closing.
+    bool checked = false;
+    QTimer::singleShot(0, window, [window] { window->Lbl_Reload_Click(); });
+    QTimer::singleShot(300, qApp, [&checked] {
+        checked = true;
+        QCoreApplication::exit(mdl_Palette::CurrentWindow() ? 7 : 1);
+    });
+    QCOMPARE(QCoreApplication::exec(), 7);
+    QVERIFY(checked);
+    QVERIFY(mdl_Palette::CurrentWindow()->isVisible());
 }
 
 void tst_PaletteActions::closeEndsProgramUnlessPreview_data()
