@@ -31,8 +31,6 @@ private slots:
     void positionClampedToScreen();
     void toColour_data();
     void toColour();
-    void toValue_data();
-    void toValue();
     void appliedColours();
     void oversizedValuesStayBounded();
     void icon_data();
@@ -231,39 +229,39 @@ void tst_PaletteLayout::caption()
 
 void tst_PaletteLayout::windowPosition_data()
 {
+    QTest::addColumn<qint64>("screen");
+    QTest::addColumn<qint64>("window");
     QTest::addColumn<QString>("word");
     QTest::addColumn<qint64>("offset");
     QTest::addColumn<qint64>("expected");
-    // Screen 15360, window 2311: the room is 13049.
-    QTest::newRow("bottom") << "Bottom" << qint64(-900) << qint64(13049 - 900);
-    QTest::newRow("center any case") << "CeNtEr" << qint64(0) << qint64(6524);
-    QTest::newRow("center, then offset") << "center" << qint64(100) << qint64(6624);
-    QTest::newRow("top") << "Top" << qint64(40) << qint64(40);
-    QTest::newRow("unknown word is top") << "middle" << qint64(0) << qint64(0);
-    QTest::newRow("word with blank is top") << "bottom " << qint64(0) << qint64(0);
-    QTest::newRow("never above the top") << "top" << qint64(-500) << qint64(0);
-    QTest::newRow("never below the bottom") << "top" << qint64(99999) << qint64(13049);
-    QTest::newRow("huge offset") << "bottom" << qint64(2147483647) << qint64(13049);
+    // Room 15360 - 2311 = 13049.
+    QTest::newRow("bottom") << 15360ll << 2311ll << "Bottom" << -900ll << 13049ll - 900;
+    QTest::newRow("center any case") << 15360ll << 2311ll << "CeNtEr" << 0ll << 6524ll;
+    QTest::newRow("center half to even") << 15361ll << 2310ll << "center" << 0ll << 6526ll;
+    QTest::newRow("center, then offset") << 15360ll << 2311ll << "center" << 100ll << 6624ll;
+    QTest::newRow("top") << 15360ll << 2311ll << "Top" << 40ll << 40ll;
+    QTest::newRow("unknown word is top") << 15360ll << 2311ll << "middle" << 0ll << 0ll;
+    QTest::newRow("word with blank is top") << 15360ll << 2311ll << "bottom " << 0ll << 0ll;
+    QTest::newRow("never above the top") << 15360ll << 2311ll << "top" << -500ll << 0ll;
+    QTest::newRow("never below the bottom") << 15360ll << 2311ll << "top" << 99999ll << 13049ll;
+    QTest::newRow("huge offset") << 15360ll << 2311ll << "bottom" << 2147483647ll << 13049ll;
+    QTest::newRow("window taller than screen") << 1000ll << 3000ll << "bottom" << 0ll << 0ll;
 }
 
 void tst_PaletteLayout::windowPosition()
 {
+    QFETCH(qint64, screen);
+    QFETCH(qint64, window);
     QFETCH(QString, word);
     QFETCH(qint64, offset);
     QFETCH(qint64, expected);
-    QCOMPARE(Frm_Item_FromIniFile::FncLng_WindowPosition(15360, 2311, word, offset,
+    QCOMPARE(Frm_Item_FromIniFile::FncLng_WindowPosition(screen, window, word, offset,
                                                          QStringLiteral("bottom")),
              expected);
 }
 
 void tst_PaletteLayout::positionClampedToScreen()
 {
-    // Centre rounds a half to even: room 13050 / 2 = 6525, room 13051 / 2 = 6525.5 -> 6526.
-    QCOMPARE(Frm_Item_FromIniFile::FncLng_WindowPosition(15361, 2310, "center", 0, "bottom"), 6526);
-    QCOMPARE(Frm_Item_FromIniFile::FncLng_WindowPosition(15363, 2310, "center", 0, "bottom"), 6526);
-    // A window taller than the screen keeps its top edge on the screen.
-    QCOMPARE(Frm_Item_FromIniFile::FncLng_WindowPosition(1000, 3000, "bottom", 0, "bottom"), 0);
-
     const QString common = element(QStringLiteral("Align"), QStringLiteral("Right")) +
                            element(QStringLiteral("Valign"), QStringLiteral("Bottom")) +
                            element(QStringLiteral("PositioningTop"), QStringLiteral("-900")) +
@@ -294,6 +292,8 @@ void tst_PaletteLayout::toColour_data()
     QTest::newRow("half readable pair") << "1z" << qint32(1);
     QTest::newRow("empty") << "" << qint32(0);
     QTest::newRow("full-width digits") << "ＦＦ0000" << qint32(0);
+    // Each pair is read up to its first non-hex character, blanks around it ignored.
+    QTest::newRow("pair with blank and letter") << "C0 1g" << qint32(0xC0 + 256 * 0x01);
 }
 
 void tst_PaletteLayout::toColour()
@@ -301,25 +301,6 @@ void tst_PaletteLayout::toColour()
     QFETCH(QString, text);
     QFETCH(qint32, value);
     QCOMPARE(Frm_Item_FromIniFile::FncLng_ToColour(text), value);
-}
-
-void tst_PaletteLayout::toValue_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qint32>("value");
-    QTest::newRow("hex") << "Ff" << qint32(255);
-    QTest::newRow("stops at non-hex") << "1g" << qint32(1);
-    QTest::newRow("blanks around") << "  a  " << qint32(10);
-    QTest::newRow("starts with other") << "x1" << qint32(0);
-    QTest::newRow("empty") << "" << qint32(0);
-    QTest::newRow("too large") << "FFFFFFFFFF" << qint32(0);
-}
-
-void tst_PaletteLayout::toValue()
-{
-    QFETCH(QString, text);
-    QFETCH(qint32, value);
-    QCOMPARE(Frm_Item_FromIniFile::ToValue(text), value);
 }
 
 void tst_PaletteLayout::appliedColours()
