@@ -128,6 +128,11 @@ void tst_PaletteLayout::columns()
     const int rows = (cells.last().y() - 270) / 225 + 1;
     QCOMPARE(twips(window, "Fra_Items_0").height(), 270 + rows * 225 + 70);
     QCOMPARE(window->ClientTwips().width(), 2760 + itemWidth - 2445);
+    QCOMPARE(twips(window, "Lbl_ButtonEdit").x(), itemWidth - 90);
+    QCOMPARE(twips(window, "Lbl_Reload").x(), itemWidth - 630);
+    QCOMPARE(twips(window, "Lbl_Msg").width(), itemWidth - 270);
+    QCOMPARE(twips(window, "Fra_Bottom").width(), itemWidth + 300);
+    QCOMPARE(twips(window, "Chk_Most").x(), 2490 + itemWidth - 2445);
 }
 
 void tst_PaletteLayout::unnamedAndSparseItems()
