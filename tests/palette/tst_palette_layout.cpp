@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
@@ -34,6 +35,8 @@ private slots:
     void appliedColours();
     void oversizedValuesStayBounded();
     void icon_data();
+    void joinPath_data();
+    void joinPath();
     void icon();
 
 private:
@@ -393,6 +396,30 @@ void tst_PaletteLayout::icon()
         QCOMPARE(m_fixture.boxes.first().title, QStringLiteral("VB Error"));
         QVERIFY(m_fixture.boxes.first().prompt.startsWith(QString::number(errorNumber) + u' '));
     }
+}
+
+void tst_PaletteLayout::joinPath_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("joined");
+    const QString s = QDir::separator();
+    QTest::newRow("no folder") << "  "
+                               << "a.xml"
+                               << "a.xml";
+    QTest::newRow("neither") << " " + s + "x "
+                             << "a" << s + "x" + s + "a";
+    QTest::newRow("folder ends") << s + "x" + s << "a" << s + "x" + s + "a";
+    QTest::newRow("name starts") << s + "x" << s + "a" << s + "x" + s + "a";
+    QTest::newRow("both") << s + "x" + s << s + "a" << s + "x" + s + "a";
+}
+
+void tst_PaletteLayout::joinPath()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QFETCH(QString, joined);
+    QCOMPARE(mdl_Palette::FncStr_JoinPath(folder, name), joined);
 }
 
 QTEST_MAIN(tst_PaletteLayout)
