@@ -10,6 +10,7 @@
 #include "program_state.h"
 #include "setting_model.h"
 #include "tag_document.h"
+#include "ui_Frm_Setting.h"
 
 #include <QAction>
 #include <QApplication>
@@ -165,12 +166,10 @@ struct Frm_Setting::PageField
 
 Frm_Setting::Frm_Setting(const QString &preferredSetting, QWidget *parent)
     : QMainWindow(parent)
+    , ui(std::make_unique<Ui::Frm_Setting>())
     , mPreferredSetting(preferredSetting)
 {
     s_instance = this;
-    setObjectName(QStringLiteral("Frm_Setting"));
-    mBaseCaption = QStringLiteral("QuorvelMate");
-    setWindowTitle(mBaseCaption);
     buildForm();
     buildMenus();
     connectEvents();
@@ -226,386 +225,50 @@ template<typename T> T *named(T *widget, const QString &name)
     return widget;
 }
 
-QLabel *caption(const QString &text, QWidget *parent)
-{
-    return new QLabel(text, parent);
-}
-
-QFrame *pageFrame(const QString &name, QWidget *parent)
-{
-    auto *frame = named(new QFrame(parent), name);
-    frame->setFrameShape(QFrame::NoFrame);
-    return frame;
-}
-
 } // namespace
 
 void Frm_Setting::buildForm()
 {
-    auto *central = new QWidget(this);
-    setCentralWidget(central);
-    auto *mainLayout = new QVBoxLayout(central);
-
-    // Setting list: stays usable while editing is disabled.
-    auto *topRow = new QHBoxLayout;
-    auto *listLabel = named(new QLabel(QStringLiteral("設定ﾌｧｲﾙ一覧"), central),
-                            QStringLiteral("Lbl_SettingFiles"));
-    Cbo_SettingFiles = named(new QComboBox(central), QStringLiteral("Cbo_SettingFiles"));
-    Cbo_SettingFiles->setMinimumWidth(220);
-    listLabel->setBuddy(Cbo_SettingFiles);
-    topRow->addWidget(listLabel);
-    topRow->addWidget(Cbo_SettingFiles);
-    topRow->addStretch(1);
-    mainLayout->addLayout(topRow);
-
-    Fra_Base = named(new QFrame(central), QStringLiteral("Fra_Base"));
-    mainLayout->addWidget(Fra_Base, 1);
-    auto *baseLayout = new QGridLayout(Fra_Base);
-    baseLayout->setContentsMargins(0, 0, 0, 0);
-
-    // Left: the tree with the message over it, the option label and the extra panel.
-    Fra_ListArea_0 = named(new QFrame(Fra_Base), QStringLiteral("Fra_ListArea_0"));
-    auto *listLayout = new QGridLayout(Fra_ListArea_0);
-    listLayout->setContentsMargins(0, 0, 0, 0);
-    Trv_EditList = named(new QTreeWidget(Fra_ListArea_0), QStringLiteral("Trv_EditList"));
-    Trv_EditList->setHeaderHidden(true);
-    Trv_EditList->setColumnCount(1);
-    Trv_EditList->setMinimumWidth(240);
-    Trv_EditList->setSelectionMode(QAbstractItemView::SingleSelection);
-    Txt_Message = named(new QPlainTextEdit(Fra_ListArea_0), QStringLiteral("Txt_Message"));
-    Txt_Message->setReadOnly(true);
-    Txt_Message->setFocusPolicy(Qt::NoFocus);
-    // Clicks fall through to the tree, whose first click hides the message.
-    Txt_Message->setAttribute(Qt::WA_TransparentForMouseEvents);
-    Txt_Message->setPlainText(
-        toDisplay(QStringLiteral("\r\n\r\n\r\n\r\n 　設定ファイルを選択してください\r\n")));
-    Txt_Message->setFixedHeight(140);
-    listLayout->addWidget(Trv_EditList, 0, 0);
-    // Low in the tree area, so that the frames at the top stay readable beneath it.
-    listLayout->addWidget(Txt_Message, 0, 0, Qt::AlignBottom);
-
-    Lbl_OpenOption = named(new QLabel(QStringLiteral("Option"), Fra_ListArea_0),
-                           QStringLiteral("Lbl_OpenOption"));
-    Lbl_OpenOption->setCursor(Qt::PointingHandCursor);
-    {
-        QFont font = Lbl_OpenOption->font();
-        font.setUnderline(true);
-        Lbl_OpenOption->setFont(font);
-    }
-    listLayout->addWidget(Lbl_OpenOption, 1, 0, Qt::AlignLeft);
-
-    Fra_Extra = named(new QFrame(Fra_ListArea_0), QStringLiteral("Fra_Extra"));
-    Fra_Extra->setFrameShape(QFrame::StyledPanel);
-    auto *extraLayout = new QVBoxLayout(Fra_Extra);
-    auto *wizardBox =
-        named(new QGroupBox(QStringLiteral("簡易設定"), Fra_Extra), QStringLiteral("Fra_Wizard"));
-    Fra_Wizard = wizardBox;
-    auto *wizardLayout = new QGridLayout(wizardBox);
-    wizardLayout->addWidget(new QLabel(QStringLiteral("n×mのカテゴリを作成します。"), wizardBox), 0,
-                            0, 1, 4);
-    for (int column = 0; column < 3; ++column) {
-        for (int row = 0; row < 5; ++row) {
-            auto *cell =
-                named(new QLabel(QStringLiteral("%1×%2").arg(column + 1).arg(row + 1), wizardBox),
-                      QStringLiteral("Lbl_Box0%1_%2").arg(column + 1).arg(row));
-            cell->setAlignment(Qt::AlignCenter);
-            cell->setFrameShape(QFrame::Box);
-            cell->setMinimumSize(44, 22);
-            cell->setAutoFillBackground(true);
+    ui->setupUi(this);
+    mBaseCaption = windowTitle();
+    for (QLabel *cell : findChildren<QLabel *>()) {
+        const QString name = cell->objectName();
+        if (name.startsWith(QStringLiteral("Lbl_Box0"))) {
             cell->installEventFilter(this);
-            Lbl_Box[column].append(cell);
-            wizardLayout->addWidget(cell, row + 1, column);
         }
     }
-    auto *sizeLayout = new QGridLayout;
-    Txt_Cols = named(new QLineEdit(wizardBox), QStringLiteral("Txt_Cols"));
-    Txt_Rows = named(new QLineEdit(wizardBox), QStringLiteral("Txt_Rows"));
-    Txt_Cols->setMaximumWidth(50);
-    Txt_Rows->setMaximumWidth(50);
-    sizeLayout->addWidget(new QLabel(QStringLiteral("列数"), wizardBox), 0, 0);
-    sizeLayout->addWidget(Txt_Cols, 0, 1);
-    sizeLayout->addWidget(new QLabel(QStringLiteral("行数"), wizardBox), 1, 0);
-    sizeLayout->addWidget(Txt_Rows, 1, 1);
-    wizardLayout->addLayout(sizeLayout, 1, 3, 3, 1);
-    Cmd_CreateNewNodes = named(new QPushButton(QStringLiteral("この設定を追加"), wizardBox),
-                               QStringLiteral("Cmd_CreateNewNodes"));
-    wizardLayout->addWidget(Cmd_CreateNewNodes, 4, 3, 2, 1);
-    extraLayout->addWidget(wizardBox);
-    Fra_Extra->hide();
-    listLayout->addWidget(Fra_Extra, 2, 0);
-    listLayout->setRowStretch(0, 1);
-    baseLayout->addWidget(Fra_ListArea_0, 0, 0);
+    Lbl_Box[0] = {ui->Lbl_Box01_0, ui->Lbl_Box01_1, ui->Lbl_Box01_2, ui->Lbl_Box01_3,
+                  ui->Lbl_Box01_4};
+    Lbl_Box[1] = {ui->Lbl_Box02_0, ui->Lbl_Box02_1, ui->Lbl_Box02_2, ui->Lbl_Box02_3,
+                  ui->Lbl_Box02_4};
+    Lbl_Box[2] = {ui->Lbl_Box03_0, ui->Lbl_Box03_1, ui->Lbl_Box03_2, ui->Lbl_Box03_3,
+                  ui->Lbl_Box03_4};
+    Fra_Tabs = {ui->Fra_Tabs_0, ui->Fra_Tabs_1, ui->Fra_Tabs_2};
+    Fra_OptListArea = {ui->Fra_OptListArea_0, ui->Fra_OptListArea_1};
+    Fra_Type = {ui->Fra_Type_0, ui->Fra_Type_1, ui->Fra_Type_2};
+    Opt_ItemType = {ui->Opt_ItemType_0, ui->Opt_ItemType_1, ui->Opt_ItemType_2};
+    Txt_Color = {ui->Txt_Color_0, ui->Txt_Color_1, ui->Txt_Color_2, ui->Txt_Color_3,
+                 ui->Txt_Color_4};
+    Lbl_Color = {ui->Lbl_Color_0, ui->Lbl_Color_1, ui->Lbl_Color_2, ui->Lbl_Color_3,
+                 ui->Lbl_Color_4};
+    Cmd_ShowColor = {ui->Cmd_ShowColor_0, ui->Cmd_ShowColor_1, ui->Cmd_ShowColor_2,
+                     ui->Cmd_ShowColor_3, ui->Cmd_ShowColor_4};
+    Cmd_ColorPreView = {ui->Cmd_ColorPreView_0, ui->Cmd_ColorPreView_1, ui->Cmd_ColorPreView_2,
+                        ui->Cmd_ColorPreView_3, ui->Cmd_ColorPreView_4};
+    Opt_Version = {ui->Opt_Version_0, ui->Opt_Version_1};
+    Opt_TopMost = {ui->Opt_TopMost_0, ui->Opt_TopMost_1};
+    Opt_Selecter = {ui->Opt_Selecter_0, ui->Opt_Selecter_1};
 
-    // Right: the main tab strip and its pages.
-    auto *right = new QVBoxLayout;
-    Tab_Title = named(new QTabBar(Fra_Base), QStringLiteral("Tab_Title"));
-    Tab_Title->addTab(QStringLiteral("基本設定"));
-    Tab_Title->addTab(QStringLiteral("色情報"));
-    Tab_Title->addTab(QStringLiteral("データ設定"));
-    Tab_Title->setExpanding(false);
-    right->addWidget(Tab_Title);
-    auto *pages = new QGridLayout;
-    for (int k = 0; k < 3; ++k) {
-        auto *page = pageFrame(QStringLiteral("Fra_Tabs_%1").arg(k), Fra_Base);
-        page->setFrameShape(QFrame::StyledPanel);
-        Fra_Tabs.append(page);
-        pages->addWidget(page, 0, 0);
-    }
-    right->addLayout(pages, 1);
-
-    // Page 1: the whole-window settings.
-    {
-        QFrame *page = Fra_Tabs[0];
-        auto *grid = new QGridLayout(page);
-        int row = 0;
-        Txt_Title = named(new QLineEdit(page), QStringLiteral("Txt_Title"));
-        grid->addWidget(caption(QStringLiteral("タイトル"), page), row, 0);
-        grid->addWidget(Txt_Title, row++, 1, 1, 3);
-        const auto optionPair = [&](const QString &frameName, const QString &label,
-                                    QRadioButton **options, const QString &optionName,
-                                    const QString &first, const QString &second) {
-            auto *frame = named(new QFrame(page), frameName);
-            auto *layout = new QHBoxLayout(frame);
-            layout->setContentsMargins(0, 0, 0, 0);
-            options[0] = named(new QRadioButton(first, frame), optionName + QStringLiteral("_0"));
-            options[1] = named(new QRadioButton(second, frame), optionName + QStringLiteral("_1"));
-            layout->addWidget(options[0]);
-            layout->addWidget(options[1]);
-            layout->addStretch(1);
-            grid->addWidget(caption(label, page), row, 0);
-            grid->addWidget(frame, row++, 1, 1, 3);
-        };
-        optionPair(QStringLiteral("Fra_Version"), QStringLiteral("バージョン表示"), Opt_Version,
-                   QStringLiteral("Opt_Version"), QStringLiteral("表示する"),
-                   QStringLiteral("表示しない"));
-        optionPair(QStringLiteral("Fra_TopMost"), QStringLiteral("最前面表示"), Opt_TopMost,
-                   QStringLiteral("Opt_TopMost"), QStringLiteral("最前面"),
-                   QStringLiteral("都度設定"));
-        optionPair(QStringLiteral("Fra_Selecter"), QStringLiteral("設定の選択"), Opt_Selecter,
-                   QStringLiteral("Opt_Selecter"), QStringLiteral("選択可"),
-                   QStringLiteral("選択肢無し"));
-        Txt_PictureName = named(new QLineEdit(page), QStringLiteral("Txt_PictureName"));
-        grid->addWidget(caption(QStringLiteral("アイコン"), page), row, 0);
-        grid->addWidget(Txt_PictureName, row++, 1, 1, 3);
-
-        Cbo_Align = named(new QComboBox(page), QStringLiteral("Cbo_Align"));
-        Cbo_Align->setEditable(true);
-        Cbo_Align->addItems(
-            {QStringLiteral("Left"), QStringLiteral("Right"), QStringLiteral("Center")});
-        Cbo_Valign = named(new QComboBox(page), QStringLiteral("Cbo_Valign"));
-        Cbo_Valign->setEditable(true);
-        Cbo_Valign->addItems(
-            {QStringLiteral("Top"), QStringLiteral("Bottom"), QStringLiteral("Center")});
-        grid->addWidget(caption(QStringLiteral("横位置"), page), row, 0);
-        grid->addWidget(Cbo_Align, row, 1);
-        grid->addWidget(caption(QStringLiteral("縦位置"), page), row, 2);
-        grid->addWidget(Cbo_Valign, row++, 3);
-
-        const auto numberPair = [&](const QString &label1, QLineEdit *&field1, const QString &name1,
-                                    const QString &label2, QLineEdit *&field2,
-                                    const QString &name2) {
-            field1 = named(new QLineEdit(page), name1);
-            field2 = named(new QLineEdit(page), name2);
-            grid->addWidget(caption(label1, page), row, 0);
-            grid->addWidget(field1, row, 1);
-            grid->addWidget(caption(label2, page), row, 2);
-            grid->addWidget(field2, row++, 3);
-        };
-        numberPair(QStringLiteral("縦位置の調整"), Txt_PositioningTop,
-                   QStringLiteral("Txt_PositioningTop"), QStringLiteral("横位置の調整"),
-                   Txt_PositioningLeft, QStringLiteral("Txt_PositioningLeft"));
-
-        Cbo_Fonts = named(new QComboBox(page), QStringLiteral("Cbo_Fonts"));
-        Cbo_Fonts->setEditable(true);
-        Txt_FontSize = named(new QLineEdit(page), QStringLiteral("Txt_FontSize"));
-        grid->addWidget(caption(QStringLiteral("フォント"), page), row, 0);
-        grid->addWidget(Cbo_Fonts, row, 1);
-        grid->addWidget(caption(QStringLiteral("フォントサイズ"), page), row, 2);
-        grid->addWidget(Txt_FontSize, row++, 3);
-        numberPair(QStringLiteral("項目の高さ"), Txt_ItemHeight, QStringLiteral("Txt_ItemHeight"),
-                   QStringLiteral("項目の幅"), Txt_ItemWidth, QStringLiteral("Txt_ItemWidth"));
-        numberPair(QStringLiteral("項目の開始位置"), Txt_MarginTop, QStringLiteral("Txt_MarginTop"),
-                   QStringLiteral("最後の項目の下"), Txt_MarginBottom,
-                   QStringLiteral("Txt_MarginBottom"));
-        grid->setRowStretch(row, 1);
-        grid->setColumnStretch(1, 1);
-        grid->setColumnStretch(3, 1);
-    }
-
-    // Page 2: the five colours.
-    {
-        QFrame *page = Fra_Tabs[1];
-        auto *grid = new QGridLayout(page);
-        for (int k = 0; k < 5; ++k) {
-            auto *text = named(new QLineEdit(page), QStringLiteral("Txt_Color_%1").arg(k));
-            text->setMaximumWidth(90);
-            auto *preview = named(new QPushButton(QStringLiteral("→"), page),
-                                  QStringLiteral("Cmd_ColorPreView_%1").arg(k));
-            preview->setToolTip(QStringLiteral("色を表示"));
-            preview->setMaximumWidth(32);
-            auto *swatch = named(new QLabel(page), QStringLiteral("Lbl_Color_%1").arg(k));
-            swatch->setFrameShape(QFrame::Box);
-            swatch->setMinimumSize(60, 22);
-            swatch->setAutoFillBackground(true);
-            auto *dialog = named(new QPushButton(QStringLiteral("→"), page),
-                                 QStringLiteral("Cmd_ShowColor_%1").arg(k));
-            dialog->setToolTip(QStringLiteral("色の選択"));
-            dialog->setMaximumWidth(32);
-            grid->addWidget(caption(kColorLabels.at(k), page), k, 0);
-            grid->addWidget(text, k, 1);
-            grid->addWidget(preview, k, 2);
-            grid->addWidget(swatch, k, 3);
-            grid->addWidget(dialog, k, 4);
-            Txt_Color.append(text);
-            Cmd_ColorPreView.append(preview);
-            Lbl_Color.append(swatch);
-            Cmd_ShowColor.append(dialog);
-        }
-        auto *buttons = new QHBoxLayout;
-        Cmd_DefaultColorReading = named(new QPushButton(QStringLiteral("設定値"), page),
-                                        QStringLiteral("Cmd_DefaultColorReading"));
-        Cmd_ColorShow = named(new QPushButton(QStringLiteral("設定反映"), page),
-                              QStringLiteral("Cmd_ColorShow"));
-        buttons->addWidget(Cmd_DefaultColorReading);
-        buttons->addWidget(Cmd_ColorShow);
-        buttons->addStretch(1);
-        grid->addLayout(buttons, 5, 0, 1, 5);
-        grid->setRowStretch(6, 1);
-        grid->setColumnStretch(5, 1);
-    }
-
-    // Page 3: the item page and the frame page of the selected node.
-    {
-        QFrame *page = Fra_Tabs[2];
-        auto *layout = new QVBoxLayout(page);
-        Tab_Option = named(new QTabBar(page), QStringLiteral("Tab_Option"));
-        Tab_Option->addTab(QStringLiteral("データ内容"));
-        Tab_Option->addTab(QStringLiteral("追加設定"));
-        Tab_Option->setExpanding(false);
-        layout->addWidget(Tab_Option);
-        auto *optionPages = new QGridLayout;
-        for (int k = 0; k < 2; ++k) {
-            auto *area = pageFrame(QStringLiteral("Fra_OptListArea_%1").arg(k), page);
-            Fra_OptListArea.append(area);
-            optionPages->addWidget(area, 0, 0);
-        }
-        layout->addLayout(optionPages, 1);
-
-        QFrame *itemPage = Fra_OptListArea[0];
-        auto *itemLayout = new QGridLayout(itemPage);
-        Txt_ItemTitle = named(new QLineEdit(itemPage), QStringLiteral("Txt_ItemTitle"));
-        itemLayout->addWidget(caption(QStringLiteral("表示名"), itemPage), 0, 0);
-        itemLayout->addWidget(Txt_ItemTitle, 0, 1);
-        auto *typeFrame = named(new QFrame(itemPage), QStringLiteral("Fra_ItemType"));
-        auto *typeLayout = new QHBoxLayout(typeFrame);
-        typeLayout->setContentsMargins(0, 0, 0, 0);
-        const QStringList typeCaptions = {QStringLiteral("データ"), QStringLiteral("置換"),
-                                          QStringLiteral("リンク")};
-        for (int k = 0; k < 3; ++k) {
-            auto *option = named(new QRadioButton(typeCaptions.at(k), typeFrame),
-                                 QStringLiteral("Opt_ItemType_%1").arg(k));
-            Opt_ItemType.append(option);
-            typeLayout->addWidget(option);
-        }
-        typeLayout->addStretch(1);
-        itemLayout->addWidget(caption(QStringLiteral("種類"), itemPage), 1, 0);
-        itemLayout->addWidget(typeFrame, 1, 1);
-
-        auto *typePages = new QGridLayout;
-        for (int k = 0; k < 3; ++k) {
-            auto *frame = pageFrame(QStringLiteral("Fra_Type_%1").arg(k), itemPage);
-            Fra_Type.append(frame);
-            typePages->addWidget(frame, 0, 0);
-        }
-        {
-            auto *dataLayout = new QVBoxLayout(Fra_Type[0]);
-            dataLayout->setContentsMargins(0, 0, 0, 0);
-            Txt_Data = named(new QPlainTextEdit(Fra_Type[0]), QStringLiteral("Txt_Data"));
-            dataLayout->addWidget(caption(QStringLiteral("データ"), Fra_Type[0]));
-            dataLayout->addWidget(Txt_Data, 1);
-        }
-        {
-            auto *regBox = named(new QGroupBox(QStringLiteral("検索 or 置換"), Fra_Type[1]),
-                                 QStringLiteral("Fra_RegArea"));
-            auto *outer = new QVBoxLayout(Fra_Type[1]);
-            outer->setContentsMargins(0, 0, 0, 0);
-            outer->addWidget(regBox);
-            auto *regLayout = new QVBoxLayout(regBox);
-            Txt_Reg = named(new QPlainTextEdit(regBox), QStringLiteral("Txt_Reg"));
-            Txt_Replace = named(new QPlainTextEdit(regBox), QStringLiteral("Txt_Replace"));
-            regLayout->addWidget(caption(QStringLiteral("検索対象"), regBox));
-            regLayout->addWidget(Txt_Reg, 1);
-            regLayout->addWidget(caption(QStringLiteral("置換内容"), regBox));
-            regLayout->addWidget(Txt_Replace, 1);
-        }
-        {
-            auto *linkLayout = new QVBoxLayout(Fra_Type[2]);
-            linkLayout->setContentsMargins(0, 0, 0, 0);
-            Txt_Link = named(new QLineEdit(Fra_Type[2]), QStringLiteral("Txt_Link"));
-            linkLayout->addWidget(caption(QStringLiteral("リンク"), Fra_Type[2]));
-            linkLayout->addWidget(Txt_Link);
-            linkLayout->addStretch(1);
-        }
-        itemLayout->addLayout(typePages, 2, 0, 1, 2);
-        itemLayout->setRowStretch(2, 1);
-        Cmd_ItemUpdate = named(new QPushButton(QStringLiteral("更新"), itemPage),
-                               QStringLiteral("Cmd_ItemUpdate"));
-        itemLayout->addWidget(Cmd_ItemUpdate, 3, 1, Qt::AlignRight);
-
-        QFrame *framePage = Fra_OptListArea[1];
-        auto *frameLayout = new QGridLayout(framePage);
-        Txt_FrameTitle = named(new QLineEdit(framePage), QStringLiteral("Txt_FrameTitle"));
-        Cbo_FrameFont = named(new QComboBox(framePage), QStringLiteral("Cbo_FrameFont"));
-        Cbo_FrameFont->setEditable(true);
-        Cbo_ItemFont = named(new QComboBox(framePage), QStringLiteral("Cbo_ItemFont"));
-        Cbo_ItemFont->setEditable(true);
-        Txt_LineCount = named(new QLineEdit(framePage), QStringLiteral("Txt_LineCount"));
-        Txt_LineCount->setMaximumWidth(60);
-        frameLayout->addWidget(caption(QStringLiteral("タイトル"), framePage), 0, 0);
-        frameLayout->addWidget(Txt_FrameTitle, 0, 1);
-        frameLayout->addWidget(caption(QStringLiteral("タイトルのフォント"), framePage), 1, 0);
-        frameLayout->addWidget(Cbo_FrameFont, 1, 1);
-        frameLayout->addWidget(caption(QStringLiteral("項目のフォント"), framePage), 2, 0);
-        frameLayout->addWidget(Cbo_ItemFont, 2, 1);
-        frameLayout->addWidget(caption(QStringLiteral("1行の項目数"), framePage), 3, 0);
-        frameLayout->addWidget(Txt_LineCount, 3, 1, Qt::AlignLeft);
-        Cmd_FrameUpdate = named(new QPushButton(QStringLiteral("更新"), framePage),
-                                QStringLiteral("Cmd_FrameUpdate"));
-        frameLayout->addWidget(Cmd_FrameUpdate, 4, 1, Qt::AlignRight);
-        frameLayout->setRowStretch(5, 1);
-    }
-    baseLayout->addLayout(right, 0, 1);
-    baseLayout->setColumnStretch(0, 2);
-    baseLayout->setColumnStretch(1, 3);
-
-    // File commands under the pages.
-    auto *commands = new QHBoxLayout;
-    Cmd_CreateBackup =
-        named(new QPushButton(QStringLiteral("設定ファイルのバックアップを作成"), Fra_Base),
-              QStringLiteral("Cmd_CreateBackup"));
-    Cmd_Restore =
-        named(new QPushButton(QStringLiteral("戻す"), Fra_Base), QStringLiteral("Cmd_復活"));
-    Cmd_Preview = named(new QPushButton(QStringLiteral("設定内容で表示"), Fra_Base),
-                        QStringLiteral("Cmd_Preview"));
-    Cmd_Save =
-        named(new QPushButton(QStringLiteral("設定保存"), Fra_Base), QStringLiteral("Cmd_Save"));
-    commands->addWidget(Cmd_CreateBackup);
-    commands->addWidget(Cmd_Restore);
-    commands->addStretch(1);
-    commands->addWidget(Cmd_Preview);
-    commands->addWidget(Cmd_Save);
-    baseLayout->addLayout(commands, 1, 0, 1, 2);
-
-    auto *closeRow = new QHBoxLayout;
-    closeRow->addStretch(1);
-    Cmd_Close =
-        named(new QPushButton(QStringLiteral("閉じる"), central), QStringLiteral("Cmd_Close"));
-    closeRow->addWidget(Cmd_Close);
-    mainLayout->addLayout(closeRow);
-
-    StatusBar_View = named(new QStatusBar(this), QStringLiteral("StatusBar_View"));
-    setStatusBar(StatusBar_View);
-    resize(960, 680);
+    // Clicks fall through to the tree, whose first click hides the message.
+    ui->Txt_Message->setAttribute(Qt::WA_TransparentForMouseEvents);
+    ui->Txt_Message->setPlainText(
+        toDisplay(QStringLiteral("\r\n\r\n\r\n\r\n 　設定ファイルを選択してください\r\n")));
+    ui->Fra_Extra->hide();
+    ui->Tab_Title->addTab(QStringLiteral("基本設定"));
+    ui->Tab_Title->addTab(QStringLiteral("色情報"));
+    ui->Tab_Title->addTab(QStringLiteral("データ設定"));
+    ui->Tab_Option->addTab(QStringLiteral("データ内容"));
+    ui->Tab_Option->addTab(QStringLiteral("追加設定"));
 }
 
 void Frm_Setting::buildMenus()
@@ -649,12 +312,12 @@ void Frm_Setting::buildMenus()
 
 void Frm_Setting::connectEvents()
 {
-    connect(Cbo_SettingFiles, &QComboBox::activated, this,
+    connect(ui->Cbo_SettingFiles, &QComboBox::activated, this,
             [this](int) { Cbo_SettingFiles_Click(); });
-    connect(Tab_Title, &QTabBar::currentChanged, this,
-            [this](int) { Sub_ShowPage(Fra_Tabs, FncLng_GetSelectedTab(Tab_Title)); });
-    connect(Tab_Option, &QTabBar::currentChanged, this,
-            [this](int) { Sub_ShowPage(Fra_OptListArea, FncLng_GetSelectedTab(Tab_Option)); });
+    connect(ui->Tab_Title, &QTabBar::currentChanged, this,
+            [this](int) { Sub_ShowPage(Fra_Tabs, FncLng_GetSelectedTab(ui->Tab_Title)); });
+    connect(ui->Tab_Option, &QTabBar::currentChanged, this,
+            [this](int) { Sub_ShowPage(Fra_OptListArea, FncLng_GetSelectedTab(ui->Tab_Option)); });
     for (int k = 0; k < Opt_ItemType.size(); ++k) {
         connect(Opt_ItemType[k], &QRadioButton::toggled, this, [this, k](bool on) {
             if (on) {
@@ -663,18 +326,18 @@ void Frm_Setting::connectEvents()
         });
     }
     connect(mnu_Reload, &QAction::triggered, this, [this] { FncBln_ShowPreview(); });
-    connect(Cmd_Preview, &QPushButton::clicked, this, [this] { FncBln_ShowPreview(); });
+    connect(ui->Cmd_Preview, &QPushButton::clicked, this, [this] { FncBln_ShowPreview(); });
     connect(mnu_Open, &QAction::triggered, this, [this] { FncBln_OpenSettingFile(); });
     connect(mnu_Save, &QAction::triggered, this, &Frm_Setting::mnu_Save_Click);
-    connect(Cmd_Save, &QPushButton::clicked, this, &Frm_Setting::mnu_Save_Click);
+    connect(ui->Cmd_Save, &QPushButton::clicked, this, &Frm_Setting::mnu_Save_Click);
     connect(mnu_End, &QAction::triggered, this, &QWidget::close);
-    connect(Cmd_Close, &QPushButton::clicked, this, &QWidget::close);
-    connect(Cmd_CreateBackup, &QPushButton::clicked, this, &Frm_Setting::Sub_CreateBackup);
-    connect(Cmd_Restore, &QPushButton::clicked, this, &Frm_Setting::Sub_RestoreBackup);
-    connect(Cmd_CreateNewNodes, &QPushButton::clicked, this,
+    connect(ui->Cmd_Close, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui->Cmd_CreateBackup, &QPushButton::clicked, this, &Frm_Setting::Sub_CreateBackup);
+    connect(ui->Cmd_復活, &QPushButton::clicked, this, &Frm_Setting::Sub_RestoreBackup);
+    connect(ui->Cmd_CreateNewNodes, &QPushButton::clicked, this,
             &Frm_Setting::Cmd_CreateNewNodes_Click);
-    connect(Cmd_ItemUpdate, &QPushButton::clicked, this, [this] { Sub_StoreItemPage(); });
-    connect(Cmd_FrameUpdate, &QPushButton::clicked, this, &Frm_Setting::Cmd_FrameUpdate_Click);
+    connect(ui->Cmd_ItemUpdate, &QPushButton::clicked, this, [this] { Sub_StoreItemPage(); });
+    connect(ui->Cmd_FrameUpdate, &QPushButton::clicked, this, &Frm_Setting::Cmd_FrameUpdate_Click);
     for (int k = 0; k < 5; ++k) {
         connect(Cmd_ColorPreView[k], &QPushButton::clicked, this,
                 [this, k] { Sub_ShowColorRow(k); });
@@ -691,29 +354,29 @@ void Frm_Setting::connectEvents()
             Sub_ShowColorRow(k);
         });
     }
-    connect(Cmd_ColorShow, &QPushButton::clicked, this, [this] {
+    connect(ui->Cmd_ColorShow, &QPushButton::clicked, this, [this] {
         for (int k = 0; k < 5; ++k) {
             Sub_ShowColorRow(k);
         }
     });
-    connect(Cmd_DefaultColorReading, &QPushButton::clicked, this,
+    connect(ui->Cmd_DefaultColorReading, &QPushButton::clicked, this,
             &Frm_Setting::Sub_LoadColorFields);
 
-    Trv_EditList->installEventFilter(this);
-    Trv_EditList->viewport()->installEventFilter(this);
-    Lbl_OpenOption->installEventFilter(this);
+    ui->Trv_EditList->installEventFilter(this);
+    ui->Trv_EditList->viewport()->installEventFilter(this);
+    ui->Lbl_OpenOption->installEventFilter(this);
     for (QWidget *field : std::initializer_list<QWidget *>{
-             Txt_ItemTitle, Txt_Data, Txt_Reg, Txt_Replace, Txt_Link, Txt_FrameTitle, Cbo_FrameFont,
-             Cbo_ItemFont, Txt_LineCount}) {
+             ui->Txt_ItemTitle, ui->Txt_Data, ui->Txt_Reg, ui->Txt_Replace, ui->Txt_Link,
+             ui->Txt_FrameTitle, ui->Cbo_FrameFont, ui->Cbo_ItemFont, ui->Txt_LineCount}) {
         field->installEventFilter(this);
     }
-    connect(Trv_EditList, &QTreeWidget::currentItemChanged, this,
+    connect(ui->Trv_EditList, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem *current, QTreeWidgetItem *) {
-                if (!mSuppressPageSwitch && current != nullptr && Trv_EditList->hasFocus()) {
+                if (!mSuppressPageSwitch && current != nullptr && ui->Trv_EditList->hasFocus()) {
                     Trv_EditList_Click();
                 }
             });
-    connect(Trv_EditList, &QTreeWidget::itemDoubleClicked, this,
+    connect(ui->Trv_EditList, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem *, int) { Sub_PageSwitch(); });
 }
 
@@ -723,25 +386,25 @@ void Frm_Setting::connectEvents()
 void Frm_Setting::Form_Load()
 {
     mFirstActivate = true;
-    Sub_ListSettingFiles(Cbo_SettingFiles);
+    Sub_ListSettingFiles(ui->Cbo_SettingFiles);
     mLabelFontSize = 9;
     mCellFontSize = 14;
-    Tab_Title->setCurrentIndex(2);
+    ui->Tab_Title->setCurrentIndex(2);
     Sub_ShowPage(Fra_Tabs, 3);
     Sub_ShowPage(Fra_OptListArea, 1);
-    Sub_ListFonts(Cbo_Fonts);
-    Sub_ListFonts(Cbo_FrameFont);
-    Sub_ListFonts(Cbo_ItemFont);
+    Sub_ListFonts(ui->Cbo_Fonts);
+    Sub_ListFonts(ui->Cbo_FrameFont);
+    Sub_ListFonts(ui->Cbo_ItemFont);
     Sub_AlignTabFrames();
     if (gObj_Setting) {
         Sub_LoadCommonFields();
     }
-    Fra_Base->setEnabled(false);
+    ui->Fra_Base->setEnabled(false);
     for (QFrame *area : Fra_OptListArea) {
         area->setEnabled(false);
     }
     if (!FncBln_SelectInitialSetting()) {
-        if (Cbo_SettingFiles->count() > 0) {
+        if (ui->Cbo_SettingFiles->count() > 0) {
             Sub_SelectSettingEntry(0);
         } else {
             Sub_ShowStatus(QStringLiteral("設定ファイルを選択してください"));
@@ -799,9 +462,9 @@ void Frm_Setting::closeEvent(QCloseEvent *event)
 void Frm_Setting::Sub_ShowStatus(const QString &text)
 {
     if (text.isEmpty()) {
-        StatusBar_View->clearMessage();
+        ui->StatusBar_View->clearMessage();
     } else {
-        StatusBar_View->showMessage(text);
+        ui->StatusBar_View->showMessage(text);
     }
     QCoreApplication::processEvents();
 }
@@ -834,7 +497,7 @@ bool Frm_Setting::FncBln_SelectInitialSetting()
 {
     const auto select = [this](const QString &name) {
         const int index =
-            Cbo_SettingFiles->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            ui->Cbo_SettingFiles->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (index < 0) {
             return false;
         }
@@ -856,13 +519,13 @@ bool Frm_Setting::FncBln_SelectInitialSetting()
 
 void Frm_Setting::Sub_SelectSettingEntry(int index)
 {
-    Cbo_SettingFiles->setCurrentIndex(index);
+    ui->Cbo_SettingFiles->setCurrentIndex(index);
     Cbo_SettingFiles_Click();
 }
 
 void Frm_Setting::Cbo_SettingFiles_Click()
 {
-    const QString name = Cbo_SettingFiles->currentText();
+    const QString name = ui->Cbo_SettingFiles->currentText();
     if (name.isEmpty()) {
         return;
     }
@@ -870,7 +533,7 @@ void Frm_Setting::Cbo_SettingFiles_Click()
     // The editor keeps the date placeholders so that saving writes them back intact.
     OpenSettingFile(false);
     Sub_LoadSettingToForm();
-    Fra_Base->setEnabled(true);
+    ui->Fra_Base->setEnabled(true);
     Sub_ShowStatus(QStringLiteral("対象設定を選択しました。"));
 }
 
@@ -1009,46 +672,46 @@ void Frm_Setting::Sub_LoadCommonFields()
         return;
     }
     Cls_MySettingFile &model = *gObj_Setting;
-    Txt_Title->setText(model.GetTitle());
+    ui->Txt_Title->setText(model.GetTitle());
     Sub_SetBooleanOptions(Opt_Version[0], Opt_Version[1], model.GetVersion());
     Sub_SetBooleanOptions(Opt_TopMost[0], Opt_TopMost[1], model.GetTopMost());
     Sub_SetBooleanOptions(Opt_Selecter[0], Opt_Selecter[1], model.GetModeSelecter());
-    Txt_PictureName->setText(model.GetPictureName());
-    Cbo_Align->setCurrentText(model.GetAlign());
-    Cbo_Valign->setCurrentText(model.GetValign());
-    Txt_PositioningTop->setText(QString::number(model.GetPositioningTop()));
-    Txt_PositioningLeft->setText(QString::number(model.GetPositioningLeft()));
+    ui->Txt_PictureName->setText(model.GetPictureName());
+    ui->Cbo_Align->setCurrentText(model.GetAlign());
+    ui->Cbo_Valign->setCurrentText(model.GetValign());
+    ui->Txt_PositioningTop->setText(QString::number(model.GetPositioningTop()));
+    ui->Txt_PositioningLeft->setText(QString::number(model.GetPositioningLeft()));
     // The common font itself: the model's GetFont answers for the current frame.
     const QString font = model.Common().Gets(QStringLiteral("Font"));
-    Cbo_Fonts->setCurrentText(font.isEmpty() ? QStringLiteral("ＭＳ ゴシック") : font);
-    Txt_FontSize->setText(QString::number(model.GetFontSize()));
-    Txt_ItemHeight->setText(QString::number(model.GetItemHeight()));
-    Txt_ItemWidth->setText(QString::number(model.GetItemWidth()));
-    Txt_MarginTop->setText(QString::number(model.GetMarginTop()));
-    Txt_MarginBottom->setText(QString::number(model.GetMarginBottom()));
+    ui->Cbo_Fonts->setCurrentText(font.isEmpty() ? QStringLiteral("ＭＳ ゴシック") : font);
+    ui->Txt_FontSize->setText(QString::number(model.GetFontSize()));
+    ui->Txt_ItemHeight->setText(QString::number(model.GetItemHeight()));
+    ui->Txt_ItemWidth->setText(QString::number(model.GetItemWidth()));
+    ui->Txt_MarginTop->setText(QString::number(model.GetMarginTop()));
+    ui->Txt_MarginBottom->setText(QString::number(model.GetMarginBottom()));
 }
 
 void Frm_Setting::Sub_StoreCommonFields()
 {
     Cls_MySettingFile &model = *gObj_Setting;
-    model.SetTitle(Txt_Title->text());
+    model.SetTitle(ui->Txt_Title->text());
     model.SetVersion(FncStr_BooleanText(Opt_Version[0]));
     model.SetTopMost(FncStr_BooleanText(Opt_TopMost[0]));
     model.SetModeSelecter(FncStr_BooleanText(Opt_Selecter[0]));
-    model.SetPictureName(Txt_PictureName->text());
-    model.SetAlign(Cbo_Align->currentText());
-    model.SetValign(Cbo_Valign->currentText());
-    model.SetPositioningTop(Txt_PositioningTop->text());
-    model.SetPositioningLeft(Txt_PositioningLeft->text());
+    model.SetPictureName(ui->Txt_PictureName->text());
+    model.SetAlign(ui->Cbo_Align->currentText());
+    model.SetValign(ui->Cbo_Valign->currentText());
+    model.SetPositioningTop(ui->Txt_PositioningTop->text());
+    model.SetPositioningLeft(ui->Txt_PositioningLeft->text());
     // SetFont writes the frame document, whose write side the frame rebuild empties: the
     // default font goes to the common section, where the reader looks for it.
-    model.Common().SetItem_bln(QStringLiteral("Font"), Cbo_Fonts->currentText());
-    model.SetFontSize(Txt_FontSize->text());
-    model.SetItemHeight(Txt_ItemHeight->text());
-    model.SetItemWidth(Txt_ItemWidth->text());
-    model.SetMarginTop(Txt_MarginTop->text());
-    model.SetMarginBottom(Txt_MarginBottom->text());
-    model.SetLastSetting(Cbo_SettingFiles->currentText());
+    model.Common().SetItem_bln(QStringLiteral("Font"), ui->Cbo_Fonts->currentText());
+    model.SetFontSize(ui->Txt_FontSize->text());
+    model.SetItemHeight(ui->Txt_ItemHeight->text());
+    model.SetItemWidth(ui->Txt_ItemWidth->text());
+    model.SetMarginTop(ui->Txt_MarginTop->text());
+    model.SetMarginBottom(ui->Txt_MarginBottom->text());
+    model.SetLastSetting(ui->Cbo_SettingFiles->currentText());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1143,7 +806,7 @@ bool Frm_Setting::FncBln_SaveSetting()
 
 void Frm_Setting::Sub_CreateBackup()
 {
-    const QString name = Cbo_SettingFiles->currentText();
+    const QString name = ui->Cbo_SettingFiles->currentText();
     const QString backupFolder = FncStr_JoinPath(gStr_SettingFolder, QStringLiteral("_backup"));
     Cls_FileSystem fileSystem;
     bool ok = !name.isEmpty() && fileSystem.PFncBln_CreateFolder(backupFolder);
@@ -1158,7 +821,7 @@ void Frm_Setting::Sub_CreateBackup()
 
 void Frm_Setting::Sub_RestoreBackup()
 {
-    const QString name = Cbo_SettingFiles->currentText();
+    const QString name = ui->Cbo_SettingFiles->currentText();
     const QString backupFolder = FncStr_JoinPath(gStr_SettingFolder, QStringLiteral("_backup"));
     Cls_FileSystem fileSystem;
     bool ok = !name.isEmpty();
@@ -1224,7 +887,7 @@ bool Frm_Setting::FncBln_BuildTree()
 {
     const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
     mTree = std::make_unique<Cls_MyTree>();
-    mTree->Set_Init(Trv_EditList);
+    mTree->Set_Init(ui->Trv_EditList);
     mTree->Set_ImageListNo(2, 1, 3);
     mTree->ImageList_Prop({style()->standardIcon(QStyle::SP_DirClosedIcon),
                            style()->standardIcon(QStyle::SP_DirOpenIcon),
@@ -1255,7 +918,7 @@ bool Frm_Setting::FncBln_BuildTree()
 void Frm_Setting::onNodeExpanded(QTreeWidgetItem *node)
 {
     const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
-    Trv_EditList->setUpdatesEnabled(false);
+    ui->Trv_EditList->setUpdatesEnabled(false);
     // Items loaded before (a store loads a collapsed frame) are not loaded twice. A frame
     // without them is always loaded, skip flag or not: shown empty, its next store would
     // drop every item.
@@ -1264,7 +927,7 @@ void Frm_Setting::onNodeExpanded(QTreeWidgetItem *node)
         Sub_LoadFrameItems(node);
     }
     mSkipLoad = false;
-    Trv_EditList->setUpdatesEnabled(true);
+    ui->Trv_EditList->setUpdatesEnabled(true);
 }
 
 bool Frm_Setting::Sub_LoadFrameItems(QTreeWidgetItem *frame)
@@ -1300,10 +963,10 @@ void Frm_Setting::Sub_ShowFramePage(QTreeWidgetItem *frame)
     }
     Cls_MySettingFile &model = *gObj_Setting;
     model.SetCurrentFrame(frame != nullptr ? Cls_MyTree::NodeTag(frame) : QString());
-    Txt_FrameTitle->setText(model.GetFrameTitle());
-    Cbo_FrameFont->setCurrentText(model.GetFont());
-    Cbo_ItemFont->setCurrentText(model.GetItemFont());
-    Txt_LineCount->setText(QString::number(model.GetLineCount()));
+    ui->Txt_FrameTitle->setText(model.GetFrameTitle());
+    ui->Cbo_FrameFont->setCurrentText(model.GetFont());
+    ui->Cbo_ItemFont->setCurrentText(model.GetItemFont());
+    ui->Txt_LineCount->setText(QString::number(model.GetLineCount()));
 }
 
 QTreeWidgetItem *Frm_Setting::selectedFrameNode() const
@@ -1376,8 +1039,8 @@ bool Frm_Setting::FncBln_CheckFrameText(QTreeWidgetItem *frame, const QString &f
 {
     QList<std::pair<QString, QString>> frames;
     int frameIndex = -1;
-    for (int i = 0; i < Trv_EditList->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *node = Trv_EditList->topLevelItem(i);
+    for (int i = 0; i < ui->Trv_EditList->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *node = ui->Trv_EditList->topLevelItem(i);
         if (node == frame) {
             frameIndex = i;
         }
@@ -1403,14 +1066,15 @@ bool Frm_Setting::Sub_StoreFramePage(bool loadFirst)
     Cls_MySettingFile &model = *gObj_Setting;
     model.SetCurrentFrame(QString());
     model.DataSet().InitItem_bln();
-    const QString title = Txt_FrameTitle->text();
+    const QString title = ui->Txt_FrameTitle->text();
     const QList<PageField> fields = {
-        {Txt_FrameTitle, QStringLiteral("タイトル"), kFrameKeys.at(0), title},
-        {Cbo_FrameFont, QStringLiteral("タイトルのフォント"), kFrameKeys.at(1),
-         Cbo_FrameFont->currentText()},
-        {Cbo_ItemFont, QStringLiteral("項目のフォント"), kFrameKeys.at(2),
-         Cbo_ItemFont->currentText()},
-        {Txt_LineCount, QStringLiteral("1行の項目数"), kFrameKeys.at(3), Txt_LineCount->text()}};
+        {ui->Txt_FrameTitle, QStringLiteral("タイトル"), kFrameKeys.at(0), title},
+        {ui->Cbo_FrameFont, QStringLiteral("タイトルのフォント"), kFrameKeys.at(1),
+         ui->Cbo_FrameFont->currentText()},
+        {ui->Cbo_ItemFont, QStringLiteral("項目のフォント"), kFrameKeys.at(2),
+         ui->Cbo_ItemFont->currentText()},
+        {ui->Txt_LineCount, QStringLiteral("1行の項目数"), kFrameKeys.at(3),
+         ui->Txt_LineCount->text()}};
     model.SetFrameTitle(fields[0].value);
     model.SetFont(fields[1].value);
     model.SetItemFont(fields[2].value);
@@ -1454,8 +1118,8 @@ bool Frm_Setting::Sub_StoreFramePage(bool loadFirst)
     Cls_MyTree::SetNodeTag(frame, text);
     frame->setText(0, title);
     QCoreApplication::processEvents();
-    Trv_EditList->viewport()->update();
-    Txt_FrameTitle->setText(title);
+    ui->Trv_EditList->viewport()->update();
+    ui->Txt_FrameTitle->setText(title);
     QCoreApplication::processEvents();
     return true;
 }
@@ -1467,17 +1131,17 @@ void Frm_Setting::Sub_ShowItemPage(QTreeWidgetItem *node)
     }
     Cls_MySettingFile &model = *gObj_Setting;
     model.SetFileItem(node != nullptr ? Cls_MyTree::NodeTag(node) : QString());
-    Txt_ItemTitle->setText(model.GetName());
+    ui->Txt_ItemTitle->setText(model.GetName());
     int type = 1;
     if (model.isData()) {
         type = 0;
     } else if (model.isLink()) {
         type = 2;
     }
-    Txt_Data->setPlainText(toDisplay(model.GetData()));
-    Txt_Reg->setPlainText(toDisplay(model.GetReg()));
-    Txt_Replace->setPlainText(toDisplay(model.GetReplaceString()));
-    Txt_Link->setText(model.GetLink());
+    ui->Txt_Data->setPlainText(toDisplay(model.GetData()));
+    ui->Txt_Reg->setPlainText(toDisplay(model.GetReg()));
+    ui->Txt_Replace->setPlainText(toDisplay(model.GetReplaceString()));
+    ui->Txt_Link->setText(model.GetLink());
     if (model.GetData().isEmpty() && model.GetReg().isEmpty() &&
         model.GetReplaceString().isEmpty() && model.GetLink().isEmpty()) {
         type = 0;
@@ -1501,19 +1165,19 @@ bool Frm_Setting::Sub_StoreItemPage()
     Cls_MySettingFile &model = *gObj_Setting;
     model.SetFileItem(QString());
     model.Tmp().InitItem_bln();
-    QList<PageField> fields = {
-        {Txt_ItemTitle, QStringLiteral("表示名"), QStringLiteral("Name"), Txt_ItemTitle->text()}};
+    QList<PageField> fields = {{ui->Txt_ItemTitle, QStringLiteral("表示名"), QStringLiteral("Name"),
+                                ui->Txt_ItemTitle->text()}};
     if (Opt_ItemType[0]->isChecked()) {
-        fields.append(
-            {Txt_Data, QStringLiteral("データ"), QStringLiteral("Data"), itemPageText(Txt_Data)});
+        fields.append({ui->Txt_Data, QStringLiteral("データ"), QStringLiteral("Data"),
+                       itemPageText(ui->Txt_Data)});
     } else if (Opt_ItemType[2]->isChecked()) {
         fields.append(
-            {Txt_Link, QStringLiteral("リンク"), QStringLiteral("Link"), Txt_Link->text()});
+            {ui->Txt_Link, QStringLiteral("リンク"), QStringLiteral("Link"), ui->Txt_Link->text()});
     } else {
-        fields.append(
-            {Txt_Reg, QStringLiteral("検索対象"), QStringLiteral("Reg"), itemPageText(Txt_Reg)});
-        fields.append({Txt_Replace, QStringLiteral("置換内容"), QStringLiteral("Replace"),
-                       itemPageText(Txt_Replace)});
+        fields.append({ui->Txt_Reg, QStringLiteral("検索対象"), QStringLiteral("Reg"),
+                       itemPageText(ui->Txt_Reg)});
+        fields.append({ui->Txt_Replace, QStringLiteral("置換内容"), QStringLiteral("Replace"),
+                       itemPageText(ui->Txt_Replace)});
     }
     model.SetName(fields[0].value);
     if (Opt_ItemType[0]->isChecked()) {
@@ -1566,8 +1230,8 @@ void Frm_Setting::Sub_StoreFrameOrder()
     Cls_MySettingFile &model = *gObj_Setting;
     model.SetCurrentFrame(QString());
     model.DataSet().InitItem_bln();
-    for (int i = 0; i < Trv_EditList->topLevelItemCount(); ++i) {
-        model.AddDataSetFrame(Cls_MyTree::NodeTag(Trv_EditList->topLevelItem(i)));
+    for (int i = 0; i < ui->Trv_EditList->topLevelItemCount(); ++i) {
+        model.AddDataSetFrame(Cls_MyTree::NodeTag(ui->Trv_EditList->topLevelItem(i)));
     }
 }
 
@@ -1590,33 +1254,36 @@ bool Frm_Setting::FncBln_CheckDocument()
     }
     const auto boolean = [this](const QRadioButton *option) { return FncStr_BooleanText(option); };
     const QList<PageField> common = {
-        {Txt_Title, QStringLiteral("タイトル"), QStringLiteral("Title"), Txt_Title->text()},
+        {ui->Txt_Title, QStringLiteral("タイトル"), QStringLiteral("Title"), ui->Txt_Title->text()},
         {Opt_Version[0], QStringLiteral("バージョン表示"), QStringLiteral("Version"),
          boolean(Opt_Version[0])},
         {Opt_TopMost[0], QStringLiteral("最前面表示"), QStringLiteral("TopMost"),
          boolean(Opt_TopMost[0])},
         {Opt_Selecter[0], QStringLiteral("設定の選択"), QStringLiteral("ModeSelecter"),
          boolean(Opt_Selecter[0])},
-        {Txt_PictureName, QStringLiteral("アイコン"), QStringLiteral("PictureName"),
-         Txt_PictureName->text()},
-        {Cbo_Align, QStringLiteral("横位置"), QStringLiteral("Align"), Cbo_Align->currentText()},
-        {Cbo_Valign, QStringLiteral("縦位置"), QStringLiteral("Valign"), Cbo_Valign->currentText()},
-        {Txt_PositioningTop, QStringLiteral("縦位置の調整"), QStringLiteral("PositioningTop"),
-         Txt_PositioningTop->text()},
-        {Txt_PositioningLeft, QStringLiteral("横位置の調整"), QStringLiteral("PositioningLeft"),
-         Txt_PositioningLeft->text()},
-        {Cbo_Fonts, QStringLiteral("フォント"), QStringLiteral("Font"), Cbo_Fonts->currentText()},
-        {Txt_FontSize, QStringLiteral("フォントサイズ"), QStringLiteral("FontSize"),
-         Txt_FontSize->text()},
-        {Txt_ItemHeight, QStringLiteral("項目の高さ"), QStringLiteral("ItemHeight"),
-         Txt_ItemHeight->text()},
-        {Txt_ItemWidth, QStringLiteral("項目の幅"), QStringLiteral("ItemWidth"),
-         Txt_ItemWidth->text()},
-        {Txt_MarginTop, QStringLiteral("項目の開始位置"), QStringLiteral("MarginTop"),
-         Txt_MarginTop->text()},
-        {Txt_MarginBottom, QStringLiteral("最後の項目の下"), QStringLiteral("MarginBottom"),
-         Txt_MarginBottom->text()}};
-    const auto showPage = [this](int page) { Tab_Title->setCurrentIndex(page); };
+        {ui->Txt_PictureName, QStringLiteral("アイコン"), QStringLiteral("PictureName"),
+         ui->Txt_PictureName->text()},
+        {ui->Cbo_Align, QStringLiteral("横位置"), QStringLiteral("Align"),
+         ui->Cbo_Align->currentText()},
+        {ui->Cbo_Valign, QStringLiteral("縦位置"), QStringLiteral("Valign"),
+         ui->Cbo_Valign->currentText()},
+        {ui->Txt_PositioningTop, QStringLiteral("縦位置の調整"), QStringLiteral("PositioningTop"),
+         ui->Txt_PositioningTop->text()},
+        {ui->Txt_PositioningLeft, QStringLiteral("横位置の調整"), QStringLiteral("PositioningLeft"),
+         ui->Txt_PositioningLeft->text()},
+        {ui->Cbo_Fonts, QStringLiteral("フォント"), QStringLiteral("Font"),
+         ui->Cbo_Fonts->currentText()},
+        {ui->Txt_FontSize, QStringLiteral("フォントサイズ"), QStringLiteral("FontSize"),
+         ui->Txt_FontSize->text()},
+        {ui->Txt_ItemHeight, QStringLiteral("項目の高さ"), QStringLiteral("ItemHeight"),
+         ui->Txt_ItemHeight->text()},
+        {ui->Txt_ItemWidth, QStringLiteral("項目の幅"), QStringLiteral("ItemWidth"),
+         ui->Txt_ItemWidth->text()},
+        {ui->Txt_MarginTop, QStringLiteral("項目の開始位置"), QStringLiteral("MarginTop"),
+         ui->Txt_MarginTop->text()},
+        {ui->Txt_MarginBottom, QStringLiteral("最後の項目の下"), QStringLiteral("MarginBottom"),
+         ui->Txt_MarginBottom->text()}};
+    const auto showPage = [this](int page) { ui->Tab_Title->setCurrentIndex(page); };
     {
         QList<std::pair<QString, QString>> elements;
         for (const PageField &field : colours) {
@@ -1640,9 +1307,9 @@ bool Frm_Setting::FncBln_CheckDocument()
         }
     }
     QList<std::pair<QString, QString>> frames;
-    for (int i = 0; i < Trv_EditList->topLevelItemCount(); ++i) {
+    for (int i = 0; i < ui->Trv_EditList->topLevelItemCount(); ++i) {
         frames.append({QStringLiteral("Frame%1").arg(i + 1),
-                       Cls_MyTree::NodeTag(Trv_EditList->topLevelItem(i))});
+                       Cls_MyTree::NodeTag(ui->Trv_EditList->topLevelItem(i))});
     }
     Cls_XML reader;
     reader.SetFileItem(text, QStringLiteral("DataSetting"));
@@ -1651,7 +1318,7 @@ bool Frm_Setting::FncBln_CheckDocument()
             FncInt_MessageBox(MsgBox::Exclamation,
                               QStringLiteral("カテゴリ「%1」の内容は、保存すると同じ内容で"
                                              "読み込めません。")
-                                  .arg(Trv_EditList->topLevelItem(i)->text(0)),
+                                  .arg(ui->Trv_EditList->topLevelItem(i)->text(0)),
                               QStringLiteral("入力内容の確認"));
             return false;
         }
@@ -1680,27 +1347,27 @@ bool Frm_Setting::FncBln_CheckEncodable()
         }
     }
     const QList<std::pair<QString, QString>> common = {
-        {QStringLiteral("タイトル"), Txt_Title->text()},
-        {QStringLiteral("アイコン"), Txt_PictureName->text()},
-        {QStringLiteral("横位置"), Cbo_Align->currentText()},
-        {QStringLiteral("縦位置"), Cbo_Valign->currentText()},
-        {QStringLiteral("縦位置の調整"), Txt_PositioningTop->text()},
-        {QStringLiteral("横位置の調整"), Txt_PositioningLeft->text()},
-        {QStringLiteral("フォント"), Cbo_Fonts->currentText()},
-        {QStringLiteral("フォントサイズ"), Txt_FontSize->text()},
-        {QStringLiteral("項目の高さ"), Txt_ItemHeight->text()},
-        {QStringLiteral("項目の幅"), Txt_ItemWidth->text()},
-        {QStringLiteral("項目の開始位置"), Txt_MarginTop->text()},
-        {QStringLiteral("最後の項目の下"), Txt_MarginBottom->text()},
-        {QStringLiteral("設定ﾌｧｲﾙ一覧"), Cbo_SettingFiles->currentText()}};
+        {QStringLiteral("タイトル"), ui->Txt_Title->text()},
+        {QStringLiteral("アイコン"), ui->Txt_PictureName->text()},
+        {QStringLiteral("横位置"), ui->Cbo_Align->currentText()},
+        {QStringLiteral("縦位置"), ui->Cbo_Valign->currentText()},
+        {QStringLiteral("縦位置の調整"), ui->Txt_PositioningTop->text()},
+        {QStringLiteral("横位置の調整"), ui->Txt_PositioningLeft->text()},
+        {QStringLiteral("フォント"), ui->Cbo_Fonts->currentText()},
+        {QStringLiteral("フォントサイズ"), ui->Txt_FontSize->text()},
+        {QStringLiteral("項目の高さ"), ui->Txt_ItemHeight->text()},
+        {QStringLiteral("項目の幅"), ui->Txt_ItemWidth->text()},
+        {QStringLiteral("項目の開始位置"), ui->Txt_MarginTop->text()},
+        {QStringLiteral("最後の項目の下"), ui->Txt_MarginBottom->text()},
+        {QStringLiteral("設定ﾌｧｲﾙ一覧"), ui->Cbo_SettingFiles->currentText()}};
     for (const auto &[label, value] : common) {
         if (!Cp932Codec::encode(value, &failure)) {
             return refuse(failure, QStringLiteral("基本設定の「%1」").arg(label));
         }
     }
     static const QRegularExpression itemOpen(QStringLiteral("<(Item[0-9]+)>"));
-    for (int i = 0; i < Trv_EditList->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *frame = Trv_EditList->topLevelItem(i);
+    for (int i = 0; i < ui->Trv_EditList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *frame = ui->Trv_EditList->topLevelItem(i);
         const QString tag = Cls_MyTree::NodeTag(frame);
         if (Cp932Codec::encode(tag, &failure)) {
             continue;
@@ -1760,7 +1427,7 @@ bool Frm_Setting::FncBln_AddNode(bool isFrame, const QString &text, const QStrin
         key = FncStr_FreeKey(key + QStringLiteral("C"));
         ok = mTree->AddChild(Cls_MyTree::NodeKey(frame), text, key, tag);
     } else {
-        if (Trv_EditList->topLevelItemCount() >= kMaxFrames) {
+        if (ui->Trv_EditList->topLevelItemCount() >= kMaxFrames) {
             FncInt_MessageBox(MsgBox::Critical,
                               QStringLiteral("100以上のカテゴリを作成することはできません。"),
                               QStringLiteral("設定不可"));
@@ -1813,7 +1480,7 @@ bool Frm_Setting::FncBln_DeleteSelected()
     if (!frameKey.isEmpty() && mTree->SelectNode(frameKey)) {
         Sub_StoreFramePage(true);
     }
-    Trv_EditList->clearSelection();
+    ui->Trv_EditList->clearSelection();
     return true;
 }
 
@@ -1851,13 +1518,14 @@ void Frm_Setting::Sub_UpdateEditMenu(bool allOff)
 
 void Frm_Setting::Sub_ResetPageLook()
 {
-    Txt_Message->hide();
+    ui->Txt_Message->hide();
     for (QFrame *area : Fra_OptListArea) {
         area->setEnabled(true);
     }
     const QColor window = QApplication::palette().color(QPalette::Base);
-    for (QWidget *field : std::initializer_list<QWidget *>{
-             Txt_FrameTitle, Cbo_FrameFont, Cbo_ItemFont, Txt_LineCount, Txt_ItemTitle, Txt_Data}) {
+    for (QWidget *field :
+         std::initializer_list<QWidget *>{ui->Txt_FrameTitle, ui->Cbo_FrameFont, ui->Cbo_ItemFont,
+                                          ui->Txt_LineCount, ui->Txt_ItemTitle, ui->Txt_Data}) {
         QPalette palette = field->palette();
         palette.setColor(QPalette::Base, window);
         field->setPalette(palette);
@@ -1880,15 +1548,15 @@ void Frm_Setting::Sub_PageSwitch()
         if (node->parent() != nullptr) {
             Sub_ShowFramePage(node->parent());
             Sub_ShowItemPage(node);
-            Tab_Option->setCurrentIndex(0);
+            ui->Tab_Option->setCurrentIndex(0);
         } else {
             Sub_ShowFramePage(node);
             Sub_ShowItemPage(nullptr);
-            Tab_Option->setCurrentIndex(1);
+            ui->Tab_Option->setCurrentIndex(1);
         }
-        Sub_ShowPage(Fra_OptListArea, FncLng_GetSelectedTab(Tab_Option));
+        Sub_ShowPage(Fra_OptListArea, FncLng_GetSelectedTab(ui->Tab_Option));
     }
-    Trv_EditList->setVisible(true);
+    ui->Trv_EditList->setVisible(true);
 }
 
 void Frm_Setting::onTreeKey(int key)
@@ -1972,8 +1640,8 @@ bool Frm_Setting::FncBln_CreateRootNode()
     model.DataSet().FileData(QString());
     model.DataSet().InitItem_bln();
     model.SetFrameTitle(name);
-    model.SetFont(Cbo_Fonts->currentText());
-    model.SetItemFont(Cbo_Fonts->currentText());
+    model.SetFont(ui->Cbo_Fonts->currentText());
+    model.SetItemFont(ui->Cbo_Fonts->currentText());
     model.SetLineCount(QStringLiteral("1"));
     const QString data = model.DataSet().GetItemAll_str(QString());
     if (!FncBln_CheckReadBack({{nullptr, QStringLiteral("名称"), kFrameKeys.at(0), name}}, data,
@@ -2059,18 +1727,18 @@ bool Frm_Setting::FncBln_PasteNode()
 
 void Frm_Setting::Lbl_OpenOption_Click()
 {
-    if (Fra_Extra->isVisible()) {
-        Fra_Extra->hide();
+    if (ui->Fra_Extra->isVisible()) {
+        ui->Fra_Extra->hide();
     } else {
-        Fra_Extra->show();
-        Fra_Extra->raise();
+        ui->Fra_Extra->show();
+        ui->Fra_Extra->raise();
     }
 }
 
 bool Frm_Setting::FncBln_CreateSettingGrid()
 {
-    const qint64 cols = Txt_Cols->text().trimmed().toInt();
-    const qint64 rows = Txt_Rows->text().trimmed().toInt();
+    const qint64 cols = ui->Txt_Cols->text().trimmed().toInt();
+    const qint64 rows = ui->Txt_Rows->text().trimmed().toInt();
     const qint64 count = cols * rows;
     if (count > std::numeric_limits<int>::max() || count < std::numeric_limits<int>::min()) {
         return false;
@@ -2093,8 +1761,8 @@ bool Frm_Setting::FncBln_CreateSettingGrid()
         return false;
     }
     QTreeWidgetItem *frame = selectedFrameNode();
-    Txt_FrameTitle->setText(QStringLiteral("New Item"));
-    Txt_LineCount->setText(Txt_Cols->text());
+    ui->Txt_FrameTitle->setText(QStringLiteral("New Item"));
+    ui->Txt_LineCount->setText(ui->Txt_Cols->text());
     if (!Sub_StoreFramePage(true)) {
         return false;
     }
@@ -2103,13 +1771,13 @@ bool Frm_Setting::FncBln_CreateSettingGrid()
         if (!FncBln_AddNode(false, names.at(i), QString(), true, i)) {
             return false;
         }
-        Txt_ItemTitle->setText(names.at(i));
+        ui->Txt_ItemTitle->setText(names.at(i));
         if (!Sub_StoreItemPage()) {
             return false;
         }
     }
-    Cbo_FrameFont->setCurrentText(QStringLiteral("Times New Roman"));
-    Txt_LineCount->setText(Txt_Cols->text());
+    ui->Cbo_FrameFont->setCurrentText(QStringLiteral("Times New Roman"));
+    ui->Txt_LineCount->setText(ui->Txt_Cols->text());
     Sub_StoreFramePage(true);
     QCoreApplication::processEvents();
     {
@@ -2132,11 +1800,11 @@ void Frm_Setting::Cmd_CreateNewNodes_Click()
 void Frm_Setting::Cmd_FrameUpdate_Click()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    Trv_EditList->setUpdatesEnabled(false);
+    ui->Trv_EditList->setUpdatesEnabled(false);
     if (Sub_StoreItemPage()) {
         Sub_StoreFramePage(true);
     }
-    Trv_EditList->setUpdatesEnabled(true);
+    ui->Trv_EditList->setUpdatesEnabled(true);
     QApplication::restoreOverrideCursor();
 }
 
@@ -2160,19 +1828,19 @@ void Frm_Setting::onFrameFieldLeft(QWidget *field)
 bool Frm_Setting::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (watched == Trv_EditList->viewport() && type == QEvent::MouseButtonPress) {
+    if (watched == ui->Trv_EditList->viewport() && type == QEvent::MouseButtonPress) {
         if (mRefused) {
             return true;
         }
         auto *mouse = static_cast<QMouseEvent *>(event);
-        StatusBar_View->clearMessage();
+        ui->StatusBar_View->clearMessage();
         if (mouse->button() == Qt::RightButton) {
             Sub_ShowEditPopup(mouse->globalPosition().toPoint());
             return true;
         }
         return false;
     }
-    if (watched == Trv_EditList && type == QEvent::KeyPress) {
+    if (watched == ui->Trv_EditList && type == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->modifiers() == Qt::ControlModifier &&
             (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
@@ -2187,25 +1855,26 @@ bool Frm_Setting::eventFilter(QObject *watched, QEvent *event)
         if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) {
             return false;
         }
-        if (watched == Trv_EditList) {
+        if (watched == ui->Trv_EditList) {
             Sub_UpdateEditMenu(true);
-        } else if (watched == Txt_ItemTitle || watched == Txt_Data || watched == Txt_Reg ||
-                   watched == Txt_Replace || watched == Txt_Link) {
+        } else if (watched == ui->Txt_ItemTitle || watched == ui->Txt_Data ||
+                   watched == ui->Txt_Reg || watched == ui->Txt_Replace ||
+                   watched == ui->Txt_Link) {
             onItemFieldLeft(static_cast<QWidget *>(watched));
-        } else if (watched == Txt_FrameTitle || watched == Cbo_FrameFont ||
-                   watched == Cbo_ItemFont || watched == Txt_LineCount) {
+        } else if (watched == ui->Txt_FrameTitle || watched == ui->Cbo_FrameFont ||
+                   watched == ui->Cbo_ItemFont || watched == ui->Txt_LineCount) {
             onFrameFieldLeft(static_cast<QWidget *>(watched));
         }
         return false;
     }
-    if (type == QEvent::KeyPress && (watched == Cbo_FrameFont || watched == Cbo_ItemFont)) {
+    if (type == QEvent::KeyPress && (watched == ui->Cbo_FrameFont || watched == ui->Cbo_ItemFont)) {
         if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
             static_cast<QComboBox *>(watched)->setCurrentIndex(0);
             return true;
         }
         return false;
     }
-    if (watched == Lbl_OpenOption && type == QEvent::MouseButtonRelease) {
+    if (watched == ui->Lbl_OpenOption && type == QEvent::MouseButtonRelease) {
         Lbl_OpenOption_Click();
         return true;
     }
@@ -2213,8 +1882,8 @@ bool Frm_Setting::eventFilter(QObject *watched, QEvent *event)
         for (int column = 0; column < 3; ++column) {
             const qsizetype row = Lbl_Box[column].indexOf(qobject_cast<QLabel *>(watched));
             if (row >= 0) {
-                Txt_Cols->setText(QString::number(column + 1));
-                Txt_Rows->setText(QString::number(row + 1));
+                ui->Txt_Cols->setText(QString::number(column + 1));
+                ui->Txt_Rows->setText(QString::number(row + 1));
                 return false;
             }
         }

@@ -27,6 +27,10 @@ class QTabBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace Ui {
+class Frm_Setting;
+}
+
 class Frm_Setting final : public QMainWindow
 {
     Q_OBJECT
@@ -147,63 +151,20 @@ private:
     void Sub_SetBooleanOptions(QRadioButton *trueOption, QRadioButton *falseOption,
                                const QString &value);
 
-    // Controls.
-    QComboBox *Cbo_SettingFiles = nullptr;
-    QFrame *Fra_Base = nullptr;
-    QFrame *Fra_ListArea_0 = nullptr;
-    QTreeWidget *Trv_EditList = nullptr;
-    QPlainTextEdit *Txt_Message = nullptr;
-    QLabel *Lbl_OpenOption = nullptr;
-    QFrame *Fra_Extra = nullptr;
-    QWidget *Fra_Wizard = nullptr;
+    std::unique_ptr<Ui::Frm_Setting> ui;
+    // Control arrays: element k is the control "Name_k".
     QList<QLabel *> Lbl_Box[3];
-    QLineEdit *Txt_Cols = nullptr;
-    QLineEdit *Txt_Rows = nullptr;
-    QPushButton *Cmd_CreateNewNodes = nullptr;
-    QTabBar *Tab_Title = nullptr;
     QList<QFrame *> Fra_Tabs;
-    QTabBar *Tab_Option = nullptr;
     QList<QFrame *> Fra_OptListArea;
     QList<QFrame *> Fra_Type;
-    QLineEdit *Txt_ItemTitle = nullptr;
     QList<QRadioButton *> Opt_ItemType;
-    QPlainTextEdit *Txt_Data = nullptr;
-    QPlainTextEdit *Txt_Reg = nullptr;
-    QPlainTextEdit *Txt_Replace = nullptr;
-    QLineEdit *Txt_Link = nullptr;
-    QPushButton *Cmd_ItemUpdate = nullptr;
-    QLineEdit *Txt_FrameTitle = nullptr;
-    QComboBox *Cbo_FrameFont = nullptr;
-    QComboBox *Cbo_ItemFont = nullptr;
-    QLineEdit *Txt_LineCount = nullptr;
-    QPushButton *Cmd_FrameUpdate = nullptr;
     QList<QLineEdit *> Txt_Color;
     QList<QLabel *> Lbl_Color;
     QList<QPushButton *> Cmd_ShowColor;
     QList<QPushButton *> Cmd_ColorPreView;
-    QPushButton *Cmd_ColorShow = nullptr;
-    QPushButton *Cmd_DefaultColorReading = nullptr;
-    QLineEdit *Txt_Title = nullptr;
-    QRadioButton *Opt_Version[2] = {};
-    QRadioButton *Opt_TopMost[2] = {};
-    QRadioButton *Opt_Selecter[2] = {};
-    QLineEdit *Txt_PictureName = nullptr;
-    QComboBox *Cbo_Align = nullptr;
-    QComboBox *Cbo_Valign = nullptr;
-    QLineEdit *Txt_PositioningTop = nullptr;
-    QLineEdit *Txt_PositioningLeft = nullptr;
-    QComboBox *Cbo_Fonts = nullptr;
-    QLineEdit *Txt_FontSize = nullptr;
-    QLineEdit *Txt_ItemHeight = nullptr;
-    QLineEdit *Txt_ItemWidth = nullptr;
-    QLineEdit *Txt_MarginTop = nullptr;
-    QLineEdit *Txt_MarginBottom = nullptr;
-    QPushButton *Cmd_CreateBackup = nullptr;
-    QPushButton *Cmd_Restore = nullptr;
-    QPushButton *Cmd_Preview = nullptr;
-    QPushButton *Cmd_Save = nullptr;
-    QPushButton *Cmd_Close = nullptr;
-    QStatusBar *StatusBar_View = nullptr;
+    QList<QRadioButton *> Opt_Version;
+    QList<QRadioButton *> Opt_TopMost;
+    QList<QRadioButton *> Opt_Selecter;
     QMenu *mnu_File = nullptr;
     QMenu *mnu_EditList = nullptr;
     QMenu *mnu_Help = nullptr;
