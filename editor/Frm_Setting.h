@@ -15,6 +15,7 @@ class Cls_MyTree;
 class Frm_NewName;
 class QAction;
 class QComboBox;
+class QDateTime;
 class QFrame;
 class QLabel;
 class QLineEdit;

@@ -2,6 +2,7 @@
 #include "Frm_NewName.h"
 #include "Frm_Setting.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QTest>
 
@@ -22,6 +23,8 @@ private slots:
     void folderPath();
     void cleanName_data();
     void cleanName();
+    void timeStampKey_data();
+    void timeStampKey();
 };
 
 void tst_Argument::settingName_data()
@@ -195,6 +198,25 @@ void tst_Argument::cleanName()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(Frm_NewName::FncStr_CleanName(text), expected);
+}
+
+void tst_Argument::timeStampKey_data()
+{
+    QTest::addColumn<int>("hours");
+    QTest::addColumn<QString>("expected");
+    // 5 December, 03:04:05: the day's leading zero goes, the others stay.
+    QTest::newRow("now") << 0 << "Root5030405";
+    QTest::newRow("two hours on") << 2 << "Root5050405";
+    QTest::newRow("into the next day") << 22 << "Root6010405";
+    QTest::newRow("into the next month") << 27 * 24 << "Root1030405";
+}
+
+void tst_Argument::timeStampKey()
+{
+    QFETCH(int, hours);
+    QFETCH(QString, expected);
+    const QDateTime now(QDate(2026, 12, 5), QTime(3, 4, 5));
+    QCOMPARE(Frm_Setting::FncStr_TimeStampKey(now, hours), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_Argument)
