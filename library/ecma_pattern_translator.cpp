@@ -1,5 +1,7 @@
 #include "ecma_pattern_translator.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <optional>
 #include <utility>
@@ -7,9 +9,9 @@
 
 namespace {
 
-// PCRE2's own nesting limit is set to the same figure; checking it here first keeps the
-// recursive parser off deep stacks.
-constexpr int kMaxNesting = 1000;
+// The parser recurses per group, and callers may run on threads with small stacks
+// (250 levels take less than 256 KB even in a debug build); PCRE2 defaults to 250 too.
+constexpr int kMaxNesting = 250;
 constexpr qint64 kMaxRepeat = 65535;
 constexpr qint64 kInfinite = -1;
 
@@ -171,6 +173,36 @@ void addMember(RangeSet &set, int unit, const std::optional<RangeSet> &escapeSet
         set.emplace_back(unit, unit);
 }
 
+// The fixed-length forms of a construct inside a lookbehind, for PCRE2, which takes
+// only lookbehinds whose top-level alternatives each have one length.
+struct Variants
+{
+    bool ok = true;
+    QStringList texts;
+};
+
+constexpr qsizetype kMaxLookbehindVariants = 64;
+
+Variants cross(const Variants &a, const Variants &b)
+{
+    if (!a.ok || !b.ok || a.texts.size() * b.texts.size() > kMaxLookbehindVariants)
+        return {false, {}};
+    Variants result;
+    for (const QString &x : a.texts) {
+        for (const QString &y : b.texts)
+            result.texts.append(x + y);
+    }
+    return result;
+}
+
+Variants unite(Variants a, const Variants &b)
+{
+    if (!a.ok || !b.ok || a.texts.size() + b.texts.size() > kMaxLookbehindVariants)
+        return {false, {}};
+    a.texts.append(b.texts);
+    return a;
+}
+
 struct Quantifier
 {
     qint64 min = 0;
@@ -218,12 +250,23 @@ private:
     bool readGroupName(qsizetype &p, QString &name) const;
     std::optional<Quantifier> quantifierAt(qsizetype p) const;
 
-    int parseDisjunction();
-    void parseAlternative(bool topLevel);
-    TermKind parseTerm();
-    TermKind parseAtomEscape();
+    // The Variants arguments are filled only inside a lookbehind (null elsewhere).
+    void parseDisjunction(Variants *variants);
+    void parseAlternative(bool topLevel, Variants *variants);
+    // The functions on the recursion through groups keep their frames small; the work
+    // that needs more room lives in helpers that are never inlined into them.
+    TermKind parseTerm(Variants *variants);
+    TermKind parseAtom();
+    Q_NEVER_INLINE void parseQuantifier(TermKind kind, qsizetype start, qsizetype outStart);
+    Q_NEVER_INLINE Variants termVariants(TermKind kind, qsizetype outStart,
+                                         int capturesBefore) const;
+    Q_NEVER_INLINE TermKind parseAtomEscape();
     TermKind parseGroup();
-    void parseClass();
+    Q_NEVER_INLINE std::optional<TermKind> openGroup();
+    Q_NEVER_INLINE void spellOutLookbehind(qsizetype bodyStart, const Variants &body,
+                                           qsizetype open);
+    Q_NEVER_INLINE void failAt(const char *message, qsizetype offset);
+    Q_NEVER_INLINE void parseClass();
     // One class atom: a single code unit, or a set for \d and friends.
     bool parseClassAtom(int &unit, std::optional<RangeSet> &set);
     char16_t parseLegacyOctal(qsizetype &p) const;
@@ -231,6 +274,11 @@ private:
     const QString &m_src;
     qsizetype m_pos = 0;
     int m_depth = 0;
+    int m_captures = 0;
+    int m_lookbehindDepth = 0;
+    qsizetype m_atomEnd = 0;
+    std::optional<Quantifier> m_lastQuantifier;
+    Variants m_groupVariants;
     bool m_hasNamedGroups = false;
     bool m_repeats = false;
     qsizetype m_calloutAt = 0;
@@ -420,25 +468,30 @@ char16_t Translator::parseLegacyOctal(qsizetype &p) const
     return char16_t(value);
 }
 
-int Translator::parseDisjunction()
+void Translator::parseDisjunction(Variants *variants)
 {
-    int alternatives = 1;
-    parseAlternative(false);
+    parseAlternative(false, variants);
     while (!failed() && has(m_pos) && at(m_pos) == u'|') {
         put(u"|", m_pos);
         ++m_pos;
-        ++alternatives;
-        parseAlternative(false);
+        Variants alternative;
+        parseAlternative(false, variants ? &alternative : nullptr);
+        if (variants)
+            *variants = unite(*variants, alternative);
     }
-    return alternatives;
 }
 
-void Translator::parseAlternative(bool topLevel)
+void Translator::parseAlternative(bool topLevel, Variants *variants)
 {
+    if (variants)
+        *variants = {true, {QString()}};
     bool first = true;
     while (!failed() && has(m_pos) && at(m_pos) != u'|' && at(m_pos) != u')') {
         const bool repeatsBefore = m_repeats;
-        const TermKind kind = parseTerm();
+        Variants term;
+        const TermKind kind = parseTerm(variants ? &term : nullptr);
+        if (variants)
+            *variants = cross(*variants, term);
         if (topLevel && first) {
             // A callout before a leading single-unit repeat would cost the JIT its
             // fast skipping of start positions; after it, every attempt still passes it.
@@ -449,10 +502,62 @@ void Translator::parseAlternative(bool topLevel)
     }
 }
 
-Translator::TermKind Translator::parseTerm()
+Translator::TermKind Translator::parseTerm(Variants *variants)
 {
-    const qsizetype start = m_pos;
     const qsizetype outStart = m_out.pcre.size();
+    const int capturesBefore = m_captures;
+    const qsizetype start = m_pos;
+    const TermKind kind = parseAtom();
+    m_atomEnd = m_out.pcre.size();
+    m_lastQuantifier.reset();
+    if (!failed() && has(m_pos))
+        parseQuantifier(kind, start, outStart);
+    if (variants && !failed())
+        *variants = termVariants(kind, outStart, capturesBefore);
+    return kind;
+}
+
+Variants Translator::termVariants(TermKind kind, qsizetype outStart, int capturesBefore) const
+{
+    // Captures would be numbered once per copy, and a back reference has no fixed length.
+    if (m_captures != capturesBefore || kind == TermKind::BackReference)
+        return {false, {}};
+    if (kind == TermKind::Lookahead && m_lastQuantifier)
+        return {true, {m_out.pcre.mid(outStart)}};
+    const Variants atom = kind == TermKind::Group
+                              ? m_groupVariants
+                              : Variants{true, {m_out.pcre.mid(outStart, m_atomEnd - outStart)}};
+    if (!m_lastQuantifier)
+        return atom;
+    const Quantifier &q = *m_lastQuantifier;
+    if (!atom.ok || q.max == kInfinite || q.max - q.min >= kMaxLookbehindVariants)
+        return {false, {}};
+    Variants result{true, {}};
+    if (atom.texts.size() == 1) {
+        const QString &text = atom.texts.front();
+        for (qint64 k = q.min; k <= q.max; ++k) {
+            result.texts.append(k == 0   ? QString()
+                                : k == 1 ? text
+                                         : QStringLiteral("(?:%1){%2}").arg(text).arg(k));
+        }
+        return result;
+    }
+    Variants power{true, {QString()}};
+    for (qint64 k = 0; k <= q.max && result.ok; ++k) {
+        if (k >= q.min)
+            result = unite(result, power);
+        power = cross(power, atom);
+    }
+    return result;
+}
+
+void Translator::failAt(const char *message, qsizetype offset)
+{
+    fail(QString::fromLatin1(message), offset);
+}
+
+Translator::TermKind Translator::parseAtom()
+{
     const char16_t c = at(m_pos);
     TermKind kind = TermKind::Single;
     switch (c) {
@@ -479,12 +584,12 @@ Translator::TermKind Translator::parseTerm()
     case u'*':
     case u'+':
     case u'?':
-        fail(QStringLiteral("Nothing to repeat"), m_pos);
-        return kind;
+        failAt("Nothing to repeat", m_pos);
+        break;
     case u'{':
         if (quantifierAt(m_pos)) {
-            fail(QStringLiteral("Nothing to repeat"), m_pos);
-            return kind;
+            failAt("Nothing to repeat", m_pos);
+            break;
         }
         emitUnit(c, m_pos++);
         break;
@@ -492,26 +597,29 @@ Translator::TermKind Translator::parseTerm()
         emitUnit(c, m_pos++);
         break;
     }
-    if (failed() || !has(m_pos))
-        return kind;
+    return kind;
+}
 
+void Translator::parseQuantifier(TermKind kind, qsizetype start, qsizetype outStart)
+{
     const std::optional<Quantifier> q = quantifierAt(m_pos);
     if (!q)
-        return kind;
+        return;
     const qsizetype qPos = m_pos;
     if (kind == TermKind::Assertion || kind == TermKind::Lookbehind) {
         fail(QStringLiteral("Nothing to repeat"), qPos);
-        return kind;
+        return;
     }
     if (q->max != kInfinite && q->max < q->min) {
         fail(QStringLiteral("numbers out of order in {} quantifier"), qPos);
-        return kind;
+        return;
     }
     if (q->min > kMaxRepeat || q->max > kMaxRepeat) {
         fail(QStringLiteral("Repeat counts above %1 are not supported").arg(kMaxRepeat), qPos);
-        return kind;
+        return;
     }
     m_pos = q->end;
+    m_lastQuantifier = q;
     if (kind == TermKind::Lookahead) {
         // A lookahead matches no text, so an optional one is skipped (its captures stay
         // unset) and a required one is tested once.
@@ -519,7 +627,7 @@ Translator::TermKind Translator::parseTerm()
             insertAt(outStart, u"(?:", start);
             put(u"){0}", qPos);
         }
-        return kind;
+        return;
     }
     if (kind == TermKind::BackReference) {
         // WORKAROUND: PCRE2 10.42's JIT mishandles a directly repeated back reference.
@@ -544,7 +652,7 @@ Translator::TermKind Translator::parseTerm()
     put(text, qPos);
     if (q->max != 0)
         m_repeats = true;
-    return kind;
+    return;
 }
 
 Translator::TermKind Translator::parseAtomEscape()
@@ -648,53 +756,87 @@ Translator::TermKind Translator::parseAtomEscape()
     return TermKind::Single;
 }
 
+std::optional<Translator::TermKind> Translator::openGroup()
+{
+    const qsizetype open = m_pos;
+    if (at(m_pos + 1) != u'?') {
+        put(u"(", open);
+        ++m_captures;
+        m_pos += 1;
+        return TermKind::Group;
+    }
+    const char16_t c = at(m_pos + 2);
+    const char16_t d = at(m_pos + 3);
+    if (c == u':') {
+        put(u"(?:", open);
+        m_pos += 3;
+        return TermKind::Group;
+    }
+    if (c == u'=' || c == u'!') {
+        put(c == u'=' ? u"(?=" : u"(?!", open);
+        m_pos += 3;
+        return TermKind::Lookahead;
+    }
+    if (c == u'<' && (d == u'=' || d == u'!')) {
+        put(d == u'=' ? u"(?<=" : u"(?<!", open);
+        m_pos += 4;
+        return TermKind::Lookbehind;
+    }
+    if (c == u'<') {
+        qsizetype p = m_pos + 3;
+        QString name;
+        if (!readGroupName(p, name)) {
+            failAt("Invalid capture group name", m_pos + 3);
+            return std::nullopt;
+        }
+        put(u"(", open);
+        ++m_captures;
+        m_pos = p;
+        return TermKind::Group;
+    }
+    failAt("Invalid group", open);
+    return std::nullopt;
+}
+
+void Translator::spellOutLookbehind(qsizetype bodyStart, const Variants &body, qsizetype open)
+{
+    // The same assertion spelt as alternatives of one length each; without captures only
+    // whether some alternative matches counts, so nothing else changes.
+    const QString alternatives = body.texts.join(u'|');
+    const qsizetype length = m_out.pcre.size() - bodyStart;
+    m_out.pcre.replace(bodyStart, length, alternatives);
+    m_out.sourceOffsets.remove(bodyStart, length);
+    m_out.sourceOffsets.insert(bodyStart, alternatives.size(), open);
+}
+
 Translator::TermKind Translator::parseGroup()
 {
     const qsizetype open = m_pos;
-    TermKind kind = TermKind::Group;
-    if (at(m_pos + 1) != u'?') {
-        put(u"(", open);
-        m_pos += 1;
-    } else {
-        const char16_t c = at(m_pos + 2);
-        const char16_t d = at(m_pos + 3);
-        if (c == u':') {
-            put(u"(?:", open);
-            m_pos += 3;
-        } else if (c == u'=' || c == u'!') {
-            put(c == u'=' ? u"(?=" : u"(?!", open);
-            kind = TermKind::Lookahead;
-            m_pos += 3;
-        } else if (c == u'<' && (d == u'=' || d == u'!')) {
-            put(d == u'=' ? u"(?<=" : u"(?<!", open);
-            kind = TermKind::Lookbehind;
-            m_pos += 4;
-        } else if (c == u'<') {
-            qsizetype p = m_pos + 3;
-            QString name;
-            if (!readGroupName(p, name)) {
-                fail(QStringLiteral("Invalid capture group name"), m_pos + 3);
-                return kind;
-            }
-            put(u"(", open);
-            m_pos = p;
-        } else {
-            fail(QStringLiteral("Invalid group"), open);
-            return kind;
-        }
-    }
+    const std::optional<TermKind> opened = openGroup();
+    if (!opened)
+        return TermKind::Group;
+    const TermKind kind = *opened;
     if (++m_depth > kMaxNesting) {
-        fail(QStringLiteral("Groups nested too deeply"), open);
+        failAt("Groups nested too deeply", open);
         return kind;
     }
-    parseDisjunction();
+    const qsizetype bodyStart = m_out.pcre.size();
+    if (kind == TermKind::Lookbehind)
+        ++m_lookbehindDepth;
+    Variants body;
+    parseDisjunction(m_lookbehindDepth > 0 ? &body : nullptr);
+    if (kind == TermKind::Lookbehind)
+        --m_lookbehindDepth;
     --m_depth;
     if (failed())
         return kind;
     if (!has(m_pos)) {
-        fail(QStringLiteral("Unterminated group"), open);
+        failAt("Unterminated group", open);
         return kind;
     }
+    if (kind == TermKind::Lookbehind && body.ok && body.texts.size() > 1)
+        spellOutLookbehind(bodyStart, body, open);
+    m_groupVariants = std::move(body);
     put(u")", m_pos++);
     return kind;
 }
@@ -812,7 +954,7 @@ TranslatedPattern Translator::run()
     if (failed())
         return m_out;
     int alternatives = 1;
-    parseAlternative(true);
+    parseAlternative(true, nullptr);
     while (!failed() && has(m_pos)) {
         if (at(m_pos) == u')') {
             fail(QStringLiteral("Unmatched ')'"), m_pos);
@@ -821,7 +963,7 @@ TranslatedPattern Translator::run()
         put(u"|", m_pos);
         ++m_pos;
         ++alternatives;
-        parseAlternative(false);
+        parseAlternative(false, nullptr);
     }
     if (failed()) {
         m_out.pcre.clear();

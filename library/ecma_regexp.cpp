@@ -1,8 +1,9 @@
 // Where this still differs from the script engine, all from PCRE2's repetition and
 // lookbehind: captures inside a repeated group keep their value from an earlier
 // iteration; an empty iteration past the minimum ends a loop instead of being rejected;
-// variable-length lookbehind, back references in lookbehind and repeat counts above
-// 65535 are pattern errors; groups nest at most 1000 deep.
+// a lookbehind of variable length is a pattern error unless it is free of captures and
+// back references and has at most 64 fixed-length forms; repeat counts above 65535 and
+// groups nested more than 250 deep are pattern errors.
 #include "ecma_regexp.h"
 
 #include "ecma_pattern_translator.h"
@@ -12,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -22,8 +24,8 @@ std::atomic<bool> g_jitEnabled{true};
 
 constexpr uint32_t kOptions = PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C |
                               PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
-// The translator stops ECMAScript nesting at 1000; its wrappers may add a level each.
-constexpr uint32_t kParensNestLimit = 2100;
+// The translator stops ECMAScript nesting at 250; its wrappers may add a level each.
+constexpr uint32_t kParensNestLimit = 1000;
 // Applies per start position: catastrophic backtracking trips it within tens of ms.
 constexpr uint32_t kMatchLimit = 10'000'000;
 constexpr uint32_t kHeapLimitKiB = 256 * 1024;
