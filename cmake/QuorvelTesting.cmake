@@ -8,6 +8,8 @@ function(quorvel_add_test)
     cmake_parse_arguments(T "XVFB" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+    # Helpers shared by the test programs (MessageBoxRecorder.h).
+    target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
     target_compile_definitions(${T_NAME} PRIVATE
         QUORVEL_TESTDATA_DIR="${QUORVEL_TESTDATA_DIR}"
         QUORVEL_BINARY_DIR="${PROJECT_BINARY_DIR}"

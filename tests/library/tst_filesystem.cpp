@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "file_system.h"
 #include "platform_wrappers.h"
 
@@ -8,6 +9,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 class tst_FileSystem : public QObject
 {
@@ -40,26 +42,22 @@ private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void write(const QString &name, const QByteArray &content);
     QByteArray read(const QString &name) const;
+    const QList<RecordedBox> &boxes() const { return m_recorder->boxes(); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    QStringList m_boxes;
-    MessageBoxHandler m_previousHandler;
+    std::optional<MessageBoxRecorder> m_recorder;
 };
 
 void tst_FileSystem::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_boxes.clear();
-    m_previousHandler = SetMessageBoxHandler([this](int, const QString &prompt, const QString &) {
-        m_boxes.append(prompt);
-        return int(MsgBox::Ok);
-    });
+    m_recorder.emplace();
 }
 
 void tst_FileSystem::cleanup()
 {
-    SetMessageBoxHandler(m_previousHandler);
+    m_recorder.reset();
     // Let the temporary folder go even if a test left something read-only.
     Cls_FileSystem().PFncBln_DeleteFolder(m_dir->path(), true);
     m_dir.reset();
@@ -118,12 +116,12 @@ void tst_FileSystem::enumSubDirList()
     Cls_FileSystem fs;
     QCOMPARE(fs.GetCol_EnumSubDirList(m_dir->path()),
              (QStringList{".hidden", "Alpha", "beta", "_last"}));
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
 
     QVERIFY(fs.GetCol_EnumSubDirList(path("missing")).isEmpty());
     QCOMPARE(fs.GetLng_ErrorNo(), 76);
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY(m_boxes.first().startsWith("76 "));
+    QCOMPARE(boxes().size(), 1);
+    QVERIFY(boxes().first().prompt.startsWith("76 "));
 }
 
 void tst_FileSystem::deleteMissing_data()

@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "platform_widgets.h"
 #include "platform_wrappers.h"
 
@@ -16,19 +17,13 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
 #endif
 
 namespace {
-
-struct Box
-{
-    int style;
-    QString prompt;
-    QString title;
-};
 
 // Reads the state letter from /proc: a zombie has ended as far as a terminate is concerned.
 bool processRuns(qint64 pid)
@@ -93,8 +88,9 @@ private slots:
     void messageBoxDialog();
 
 private:
-    QList<Box> m_boxes;
-    int m_answer = MsgBox::Ok;
+    const QList<RecordedBox> &boxes() const { return m_recorder->boxes(); }
+
+    std::optional<MessageBoxRecorder> m_recorder;
     UrlRecorder m_urls;
     QTemporaryDir m_dir;
     QList<qint64> m_started;
@@ -102,12 +98,7 @@ private:
 
 void tst_PlatformWrappers::init()
 {
-    m_boxes.clear();
-    m_answer = MsgBox::Ok;
-    SetMessageBoxHandler([this](int style, const QString &prompt, const QString &title) {
-        m_boxes.append({style, prompt, title});
-        return m_answer;
-    });
+    m_recorder.emplace();
     m_urls.opened.clear();
     QDesktopServices::setUrlHandler("file", &m_urls, "open");
     QDesktopServices::setUrlHandler("https", &m_urls, "open");
@@ -117,7 +108,7 @@ void tst_PlatformWrappers::init()
 
 void tst_PlatformWrappers::cleanup()
 {
-    SetMessageBoxHandler({});
+    m_recorder.reset();
     for (const char *scheme : {"file", "https", "quorvelrefused"})
         QDesktopServices::unsetUrlHandler(scheme);
     for (const qint64 pid : std::as_const(m_started)) {
@@ -134,10 +125,10 @@ void tst_PlatformWrappers::errorBox()
     const VbError error{53, QStringLiteral("File not found"), QStringLiteral("Tools")};
     QCOMPARE(FncStr_ErrorText(error), QStringLiteral("53 File not found\rTools"));
     Sub_ShowError(error);
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].title, QStringLiteral("VB Error"));
-    QCOMPARE(m_boxes[0].style, MsgBox::Critical | MsgBox::OkOnly);
-    QCOMPARE(m_boxes[0].prompt, FncStr_ErrorText(error));
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes()[0].title, QStringLiteral("VB Error"));
+    QCOMPARE(boxes()[0].style, MsgBox::Critical | MsgBox::OkOnly);
+    QCOMPARE(boxes()[0].prompt, FncStr_ErrorText(error));
 }
 
 void tst_PlatformWrappers::yesNo_data()
@@ -155,10 +146,10 @@ void tst_PlatformWrappers::yesNo()
 {
     QFETCH(int, answer);
     QFETCH(bool, confirmed);
-    m_answer = answer;
+    m_recorder->queueAnswer(answer);
     QCOMPARE(FncBln_MessageBoxYesNo(MsgBox::Question | MsgBox::YesNo, "sure?", "title"), confirmed);
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].style, MsgBox::Question | MsgBox::YesNo);
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes()[0].style, MsgBox::Question | MsgBox::YesNo);
 }
 
 void tst_PlatformWrappers::unattendedAnswer_data()
@@ -225,13 +216,13 @@ void tst_PlatformWrappers::shellOpenShowsFailure()
 {
     QGuiApplication::setApplicationDisplayName("Quorvel");
     QVERIFY(!FncBln_ShellOpen(nullptr, m_dir.filePath("missing.xml")));
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].prompt, QStringLiteral("File not found"));
-    QCOMPARE(m_boxes[0].title, QStringLiteral("Quorvel"));
-    QCOMPARE(m_boxes[0].style, int(MsgBox::OkOnly));
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes()[0].prompt, QStringLiteral("File not found"));
+    QCOMPARE(boxes()[0].title, QStringLiteral("Quorvel"));
+    QCOMPARE(boxes()[0].style, int(MsgBox::OkOnly));
 
     QVERIFY(FncBln_ShellOpen(nullptr, "https://example.org/x"));
-    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(boxes().size(), 1);
     QCOMPARE(m_urls.opened, QList<QUrl>{QUrl("https://example.org/x")});
 }
 

@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "program_state.h"
 #include "setting_model.h"
 #include "text_file.h"
@@ -7,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
 #include <stdexcept>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -90,28 +92,24 @@ private slots:
 
 private:
     std::unique_ptr<Cls_MySettingFile> load(const QString &text);
+    const QList<RecordedBox> &boxes() const { return m_recorder->boxes(); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    QList<std::pair<QString, QString>> m_boxes; // title, prompt
-    MessageBoxHandler m_previous;
+    std::optional<MessageBoxRecorder> m_recorder;
 };
 
 void tst_SettingModel::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_boxes.clear();
-    m_previous = SetMessageBoxHandler([this](int, const QString &prompt, const QString &title) {
-        m_boxes.append({title, prompt});
-        return int(MsgBox::Ok);
-    });
+    m_recorder.emplace();
     Cls_MySettingFile::SetDateSource([] { return QDate(2007, 1, 20); });
 }
 
 void tst_SettingModel::cleanup()
 {
     Cls_MySettingFile::SetDateSource({});
-    SetMessageBoxHandler(m_previous);
+    m_recorder.reset();
     gObj_Setting.reset();
     gStr_SettingFolder.clear();
     gStr_SettingFile.clear();
@@ -368,13 +366,13 @@ void tst_SettingModel::childCounterIsShared()
     model.AddDataSetItem(QStringLiteral("c"));
     QCOMPARE(model.DataSet().GetItemAll_str(QString()),
              QStringLiteral("<Frame1>a</Frame1>\r\n<Frame2>b</Frame2>\r\n<Item3>c</Item3>\r\n"));
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
 
     // Without a reset the numbers run on; after one they collide and the document says so.
     model.SetCurrentFrame(QString());
     model.AddDataSetFrame(QStringLiteral("d"));
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].first, QStringLiteral("重複Key発見"));
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes()[0].title, QStringLiteral("重複Key発見"));
     QCOMPARE(model.DataSet().GetItem_str(QStringLiteral("Frame1")),
              QStringLiteral("<Frame1>a</Frame1>"));
 }
@@ -463,7 +461,7 @@ void tst_SettingModel::readFailureLeavesModelEmpty()
     QCOMPARE(model.GetFontSize(), 9);
     QCOMPARE(model.LastError().number, int(TextFile::FileNotFound));
     // A missing file is the ordinary first start and never reported in a box.
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
 }
 
 void tst_SettingModel::saveFileJoinsPath_data()
@@ -499,19 +497,19 @@ void tst_SettingModel::saveFileWithoutName()
 {
     Cls_MySettingFile model;
     QVERIFY(!model.SaveFile(QStringLiteral("x")));
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
     model.MsgDisplayFlg_Prop(true);
     QVERIFY(!model.SaveFile(QStringLiteral("x")));
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].first, QStringLiteral("設定ミス"));
-    QCOMPARE(m_boxes[0].second, QStringLiteral("ファイル名が設定されてません。"));
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes()[0].title, QStringLiteral("設定ミス"));
+    QCOMPARE(boxes()[0].prompt, QStringLiteral("ファイル名が設定されてません。"));
 
     // A folder without a name is the folder itself: the write fails and, with the switch
     // on, the error box says so.
     model.Path(m_dir->path());
     QVERIFY(!model.SaveFile(QStringLiteral("x")));
-    QCOMPARE(m_boxes.size(), 2);
-    QCOMPARE(m_boxes[1].first, QStringLiteral("VB Error"));
+    QCOMPARE(boxes().size(), 2);
+    QCOMPARE(boxes()[1].title, QStringLiteral("VB Error"));
     QVERIFY(model.LastError().isSet());
 }
 
@@ -526,7 +524,7 @@ void tst_SettingModel::saveFileRefusesUnencodableText()
     QCOMPARE(fileBytes(path), QByteArray("<A>old</A>"));
     QCOMPARE(model.LastUnencodable().position, qsizetype(3));
     QCOMPARE(uint(model.LastUnencodable().codePoint), 0xA5u);
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
 
     // The same through the rebuilt file: a loaded damaged byte (U+FFFD) cannot go back.
     model.SetTitle(QStringLiteral("a\uFFFD"));
@@ -704,7 +702,7 @@ void tst_SettingModel::openWritesDefaultIntoEmptyFolder()
     QCOMPARE(model.GetItemWidth(), 2445);
     QCOMPARE(model.GetMarginTop(), 270);
     QCOMPARE(model.GetMarginBottom(), 70);
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
 }
 
 void tst_SettingModel::openKeepsExistingFile()

@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "tag_document.h"
 #include "text_file.h"
 
@@ -5,14 +6,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+#include <optional>
 
-struct ShownBox
-{
-    int style;
-    QString prompt;
-    QString title;
-};
+namespace {
 
 QByteArray fileBytes(const QString &path)
 {
@@ -65,26 +61,22 @@ private slots:
     void pathJoin();
 
 private:
-    QList<ShownBox> m_boxes;
-    MessageBoxHandler m_previous;
+    const QList<RecordedBox> &boxes() const { return m_recorder->boxes(); }
+
+    std::optional<MessageBoxRecorder> m_recorder;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 void tst_TagDocument::init()
 {
-    m_boxes.clear();
-    m_previous =
-        SetMessageBoxHandler([this](int style, const QString &prompt, const QString &title) {
-            m_boxes.append({style, prompt, title});
-            return int(MsgBox::Ok);
-        });
+    m_recorder.emplace();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
 
 void tst_TagDocument::cleanup()
 {
-    SetMessageBoxHandler(m_previous);
+    m_recorder.reset();
     m_dir.reset();
 }
 
@@ -267,35 +259,35 @@ void tst_TagDocument::duplicateKeyIsRefusedWithBox()
 {
     Cls_XML document;
     QVERIFY(document.AddItem_bln(QStringLiteral("Title"), QStringLiteral("1")));
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
     QVERIFY(!document.AddItem_bln(QStringLiteral("Title"), QStringLiteral("2")));
 
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].style, int(MsgBox::Exclamation));
-    QCOMPARE(m_boxes[0].title, QStringLiteral("重複Key発見"));
-    QCOMPARE(m_boxes[0].prompt,
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes()[0].style, int(MsgBox::Exclamation));
+    QCOMPARE(boxes()[0].title, QStringLiteral("重複Key発見"));
+    QCOMPARE(boxes()[0].prompt,
              QStringLiteral("次のKeyは既に使用されています。\r\n違う項目名を設定してください。\r\n"
                             "------------------------------------\r\n『Title』"));
     QCOMPARE(document.GetItemAll_str(QString()), QStringLiteral("<Title>1</Title>\r\n"));
 
     // Keys differ by case.
     QVERIFY(document.AddItem_bln(QStringLiteral("title"), QStringLiteral("3")));
-    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(boxes().size(), 1);
 }
 
 void tst_TagDocument::emptyKeyIsRefusedWithBox()
 {
     Cls_XML document;
     QVERIFY(!document.AddItem_bln(QString(), QStringLiteral("x")));
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].style, int(MsgBox::Exclamation));
-    QCOMPARE(m_boxes[0].prompt, QStringLiteral("Key項目を設定してください。"));
-    QCOMPARE(m_boxes[0].title, QStringLiteral("設定値無し"));
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes()[0].style, int(MsgBox::Exclamation));
+    QCOMPARE(boxes()[0].prompt, QStringLiteral("Key項目を設定してください。"));
+    QCOMPARE(boxes()[0].title, QStringLiteral("設定値無し"));
     QCOMPARE(document.GetItemAll_str(QStringLiteral("\t")), QString());
 
     // SetItem_bln reports success even when the key it passes on is refused.
     QVERIFY(document.SetItem_bln(QString(), QStringLiteral("x")));
-    QCOMPARE(m_boxes.size(), 2);
+    QCOMPARE(boxes().size(), 2);
     QCOMPARE(document.GetItemAll_str(QString()), QString());
 }
 
@@ -309,7 +301,7 @@ void tst_TagDocument::setItemReplacesInPlace()
              QStringLiteral("<Title>b</Title>\r\n<Font>f</Font>\r\n"));
     QCOMPARE(document.GetItem_str(QStringLiteral("Title")), QStringLiteral("<Title>b</Title>"));
     QCOMPARE(document.GetItem_str(QStringLiteral("None")), QString());
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
 
     QVERIFY(document.InitItem_bln());
     QCOMPARE(document.GetItemAll_str(QString()), QString());
@@ -407,7 +399,7 @@ void tst_TagDocument::missingFileFailsQuietlyUnlessAsked()
     document.SetFileItem(QStringLiteral("<A>1</A>"), QString());
     QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
     QVERIFY(!document.ReadFile_bln(QStringLiteral("none.xml")));
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
     QCOMPARE(document.LastError().number, int(TextFile::FileNotFound));
     QCOMPARE(document.Gets(QStringLiteral("A")), QStringLiteral("1"));
 
@@ -417,9 +409,9 @@ void tst_TagDocument::missingFileFailsQuietlyUnlessAsked()
 
     document.MsgDisplayFlg_Prop(true);
     QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].title, QStringLiteral("VB Error"));
-    QVERIFY(m_boxes[0].prompt.startsWith(QStringLiteral("76 ")));
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes()[0].title, QStringLiteral("VB Error"));
+    QVERIFY(boxes()[0].prompt.startsWith(QStringLiteral("76 ")));
 }
 
 void tst_TagDocument::saveWritesCp932WithCrLf()
@@ -448,14 +440,14 @@ void tst_TagDocument::saveWithoutNameWarnsOnlyWhenAsked()
     Cls_XML document;
     document.SaveFilePath_Prop(m_dir->path());
     QVERIFY(!document.SaveFile_bln(QString()));
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
 
     document.MsgDisplayFlg_Prop(true);
     QVERIFY(!document.SaveFile_bln(QString()));
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].style, int(MsgBox::Exclamation));
-    QCOMPARE(m_boxes[0].prompt, QStringLiteral("ファイル名が設定されてません。"));
-    QCOMPARE(m_boxes[0].title, QStringLiteral("設定ミス"));
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes()[0].style, int(MsgBox::Exclamation));
+    QCOMPARE(boxes()[0].prompt, QStringLiteral("ファイル名が設定されてません。"));
+    QCOMPARE(boxes()[0].title, QStringLiteral("設定ミス"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
 }
 
@@ -469,7 +461,7 @@ void tst_TagDocument::refusedSaveKeepsOldFile()
     document.AddItem_bln(QStringLiteral("Data"), QStringLiteral("1\u301C9"));
     QVERIFY(!document.SaveFile_bln(QStringLiteral("keep.xml")));
     QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
 
     const QString text = document.GetFileItemAll_str();
     QCOMPARE(document.LastUnencodable().position, text.indexOf(QChar(0x301C)));
@@ -495,7 +487,7 @@ void tst_TagDocument::saveIntoMissingFolderFails()
     document.AddItem_bln(QStringLiteral("A"), QStringLiteral("1"));
     QVERIFY(!document.SaveFile_bln(QStringLiteral("x.xml")));
     QCOMPARE(document.LastError().number, int(TextFile::PathNotFound));
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(boxes().isEmpty());
 
     // A folder in the way of the file.
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("dir.xml")));

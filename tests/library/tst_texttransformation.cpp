@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "platform_wrappers.h"
 #include "setting_model.h"
 #include "text_transformation.h"
@@ -6,6 +7,7 @@
 
 #include <climits>
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -30,8 +32,7 @@ private slots:
     void clipboardPlaceholder();
 
 private:
-    QStringList m_boxes;
-    MessageBoxHandler m_previousHandler;
+    std::optional<MessageBoxRecorder> m_recorder;
 };
 
 namespace {
@@ -57,17 +58,12 @@ std::unique_ptr<Cls_MySettingFile> modelWithItems(const QStringList &items)
 
 void tst_TextTransformation::init()
 {
-    m_boxes.clear();
-    m_previousHandler =
-        SetMessageBoxHandler([this](int style, const QString &prompt, const QString &title) {
-            m_boxes << u"%1|%2|%3"_s.arg(style).arg(title, prompt);
-            return int(MsgBox::Ok);
-        });
+    m_recorder.emplace();
 }
 
 void tst_TextTransformation::cleanup()
 {
-    SetMessageBoxHandler(m_previousHandler);
+    m_recorder.reset();
 }
 
 void tst_TextTransformation::matchingEdit_data()
@@ -232,7 +228,7 @@ void tst_TextTransformation::patternErrors()
     QVERIFY(model->LastPatternError().isSet());
     QVERIFY(model->isEdit());
     // The palette leaves the model's messages off: nothing may pop up.
-    QCOMPARE(m_boxes.size(), 0);
+    QCOMPARE(m_recorder->count(), 0);
 
     // A valid pattern that finds nothing is not an error.
     QCOMPARE(model->DataGet(1, u"abc"_s), u"abc"_s);
@@ -240,8 +236,12 @@ void tst_TextTransformation::patternErrors()
 
     model->MsgDisplayFlg_Prop(true);
     QCOMPARE(model->DataGet(0, input), QString());
-    QCOMPARE(m_boxes, QStringList{u"16|エラー発生|エラーが発生しました。\r\n"
-                                  u"正規表現に不備があるかもしれませんので、見直してください。"_s});
+    QCOMPARE(m_recorder->count(), 1);
+    QCOMPARE(m_recorder->at(0).style, int(MsgBox::Critical));
+    QCOMPARE(m_recorder->at(0).title, u"エラー発生"_s);
+    QCOMPARE(m_recorder->at(0).prompt,
+             u"エラーが発生しました。\r\n"
+             u"正規表現に不備があるかもしれませんので、見直してください。"_s);
 }
 
 void tst_TextTransformation::clipboardPlaceholder_data()
