@@ -1358,8 +1358,7 @@ bool Frm_Setting::FncBln_CheckEncodable()
         {QStringLiteral("項目の高さ"), ui->Txt_ItemHeight->text()},
         {QStringLiteral("項目の幅"), ui->Txt_ItemWidth->text()},
         {QStringLiteral("項目の開始位置"), ui->Txt_MarginTop->text()},
-        {QStringLiteral("最後の項目の下"), ui->Txt_MarginBottom->text()},
-        {QStringLiteral("設定ﾌｧｲﾙ一覧"), ui->Cbo_SettingFiles->currentText()}};
+        {QStringLiteral("最後の項目の下"), ui->Txt_MarginBottom->text()}};
     for (const auto &[label, value] : common) {
         if (!Cp932Codec::encode(value, &failure)) {
             return refuse(failure, QStringLiteral("基本設定の「%1」").arg(label));
@@ -1837,6 +1836,16 @@ bool Frm_Setting::eventFilter(QObject *watched, QEvent *event)
         if (mouse->button() == Qt::RightButton) {
             Sub_ShowEditPopup(mouse->globalPosition().toPoint());
             return true;
+        }
+        return false;
+    }
+    if (watched == ui->Trv_EditList->viewport() && type == QEvent::MouseButtonRelease) {
+        // A click beside the nodes is a click in the tree too: an empty tree must still
+        // hide the message and offer a new frame in the menu.
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (!mRefused && mouse->button() == Qt::LeftButton &&
+            ui->Trv_EditList->itemAt(mouse->position().toPoint()) == nullptr) {
+            Trv_EditList_Click();
         }
         return false;
     }

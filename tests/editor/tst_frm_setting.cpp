@@ -103,6 +103,8 @@ private slots:
     void concatenatedKeysDoNotCollide();
     void hundredthItemIsTheLast();
     void newItemThenAnotherFrameExpands();
+    void clickBesideNodes();
+    void settingNameOutsideCodePageSaves();
 
 private:
     Frm_Setting *openForm(const QString &argument = {});
@@ -989,4 +991,33 @@ void tst_FrmSetting::newItemThenAnotherFrameExpands()
 }
 
 QTEST_MAIN(tst_FrmSetting)
+// A click beside the nodes counts as a click in the tree: with no frame at all it is the
+// only way to reach the new-frame entry of the menu bar.
+void tst_FrmSetting::clickBesideNodes()
+{
+    writeSetting("s.xml", settingText({}));
+    QVERIFY(openForm());
+    auto *newFrame = m_form->findChild<QAction *>("mnu_EditListItem_0");
+    QVERIFY(!newFrame->isEnabled());
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(newFrame->isEnabled());
+    QVERIFY(!m_form->findChild<QAction *>("mnu_EditListItem_2")->isEnabled());
+    QVERIFY(!child<QWidget>("Txt_Message")->isVisible());
+}
+
+// The list's name is not written to the file, so it cannot stop a save.
+void tst_FrmSetting::settingNameOutsideCodePageSaves()
+{
+    const QString name = QStringLiteral("caf\u00e9");
+    writeSetting(name + ".xml", settingText({frameText(1, "F", {itemText(1, "I")})}));
+    QVERIFY(openForm(name));
+    QCOMPARE(child<QComboBox>("Cbo_SettingFiles")->currentText(), name);
+    m_boxes.clear();
+    m_form->mnu_Save_Click();
+    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
+    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(readSetting(name + ".xml").contains("<Title>F</Title>"));
+}
+
 #include "tst_frm_setting.moc"
