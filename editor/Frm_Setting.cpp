@@ -775,6 +775,9 @@ bool Frm_Setting::FncBln_SaveSetting()
     if (!gObj_Setting || !mTree) {
         return false;
     }
+    Sub_TargetOwnSettingFile();
+    gObj_Setting->Path(gStr_SettingFolder);
+    gObj_Setting->Name(gStr_SettingFile);
     if (FncBln_IsNodeSelected()) {
         if (!Sub_StoreItemPage() || !Sub_StoreFramePage(true)) {
             return false;
@@ -839,8 +842,19 @@ void Frm_Setting::Sub_RestoreBackup()
     Sub_ShowStatus(QStringLiteral("バックアップから復帰しました"));
 }
 
+// The preview's own setting selector changes the shared file name: what the editor
+// previews and saves is still the setting chosen in its list.
+void Frm_Setting::Sub_TargetOwnSettingFile()
+{
+    const QString name = ui->Cbo_SettingFiles->currentText();
+    if (!name.isEmpty()) {
+        gStr_SettingFile = name + QStringLiteral(".xml");
+    }
+}
+
 bool Frm_Setting::FncBln_ShowPreview()
 {
+    Sub_TargetOwnSettingFile();
     Frm_Item_FromIniFile *preview = mdl_Palette::CurrentWindow();
     if (mPreview && preview != nullptr) {
         preview->Lbl_Reload_Click();

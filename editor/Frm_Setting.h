@@ -136,6 +136,7 @@ private:
     void Cmd_FrameUpdate_Click();
     void Lbl_OpenOption_Click();
     void Sub_SelectSettingEntry(int index);
+    void Sub_TargetOwnSettingFile();
     QTreeWidgetItem *selectedFrameNode() const;
     QString FncStr_FreeKey(const QString &key) const;
     QString itemPageText(QPlainTextEdit *box) const;

@@ -930,6 +930,18 @@ void tst_FrmSetting::previewShowsAndReloadsPalette()
     Frm_Item_FromIniFile *second = mdl_Palette::CurrentWindow();
     QVERIFY(second != nullptr);
     QVERIFY(second->isVisible());
+    // The preview's setting selector names another file; the editor keeps to its own.
+    writeSetting("other.xml", settingText({frameText(1, "Other", {})}));
+    const QString other = readSetting("other.xml");
+    gStr_SettingFile = QStringLiteral("other.xml");
+    m_form->FncBln_ShowPreview();
+    QCOMPARE(gObj_Setting->Name(), QStringLiteral("s.xml"));
+    gStr_SettingFile = QStringLiteral("other.xml");
+    mdl_Palette::CurrentWindow()->Lbl_Reload_Click();
+    m_form->mnu_Save_Click();
+    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
+    QCOMPARE(readSetting("other.xml"), other);
+    QVERIFY(readSetting("s.xml").contains("<Name>I</Name>"));
     // Ending the editor closes its preview.
     bool ended = false;
     Frm_Setting::SetEndHandler([&ended] { ended = true; });
