@@ -234,6 +234,17 @@ private:
 
     char16_t at(qsizetype i) const { return i < m_src.size() ? m_src[i].unicode() : u'\0'; }
     bool has(qsizetype i) const { return i < m_src.size(); }
+    // The code unit that exactly `digits` hex digits at i spell; nullopt when one is missing.
+    std::optional<char16_t> hexDigitsAt(qsizetype i, int digits) const
+    {
+        int value = 0;
+        for (qsizetype p = i; p < i + digits; ++p) {
+            if (!has(p) || hexValue(at(p)) < 0)
+                return std::nullopt;
+            value = value * 16 + hexValue(at(p));
+        }
+        return char16_t(value);
+    }
     bool failed() const { return m_out.error.isSet(); }
     void fail(const QString &message, qsizetype offset)
     {
@@ -353,11 +364,10 @@ bool Translator::readGroupName(qsizetype &p, QString &name) const
                     return false;
                 next = q + 1;
             } else {
-                for (qsizetype q = p + 2; q < p + 6; ++q) {
-                    if (hexValue(at(q)) < 0)
-                        return false;
-                    c = c * 16 + char32_t(hexValue(at(q)));
-                }
+                const std::optional<char16_t> unit = hexDigitsAt(p + 2, 4);
+                if (!unit)
+                    return false;
+                c = *unit;
                 next = p + 6;
             }
         } else if (QChar::isHighSurrogate(c) && QChar::isLowSurrogate(at(p + 1))) {
@@ -734,16 +744,8 @@ Translator::TermKind Translator::parseAtomEscape()
     }
     if (c == u'x' || c == u'u') {
         const int digits = c == u'x' ? 2 : 4;
-        int value = 0;
-        bool ok = true;
-        for (int i = 0; i < digits && ok; ++i) {
-            const qsizetype p = m_pos + 2 + i;
-            ok = has(p) && hexValue(at(p)) >= 0;
-            if (ok)
-                value = value * 16 + hexValue(at(p));
-        }
-        if (ok) {
-            emitUnit(char16_t(value), start);
+        if (const std::optional<char16_t> value = hexDigitsAt(m_pos + 2, digits)) {
+            emitUnit(*value, start);
             m_pos += 2 + digits;
         } else {
             emitUnit(c, start);
@@ -879,16 +881,9 @@ bool Translator::parseClassAtom(int &unit, std::optional<RangeSet> &set)
         m_pos += 2;
     } else if (e == u'x' || e == u'u') {
         const int digits = e == u'x' ? 2 : 4;
-        int value = 0;
-        bool ok = true;
-        for (int i = 0; i < digits && ok; ++i) {
-            const qsizetype p = m_pos + 2 + i;
-            ok = has(p) && hexValue(at(p)) >= 0;
-            if (ok)
-                value = value * 16 + hexValue(at(p));
-        }
-        unit = ok ? value : e;
-        m_pos += ok ? 2 + digits : 2;
+        const std::optional<char16_t> value = hexDigitsAt(m_pos + 2, digits);
+        unit = value.value_or(e);
+        m_pos += value ? 2 + digits : 2;
     } else if (e == u'k' && m_hasNamedGroups) {
         fail(QStringLiteral("Invalid escape"), m_pos);
         return false;

@@ -68,6 +68,11 @@ QString errorText(const std::error_code &ec)
     return QString::fromLocal8Bit(ec.message());
 }
 
+QString textOf(std::errc condition)
+{
+    return errorText(std::make_error_code(condition));
+}
+
 fs::path toFsPath(const QString &path)
 {
 #ifdef Q_OS_WIN
@@ -389,11 +394,28 @@ void Cls_FileSystem::recordError(int number, const QString &text)
     m_errorText = text;
 }
 
+bool Cls_FileSystem::fail(int number, const QString &text)
+{
+    recordError(number, text);
+    return false;
+}
+
+template<typename Result, typename Operation>
+Result Cls_FileSystem::recorded(Result failure, Operation &&operation)
+{
+    try {
+        return operation();
+    } catch (const std::exception &e) {
+        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
+        return failure;
+    }
+}
+
 bool Cls_FileSystem::PFncBln_GetDriveFreeSpace(const QString &Astr_Path, double &Acur_Space)
 {
     clearError();
     Acur_Space = 0;
-    try {
+    return recorded(false, [&] {
         // A drive here is the file system that holds the path; the path itself need not
         // exist, so measure its nearest existing ancestor.
         fs::path probe = toFsPath(absolutePathName(Astr_Path));
@@ -401,70 +423,48 @@ bool Cls_FileSystem::PFncBln_GetDriveFreeSpace(const QString &Astr_Path, double 
         while (!fs::exists(probe, ec) && probe.has_relative_path())
             probe = probe.parent_path();
         const fs::space_info info = fs::space(probe, ec);
-        if (ec) {
-            recordError(errorNumber(ec, Missing::Path), errorText(ec));
-            return false;
-        }
+        if (ec)
+            return fail(errorNumber(ec, Missing::Path), errorText(ec));
         Acur_Space = toKibCurrency(info.available);
         return true;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    });
 }
 
 bool Cls_FileSystem::PFncBln_CopyFolder(const QString &Astr_Source, const QString &Astr_Distination,
                                         bool Abln_Overwrite)
 {
     clearError();
-    try {
+    return recorded(false, [&] {
         const QString sourceText = withoutTrailingSeparators(Astr_Source);
         const QString targetText = normalisedSeparators(Astr_Distination);
-        if (sourceText.isEmpty() || targetText.isEmpty()) {
-            const auto ec = std::make_error_code(std::errc::invalid_argument);
-            recordError(errorNumber(ec, Missing::Path), errorText(ec));
-            return false;
-        }
+        if (sourceText.isEmpty() || targetText.isEmpty())
+            return fail(kErrInvalidArgument, textOf(std::errc::invalid_argument));
         const fs::path source = toFsPath(sourceText);
         fs::path target = toFsPath(withoutTrailingSeparators(targetText));
         // A destination ending with a separator is the folder to copy into.
         if (targetText.endsWith(u'/'))
             target /= source.filename();
         std::error_code ec;
-        if (!fs::is_directory(fs::status(source, ec))) {
-            const auto notFound = std::make_error_code(std::errc::no_such_file_or_directory);
-            recordError(kErrPathNotFound, errorText(notFound));
-            return false;
-        }
-        if (isInside(target, source)) {
-            const auto invalid = std::make_error_code(std::errc::invalid_argument);
-            recordError(errorNumber(invalid, Missing::Path), errorText(invalid));
-            return false;
-        }
+        if (!fs::is_directory(fs::status(source, ec)))
+            return fail(kErrPathNotFound, textOf(std::errc::no_such_file_or_directory));
+        if (isInside(target, source))
+            return fail(kErrInvalidArgument, textOf(std::errc::invalid_argument));
         FsError err;
-        if (!copyFolderContents(source, target, Abln_Overwrite, err)) {
-            recordError(errorNumber(err.ec, err.missing), errorText(err.ec));
-            return false;
-        }
+        if (!copyFolderContents(source, target, Abln_Overwrite, err))
+            return fail(errorNumber(err.ec, err.missing), errorText(err.ec));
         return true;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    });
 }
 
 bool Cls_FileSystem::PFncBln_CreateFolder(const QString &Astr_Path)
 {
     clearError();
-    try {
+    return recorded(false, [&] {
         const QString path = withoutTrailingSeparators(Astr_Path);
         if (!path.isEmpty() && QFileInfo(path).isDir())
             return true;
-        if (path.isEmpty()) {
-            const auto ec = std::make_error_code(std::errc::invalid_argument);
-            recordError(errorNumber(ec, Missing::Path), errorText(ec));
-            return false;
-        }
+        if (path.isEmpty())
+            return fail(kErrInvalidArgument, textOf(std::errc::invalid_argument));
         const QString parent = GetStr_ParentFolderPath(path);
         if (!parent.isEmpty()) {
             if (parent == path || !PFncBln_CreateFolder(parent))
@@ -476,26 +476,19 @@ bool Cls_FileSystem::PFncBln_CreateFolder(const QString &Astr_Path)
             // create_directory is content with an existing file of that name.
             if (!ec)
                 ec = std::make_error_code(std::errc::file_exists);
-            recordError(errorNumber(ec, Missing::Path), errorText(ec));
-            return false;
+            return fail(errorNumber(ec, Missing::Path), errorText(ec));
         }
         return true;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    });
 }
 
 bool Cls_FileSystem::PFncBln_DeleteFolder(const QString &Astr_Path, bool Abln_Force)
 {
     clearError();
-    try {
+    return recorded(false, [&] {
         const QString text = withoutTrailingSeparators(Astr_Path);
-        if (text.isEmpty()) {
-            const auto ec = std::make_error_code(std::errc::invalid_argument);
-            recordError(errorNumber(ec, Missing::Path), errorText(ec));
-            return false;
-        }
+        if (text.isEmpty())
+            return fail(kErrInvalidArgument, textOf(std::errc::invalid_argument));
         // Delete what the name means ("." or "x/.." included), never the entries of a
         // folder that then cannot itself be removed.
         const fs::path path = toFsPath(absolutePathName(text));
@@ -507,71 +500,49 @@ bool Cls_FileSystem::PFncBln_DeleteFolder(const QString &Astr_Path, bool Abln_Fo
             fs::remove(path, ec); // the link, not what it points to
         } else if (!fs::is_directory(linkStatus)) {
             // A file of that name is not a missing folder: report it instead of success.
-            ec = std::make_error_code(std::errc::not_a_directory);
-            recordError(kErrPathFileAccess, errorText(ec));
-            return false;
-        } else if (isRootPath(path)) {
-            ec = std::make_error_code(std::errc::permission_denied);
-        } else if (!Abln_Force && containsReadOnly(path)) {
+            return fail(kErrPathFileAccess, textOf(std::errc::not_a_directory));
+        } else if (isRootPath(path) || (!Abln_Force && containsReadOnly(path))) {
             ec = std::make_error_code(std::errc::permission_denied);
         } else {
             if (Abln_Force)
                 makeTreeWritable(path);
             fs::remove_all(path, ec);
         }
-        if (ec) {
-            const int number = errorNumber(ec, Missing::Path);
-            if (number == kErrPathNotFound)
-                return true;
-            recordError(number, errorText(ec));
-            return false;
-        }
-        return true;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+        const int number = ec ? errorNumber(ec, Missing::Path) : 0;
+        if (number == 0 || number == kErrPathNotFound)
+            return true;
+        return fail(number, errorText(ec));
+    });
 }
 
 bool Cls_FileSystem::PFncBln_CopyFile(const QString &Astr_Source, const QString &Astr_Distination,
                                       bool Abln_Overwrite)
 {
     clearError();
-    try {
+    return recorded(false, [&] {
         const QString sourceText = normalisedSeparators(Astr_Source);
         const QString targetText = normalisedSeparators(Astr_Distination);
         const fs::path source = toFsPath(sourceText);
         std::error_code ec;
         if (sourceText.isEmpty() || sourceText.endsWith(u'/') ||
-            !fs::is_regular_file(fs::status(source, ec))) {
-            const auto notFound = std::make_error_code(std::errc::no_such_file_or_directory);
-            recordError(kErrFileNotFound, errorText(notFound));
-            return false;
-        }
-        if (targetText.isEmpty()) {
-            const auto invalid = std::make_error_code(std::errc::invalid_argument);
-            recordError(errorNumber(invalid, Missing::Path), errorText(invalid));
-            return false;
-        }
+            !fs::is_regular_file(fs::status(source, ec)))
+            return fail(kErrFileNotFound, textOf(std::errc::no_such_file_or_directory));
+        if (targetText.isEmpty())
+            return fail(kErrInvalidArgument, textOf(std::errc::invalid_argument));
         fs::path target = toFsPath(withoutTrailingSeparators(targetText));
         if (targetText.endsWith(u'/'))
             target /= source.filename();
         FsError err;
-        if (!copyFileTo(source, target, Abln_Overwrite, err)) {
-            recordError(errorNumber(err.ec, err.missing), errorText(err.ec));
-            return false;
-        }
+        if (!copyFileTo(source, target, Abln_Overwrite, err))
+            return fail(errorNumber(err.ec, err.missing), errorText(err.ec));
         return true;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    });
 }
 
 bool Cls_FileSystem::PFncBln_DeleteFile(const QString &Astr_Path, bool Abln_Force)
 {
     clearError();
-    try {
+    return recorded(false, [&] {
         const QString text = normalisedSeparators(Astr_Path);
         if (text.isEmpty() || text.endsWith(u'/'))
             return true; // names no file, so no file is there
@@ -588,18 +559,11 @@ bool Cls_FileSystem::PFncBln_DeleteFile(const QString &Astr_Path, bool Abln_Forc
         } else {
             fs::remove(path, ec);
         }
-        if (ec) {
-            const int number = errorNumber(ec, Missing::File);
-            if (number == kErrFileNotFound)
-                return true;
-            recordError(number, errorText(ec));
-            return false;
-        }
-        return true;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+        const int number = ec ? errorNumber(ec, Missing::File) : 0;
+        if (number == 0 || number == kErrFileNotFound)
+            return true;
+        return fail(number, errorText(ec));
+    });
 }
 
 bool Cls_FileSystem::PFncBln_CheckDriveExists(const QString &Astr_Path) const
@@ -639,14 +603,13 @@ QString Cls_FileSystem::PFncStr_GetDriveName(const QString &Astr_Path) const
 double Cls_FileSystem::PFncCur_GetFolderSize(const QString &Astr_Path)
 {
     clearError();
-    try {
+    return recorded(0.0, [&] {
         const QString text = withoutTrailingSeparators(Astr_Path);
         const fs::path path = toFsPath(text);
         std::error_code ec;
         if (text.isEmpty() || !fs::is_directory(fs::status(path, ec))) {
-            const auto notFound = std::make_error_code(std::errc::no_such_file_or_directory);
-            recordError(kErrPathNotFound, errorText(notFound));
-            return 0;
+            fail(kErrPathNotFound, textOf(std::errc::no_such_file_or_directory));
+            return 0.0;
         }
         std::uintmax_t total = 0;
         // Links are not followed: a linked tree is counted where it really lies.
@@ -660,33 +623,25 @@ double Cls_FileSystem::PFncCur_GetFolderSize(const QString &Astr_Path)
             }
         }
         if (ec) {
-            recordError(errorNumber(ec, Missing::Path), errorText(ec));
-            return 0;
+            fail(errorNumber(ec, Missing::Path), errorText(ec));
+            return 0.0;
         }
         return toKibCurrency(total);
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return 0;
-    }
+    });
 }
 
 bool Cls_FileSystem::ChangeBln_ReadOnlyAttr(const QString &Astr_Path, bool Abln_ReadOnly)
 {
     clearError();
-    try {
+    return recorded(false, [&] {
         const QString text = withoutTrailingSeparators(Astr_Path);
         const fs::path path = toFsPath(text);
         std::error_code ec;
         const fs::file_status st = fs::status(path, ec);
-        if (text.isEmpty() || !fs::exists(st)) {
-            const auto notFound = std::make_error_code(std::errc::no_such_file_or_directory);
-            recordError(kErrFileNotFound, errorText(notFound));
-            return false;
-        }
-        if (!setReadOnly(path, Abln_ReadOnly, ec)) {
-            recordError(errorNumber(ec, Missing::File), errorText(ec));
-            return false;
-        }
+        if (text.isEmpty() || !fs::exists(st))
+            return fail(kErrFileNotFound, textOf(std::errc::no_such_file_or_directory));
+        if (!setReadOnly(path, Abln_ReadOnly, ec))
+            return fail(errorNumber(ec, Missing::File), errorText(ec));
         if (fs::is_directory(st)) {
             // Links inside are left alone: their targets lie outside the folder.
             fs::recursive_directory_iterator it(path, ec);
@@ -697,39 +652,31 @@ bool Cls_FileSystem::ChangeBln_ReadOnlyAttr(const QString &Astr_Path, bool Abln_
                 if (!link && !setReadOnly(it->path(), Abln_ReadOnly, ec))
                     break;
             }
-            if (ec) {
-                recordError(errorNumber(ec, Missing::File), errorText(ec));
-                return false;
-            }
+            if (ec)
+                return fail(errorNumber(ec, Missing::File), errorText(ec));
         }
         return true;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    });
 }
 
 QStringList Cls_FileSystem::GetCol_EnumSubDirList(const QString &Astr_Path)
 {
     clearError();
-    try {
+    const QStringList names = recorded(QStringList(), [&] {
         const QString text = withoutTrailingSeparators(Astr_Path);
         std::error_code ec;
         if (text.isEmpty() || !fs::is_directory(fs::status(toFsPath(text), ec))) {
-            const auto notFound = std::make_error_code(std::errc::no_such_file_or_directory);
-            recordError(kErrPathNotFound, errorText(notFound));
-            Sub_ShowError({kErrPathNotFound, m_errorText, QStringLiteral("Cls_FileSystem")});
-            return {};
+            fail(kErrPathNotFound, textOf(std::errc::no_such_file_or_directory));
+            return QStringList();
         }
-        QStringList names = QDir(text).entryList(
+        QStringList found = QDir(text).entryList(
             QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-        sortWindowsOrder(names);
-        return names;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        Sub_ShowError({kErrPathFileAccess, m_errorText, QStringLiteral("Cls_FileSystem")});
-        return {};
-    }
+        sortWindowsOrder(found);
+        return found;
+    });
+    if (m_errorNo != 0)
+        Sub_ShowError({m_errorNo, m_errorText, QStringLiteral("Cls_FileSystem")});
+    return names;
 }
 
 QStringList Cls_FileSystem::GetCol_EnumFileList(const QString &Astr_Path) const
@@ -812,17 +759,14 @@ bool Cls_FileSystem::PFncBln_ChangeFileName(const QString &Astr_OldPath,
                                             const QString &Astr_NewPath)
 {
     clearError();
-    try {
+    return recorded(false, [&] {
         const QString oldText = withoutTrailingSeparators(Astr_OldPath);
         const QString newText = withoutTrailingSeparators(Astr_NewPath);
         const fs::path from = toFsPath(oldText);
         const fs::path to = toFsPath(newText);
         std::error_code ec;
-        if (oldText.isEmpty() || !fs::exists(fs::symlink_status(from, ec))) {
-            const auto notFound = std::make_error_code(std::errc::no_such_file_or_directory);
-            recordError(kErrFileNotFound, errorText(notFound));
-            return false;
-        }
+        if (oldText.isEmpty() || !fs::exists(fs::symlink_status(from, ec)))
+            return fail(kErrFileNotFound, textOf(std::errc::no_such_file_or_directory));
         if (newText.isEmpty()) {
             ec = std::make_error_code(std::errc::invalid_argument);
         } else if (fs::exists(fs::symlink_status(to, ec))) {
@@ -831,31 +775,23 @@ bool Cls_FileSystem::PFncBln_ChangeFileName(const QString &Astr_OldPath,
         } else {
             fs::rename(from, to, ec);
         }
-        if (ec) {
-            recordError(errorNumber(ec, Missing::Path), errorText(ec));
-            return false;
-        }
+        if (ec)
+            return fail(errorNumber(ec, Missing::Path), errorText(ec));
         return true;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    });
 }
 
 bool Cls_FileSystem::PFncBln_MoveDirectory(const QString &Astr_BasePath,
                                            const QString &Astr_MovePath)
 {
-    try {
+    return recorded(false, [&] {
         const QString sourceText = withoutTrailingSeparators(Astr_BasePath);
         const QString targetText = normalisedSeparators(Astr_MovePath);
         const fs::path source = toFsPath(sourceText);
         std::error_code ec;
         const fs::file_status st = fs::symlink_status(source, ec);
-        if (sourceText.isEmpty() || !fs::is_directory(st)) {
-            const auto notFound = std::make_error_code(std::errc::no_such_file_or_directory);
-            recordError(kErrPathNotFound, errorText(notFound));
-            return false;
-        }
+        if (sourceText.isEmpty() || !fs::is_directory(st))
+            return fail(kErrPathNotFound, textOf(std::errc::no_such_file_or_directory));
         fs::path target = toFsPath(withoutTrailingSeparators(targetText));
         if (targetText.endsWith(u'/'))
             target /= source.filename();
@@ -868,31 +804,23 @@ bool Cls_FileSystem::PFncBln_MoveDirectory(const QString &Astr_BasePath,
         } else {
             fs::rename(source, target, ec);
         }
-        if (ec) {
-            recordError(errorNumber(ec, Missing::Path), errorText(ec));
-            return false;
-        }
+        if (ec)
+            return fail(errorNumber(ec, Missing::Path), errorText(ec));
         return true;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    });
 }
 
 bool Cls_FileSystem::PFncBln_MoveFile(const QString &Astr_BasePath, const QString &Astr_MovePath)
 {
-    try {
+    return recorded(false, [&] {
         const QString sourceText = normalisedSeparators(Astr_BasePath);
         const QString targetText = normalisedSeparators(Astr_MovePath);
         const fs::path source = toFsPath(sourceText);
         std::error_code ec;
         const fs::file_status st = fs::symlink_status(source, ec);
         if (sourceText.isEmpty() || sourceText.endsWith(u'/') || !fs::exists(st) ||
-            fs::is_directory(st)) {
-            const auto notFound = std::make_error_code(std::errc::no_such_file_or_directory);
-            recordError(kErrFileNotFound, errorText(notFound));
-            return false;
-        }
+            fs::is_directory(st))
+            return fail(kErrFileNotFound, textOf(std::errc::no_such_file_or_directory));
         fs::path target = toFsPath(withoutTrailingSeparators(targetText));
         if (targetText.endsWith(u'/'))
             target /= source.filename();
@@ -910,15 +838,10 @@ bool Cls_FileSystem::PFncBln_MoveFile(const QString &Astr_BasePath, const QStrin
                 err = {ec, Missing::Path};
             }
         }
-        if (err.ec) {
-            recordError(errorNumber(err.ec, err.missing), errorText(err.ec));
-            return false;
-        }
+        if (err.ec)
+            return fail(errorNumber(err.ec, err.missing), errorText(err.ec));
         return true;
-    } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    });
 }
 
 QStringList Cls_FileSystem::PFncCol_EnumFileList(const QString &Astr_Path) const

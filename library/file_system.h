@@ -40,6 +40,11 @@ public:
 private:
     void clearError();
     void recordError(int number, const QString &text);
+    // Records the error and gives the failure result, so that a check ends in one return.
+    bool fail(int number, const QString &text);
+    // Runs an operation; an exception it throws becomes a recorded error and the failure.
+    template<typename Result, typename Operation>
+    Result recorded(Result failure, Operation &&operation);
 
     QString m_errorText;
     int m_errorNo = 0;
