@@ -1,4 +1,5 @@
 #include "MessageBoxRecorder.h"
+#include "ProcessState.h"
 #include "platform_widgets.h"
 #include "platform_wrappers.h"
 
@@ -24,17 +25,6 @@
 #endif
 
 namespace {
-
-// Reads the state letter from /proc: a zombie has ended as far as a terminate is concerned.
-bool processRuns(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = stat.readAll();
-    const qsizetype close = text.lastIndexOf(')');
-    return close > 0 && close + 2 < text.size() && text.at(close + 2) != 'Z';
-}
 
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 3000)
 {
