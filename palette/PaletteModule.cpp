@@ -5,6 +5,7 @@
 #include "platform_wrappers.h"
 #include "program_state.h"
 #include "setting_model.h"
+#include "text_file.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -61,24 +62,7 @@ void SetCurrentWindow(Frm_Item_FromIniFile *window)
 
 QString FncStr_JoinPath(const QString &folder, const QString &name)
 {
-    const QChar separator = QDir::separator();
-    // Only blanks are trimmed: a folder name may legitimately end in other white space.
-    qsizetype first = 0;
-    qsizetype last = folder.size();
-    while (first < last && folder.at(first) == u' ')
-        ++first;
-    while (last > first && folder.at(last - 1) == u' ')
-        --last;
-    const QString trimmed = folder.mid(first, last - first);
-    if (trimmed.isEmpty())
-        return name;
-    const bool folderEnds = trimmed.endsWith(separator);
-    const bool nameStarts = name.startsWith(separator);
-    if (!folderEnds && !nameStarts)
-        return trimmed + separator + name;
-    if (folderEnds && nameStarts)
-        return trimmed + name.mid(1);
-    return trimmed + name;
+    return TextFile::joinPath(folder, name);
 }
 
 void Sub_ListSettingFiles(QComboBox &selector)
