@@ -111,6 +111,9 @@ QString processIdentity(qint64 processId)
     if (close < 0)
         return {};
     const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+    // An ended process that nobody has reaped yet is no editor any more.
+    if (fields.isEmpty() || fields.at(0) == "Z")
+        return {};
     // The start time is the 22nd field; the state, the 3rd, follows the name.
     return fields.size() > 19 ? QString::fromLatin1(fields.at(19)) : QString();
 #else
@@ -906,6 +909,10 @@ void Frm_Item_FromIniFile::Lbl_ButtonEdit_Click()
 void Frm_Item_FromIniFile::Sub_StartEditor(const QString &editorPath)
 {
     const QByteArray activate("activate");
+    // The user may have closed the editor this window started: start it again rather
+    // than leave the Edit label without effect.
+    if (mEditorStarted && !FncBln_EditorRuns())
+        mEditorStarted = false;
     if (mEditorStarted) {
         SingleInstance::sendRequest(m_editorPath, activate);
         return;
@@ -934,11 +941,16 @@ void Frm_Item_FromIniFile::Sub_EndEditor()
     if (!mEditorStarted)
         return;
     mEditorStarted = false;
-    const QString identity = processIdentity(mEditorProcessId);
-    // The id may have been reused once our editor ended: end only the process we started.
-    if (!identity.isEmpty() && identity == m_editorIdentity)
+    if (FncBln_EditorRuns())
         Sub_TerminateProcess(mEditorProcessId);
     m_editorProcessHandle = 0;
+}
+
+bool Frm_Item_FromIniFile::FncBln_EditorRuns() const
+{
+    // The id may have been reused once our editor ended: only the process we started counts.
+    const QString identity = processIdentity(mEditorProcessId);
+    return !identity.isEmpty() && identity == m_editorIdentity;
 }
 
 void Frm_Item_FromIniFile::Sub_ResetHighlight()

@@ -116,6 +116,7 @@ private:
     void Lbl_ButtonEdit_Click();
     void Sub_StartEditor(const QString &editorPath);
     void Sub_EndEditor();
+    bool FncBln_EditorRuns() const;
     void Sub_Unload();
     void Sub_ResetHighlight();
     void Sub_HoverEffect(QWidget *control);

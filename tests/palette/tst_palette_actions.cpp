@@ -466,14 +466,22 @@ void tst_PaletteActions::editStartsAndEndsEditor()
                           m_fixture.dir->path()}));
     QVERIFY(m_fixture.urls.opened.isEmpty());
 
-    // A second click starts nothing new.
+    // A second click starts nothing new while the editor runs, but starts it again once
+    // the user has closed it.
     click(child<QLabel>(window, "Lbl_ButtonEdit"));
     QCOMPARE(window->EditorProcessId(), pid);
     QVERIFY(processRuns(pid));
+    ::kill(pid_t(pid), SIGTERM);
+    QTRY_VERIFY(!processRuns(pid));
+    click(child<QLabel>(window, "Lbl_ButtonEdit"));
+    const qint64 restarted = window->EditorProcessId();
+    m_started.append(restarted);
+    QVERIFY(restarted != pid);
+    QTRY_VERIFY(processRuns(restarted));
 
     // A reload ends the editor of the old window; the new window has started none.
     window->Lbl_Reload_Click();
-    QTRY_VERIFY(!processRuns(pid));
+    QTRY_VERIFY(!processRuns(restarted));
     Frm_Item_FromIniFile *renewed = mdl_Palette::CurrentWindow();
     QVERIFY(renewed && renewed != window);
     QVERIFY(!renewed->EditorStarted());
@@ -481,7 +489,7 @@ void tst_PaletteActions::editStartsAndEndsEditor()
     QVERIFY(renewed->EditorStarted());
     const qint64 second = renewed->EditorProcessId();
     m_started.append(second);
-    QVERIFY(second != pid);
+    QVERIFY(second != restarted);
     renewed->close();
     QCOMPARE(m_fixture.quitCount, 1);
     QTRY_VERIFY(!processRuns(second));
