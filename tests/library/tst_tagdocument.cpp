@@ -6,7 +6,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <optional>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -57,6 +62,7 @@ private slots:
     void saveWithoutNameWarnsOnlyWhenAsked();
     void refusedSaveKeepsOldFile();
     void saveIntoMissingFolderFails();
+    void failedWriteKeepsOldFile();
     void pathJoin_data();
     void pathJoin();
 
@@ -495,6 +501,36 @@ void tst_TagDocument::saveIntoMissingFolderFails()
     QVERIFY(!document.SaveFile_bln(QStringLiteral("dir.xml")));
     QVERIFY(document.LastError().isSet());
     QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("dir.xml"))).isDir());
+}
+
+void tst_TagDocument::failedWriteKeepsOldFile()
+{
+#ifdef Q_OS_LINUX
+    const QString path = m_dir->filePath(QStringLiteral("keep.xml"));
+    QVERIFY(writeBytes(path, "old\r\n"));
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    document.AddItem_bln(QStringLiteral("Data"), QString(64 * 1024, u'x'));
+
+    // A file size limit makes the write fail part way, as a full disk does, even for root.
+    rlimit previous{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &previous) == 0);
+    rlimit small = previous;
+    small.rlim_cur = 16 * 1024;
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const bool saved = document.SaveFile_bln(QStringLiteral("keep.xml"));
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousSignal);
+
+    QVERIFY(!saved);
+    QVERIFY(document.LastError().isSet());
+    QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.xml")});
+    QVERIFY(boxes().isEmpty());
+#else
+    QSKIP("needs a file size limit");
+#endif
 }
 
 void tst_TagDocument::pathJoin_data()
