@@ -549,8 +549,9 @@ void Frm_Setting::Sub_LoadSettingToForm()
 
 void Frm_Setting::Sub_SetTabStops(QPlainTextEdit *box, int characters)
 {
-    const qreal width = QFontMetricsF(box->font()).horizontalAdvance(QLatin1Char(' '));
-    box->setTabStopDistance(characters * width);
+    // A character is the font's average width, as dialog units count it; a space is
+    // narrower than that in a proportional font.
+    box->setTabStopDistance(characters * QFontMetricsF(box->font()).averageCharWidth());
 }
 
 QString Frm_Setting::FncStr_JoinPath(const QString &folder, const QString &name)
@@ -1249,32 +1250,25 @@ void Frm_Setting::Sub_StoreFrameOrder()
     }
 }
 
-// Every value must come back from the file as it goes in: the document is composed as
-// the save composes it and read the way the programs read it.
-bool Frm_Setting::FncBln_CheckDocument()
+QList<Frm_Setting::PageField> Frm_Setting::FncLst_ColorFields() const
 {
-    Cls_MySettingFile &model = *gObj_Setting;
-    Cls_XML document;
-    document.IndentLevel_Prop(0);
-    document.TopTagName_Prop(QStringLiteral("myItem"));
-    document.AddItem_bln(QStringLiteral("ColorSetting"), model.Color().GetItemAll_str(QString()));
-    document.AddItem_bln(QStringLiteral("CommonSetting"), model.Common().GetItemAll_str(QString()));
-    document.AddItem_bln(QStringLiteral("DataSetting"), model.DataSet().GetItemAll_str(QString()));
-    const QString text = document.GetFileItemAll_str();
-
-    QList<PageField> colours;
+    QList<PageField> fields;
     for (int k = 0; k < 5; ++k) {
-        colours.append({Txt_Color[k], kColorLabels.at(k), kColorKeys.at(k), Txt_Color[k]->text()});
+        fields.append({Txt_Color[k], kColorLabels.at(k), kColorKeys.at(k), Txt_Color[k]->text()});
     }
-    const auto boolean = [this](const QRadioButton *option) { return FncStr_BooleanText(option); };
-    const QList<PageField> common = {
+    return fields;
+}
+
+QList<Frm_Setting::PageField> Frm_Setting::FncLst_CommonFields() const
+{
+    return {
         {ui->Txt_Title, QStringLiteral("タイトル"), QStringLiteral("Title"), ui->Txt_Title->text()},
         {Opt_Version[0], QStringLiteral("バージョン表示"), QStringLiteral("Version"),
-         boolean(Opt_Version[0])},
+         FncStr_BooleanText(Opt_Version[0])},
         {Opt_TopMost[0], QStringLiteral("最前面表示"), QStringLiteral("TopMost"),
-         boolean(Opt_TopMost[0])},
+         FncStr_BooleanText(Opt_TopMost[0])},
         {Opt_Selecter[0], QStringLiteral("設定の選択"), QStringLiteral("ModeSelecter"),
-         boolean(Opt_Selecter[0])},
+         FncStr_BooleanText(Opt_Selecter[0])},
         {ui->Txt_PictureName, QStringLiteral("アイコン"), QStringLiteral("PictureName"),
          ui->Txt_PictureName->text()},
         {ui->Cbo_Align, QStringLiteral("横位置"), QStringLiteral("Align"),
@@ -1297,26 +1291,36 @@ bool Frm_Setting::FncBln_CheckDocument()
          ui->Txt_MarginTop->text()},
         {ui->Txt_MarginBottom, QStringLiteral("最後の項目の下"), QStringLiteral("MarginBottom"),
          ui->Txt_MarginBottom->text()}};
-    const auto showPage = [this](int page) { ui->Tab_Title->setCurrentIndex(page); };
+}
+
+// Every value must come back from the file as it goes in: the document is composed as
+// the save composes it and read the way the programs read it.
+bool Frm_Setting::FncBln_CheckDocument()
+{
+    Cls_MySettingFile &model = *gObj_Setting;
+    Cls_XML document;
+    document.IndentLevel_Prop(0);
+    document.TopTagName_Prop(QStringLiteral("myItem"));
+    document.AddItem_bln(QStringLiteral("ColorSetting"), model.Color().GetItemAll_str(QString()));
+    document.AddItem_bln(QStringLiteral("CommonSetting"), model.Common().GetItemAll_str(QString()));
+    document.AddItem_bln(QStringLiteral("DataSetting"), model.DataSet().GetItemAll_str(QString()));
+    const QString text = document.GetFileItemAll_str();
+
+    const struct
     {
+        QList<PageField> fields;
+        QString section;
+        int page;
+    } sections[] = {{FncLst_ColorFields(), QStringLiteral("ColorSetting"), 1},
+                    {FncLst_CommonFields(), QStringLiteral("CommonSetting"), 0}};
+    for (const auto &section : sections) {
         QList<std::pair<QString, QString>> elements;
-        for (const PageField &field : colours) {
+        for (const PageField &field : section.fields) {
             elements.append({field.key, field.value});
         }
-        if (!readsBack(text, elements, QStringLiteral("ColorSetting"))) {
-            showPage(1);
-            Sub_RefuseFields(colours);
-            return false;
-        }
-    }
-    {
-        QList<std::pair<QString, QString>> elements;
-        for (const PageField &field : common) {
-            elements.append({field.key, field.value});
-        }
-        if (!readsBack(text, elements, QStringLiteral("CommonSetting"))) {
-            showPage(0);
-            Sub_RefuseFields(common);
+        if (!readsBack(text, elements, section.section)) {
+            ui->Tab_Title->setCurrentIndex(section.page);
+            Sub_RefuseFields(section.fields);
             return false;
         }
     }
@@ -1355,27 +1359,14 @@ bool Frm_Setting::FncBln_CheckEncodable()
         return false;
     };
     Cp932Unencodable failure;
-    for (int k = 0; k < 5; ++k) {
-        if (!Cp932Codec::encode(Txt_Color[k]->text(), &failure)) {
-            return refuse(failure, QStringLiteral("色情報の「%1」").arg(kColorLabels.at(k)));
+    for (const PageField &field : FncLst_ColorFields()) {
+        if (!Cp932Codec::encode(field.value, &failure)) {
+            return refuse(failure, QStringLiteral("色情報の「%1」").arg(field.label));
         }
     }
-    const QList<std::pair<QString, QString>> common = {
-        {QStringLiteral("タイトル"), ui->Txt_Title->text()},
-        {QStringLiteral("アイコン"), ui->Txt_PictureName->text()},
-        {QStringLiteral("横位置"), ui->Cbo_Align->currentText()},
-        {QStringLiteral("縦位置"), ui->Cbo_Valign->currentText()},
-        {QStringLiteral("縦位置の調整"), ui->Txt_PositioningTop->text()},
-        {QStringLiteral("横位置の調整"), ui->Txt_PositioningLeft->text()},
-        {QStringLiteral("フォント"), ui->Cbo_Fonts->currentText()},
-        {QStringLiteral("フォントサイズ"), ui->Txt_FontSize->text()},
-        {QStringLiteral("項目の高さ"), ui->Txt_ItemHeight->text()},
-        {QStringLiteral("項目の幅"), ui->Txt_ItemWidth->text()},
-        {QStringLiteral("項目の開始位置"), ui->Txt_MarginTop->text()},
-        {QStringLiteral("最後の項目の下"), ui->Txt_MarginBottom->text()}};
-    for (const auto &[label, value] : common) {
-        if (!Cp932Codec::encode(value, &failure)) {
-            return refuse(failure, QStringLiteral("基本設定の「%1」").arg(label));
+    for (const PageField &field : FncLst_CommonFields()) {
+        if (!Cp932Codec::encode(field.value, &failure)) {
+            return refuse(failure, QStringLiteral("基本設定の「%1」").arg(field.label));
         }
     }
     static const QRegularExpression itemOpen(QStringLiteral("<(Item[0-9]+)>"));

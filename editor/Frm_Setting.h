@@ -146,6 +146,8 @@ private:
     void Sub_RefuseFields(const QList<PageField> &fields);
     bool FncBln_CheckFrameText(QTreeWidgetItem *frame, const QString &frameText,
                                const QList<PageField> &frameFields);
+    QList<PageField> FncLst_ColorFields() const;
+    QList<PageField> FncLst_CommonFields() const;
     bool FncBln_CheckDocument();
     bool FncBln_CheckEncodable();
     void Sub_StoreCommonFields();

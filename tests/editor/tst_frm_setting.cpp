@@ -91,6 +91,8 @@ private slots:
     void roundTripKeepsEveryField();
     void unreadableValueRefused_data();
     void unreadableValueRefused();
+    void unreadableWindowFieldRefusesSave_data();
+    void unreadableWindowFieldRefusesSave();
     void unencodableTextRefusesSave();
     void backupAndRestore();
     void deletedItemStaysDeleted();
@@ -718,6 +720,43 @@ void tst_FrmSetting::unreadableValueRefused()
     const QString before = readSetting("s.xml");
     m_form->mnu_Save_Click();
     QCOMPARE(status(), QStringLiteral("設定の保存に失敗しました。"));
+    QCOMPARE(readSetting("s.xml"), before);
+}
+
+void tst_FrmSetting::unreadableWindowFieldRefusesSave_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("page");
+    QTest::newRow("title closes itself") << "Txt_Title"
+                                         << "a</Title>"
+                                         << "タイトル" << 0;
+    QTest::newRow("icon opens the font") << "Txt_PictureName"
+                                         << "<Font>"
+                                         << "アイコン" << 0;
+    QTest::newRow("colour with a comment") << "Txt_Color_3"
+                                           << "<!--x-->"
+                                           << "選択時の背景色" << 1;
+}
+
+void tst_FrmSetting::unreadableWindowFieldRefusesSave()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, label);
+    QFETCH(int, page);
+    writeSetting("s.xml", settingText({frameText(1, "F", {})}));
+    QVERIFY(openForm());
+    const QString before = readSetting("s.xml");
+    child<QLineEdit>(field)->setText(text);
+    m_boxes.clear();
+    m_form->mnu_Save_Click();
+    QCOMPARE(status(), QStringLiteral("設定の保存に失敗しました。"));
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes[0].prompt.contains(QStringLiteral("「%1」").arg(label)),
+             qPrintable(m_boxes[0].prompt));
+    QCOMPARE(child<QTabBar>("Tab_Title")->currentIndex(), page);
     QCOMPARE(readSetting("s.xml"), before);
 }
 
