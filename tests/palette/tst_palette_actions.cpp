@@ -1,8 +1,10 @@
+#include "ProcessState.h"
 #include "tst_palette_support.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -70,16 +72,6 @@ QString message(const QWidget *window)
     return child<QLabel>(window, QStringLiteral("Lbl_Msg"))->text();
 }
 
-bool processRuns(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = stat.readAll();
-    const qsizetype close = text.lastIndexOf(')');
-    return close > 0 && text.size() > close + 2 && text.at(close + 2) != 'Z';
-}
-
 } // namespace
 
 void tst_PaletteActions::cleanup()
@@ -110,59 +102,64 @@ void tst_PaletteActions::click(QWidget *widget, Qt::MouseButton button)
 
 void tst_PaletteActions::itemRun_data()
 {
+    // An empty item text means the default setting file, whose button 0 is
+    // "TABをカンマに置換" and button 2 "今日日付".
     QTest::addColumn<QString>("itemText");
+    QTest::addColumn<int>("button");
     QTest::addColumn<QString>("input");
     QTest::addColumn<bool>("shift");
     QTest::addColumn<QString>("clipboardAfter");
     QTest::addColumn<QString>("messageAfter");
 
-    const QString tab = QStringLiteral("\t");
-    const QString edit = item(QStringLiteral(" タブ "), QStringLiteral("Reg"), tab) +
-                         element(QStringLiteral("Replace"), QStringLiteral(","));
-    QTest::newRow("edit") << edit << "a\tb" << false << "a,b"
-                          << "[タブ]で編集しました";
-    QTest::newRow("edit ignores shift") << edit << "a\tb" << true << "a,b"
-                                        << "[タブ]で編集しました";
-    const QString copy = item(QStringLiteral("c"), QStringLiteral("Data"), QStringLiteral("x"));
-    QTest::newRow("copy") << copy << "in" << false << "x"
-                          << "[c]をｺﾋﾟｰしました";
-    QTest::newRow("copy appends with shift") << copy << "in" << true << "inx"
-                                             << "[c]を追加ｺﾋﾟｰしました";
+    QTest::newRow("edit") << "" << 0 << "a\tb" << false << "a,b"
+                          << "[TABをカンマに置換]で編集しました";
+    QTest::newRow("edit ignores shift") << "" << 0 << "a\tb" << true << "a,b"
+                                        << "[TABをカンマに置換]で編集しました";
+    QTest::newRow("date") << "" << 2 << "in" << false << "2007/01/20"
+                          << "[今日日付]をｺﾋﾟｰしました";
+    QTest::newRow("date appended with shift") << "" << 2 << "in" << true << "in2007/01/20"
+                                              << "[今日日付]を追加ｺﾋﾟｰしました";
+    const QString trimmed = item(QStringLiteral(" タブ "), QStringLiteral("Reg"), "\t") +
+                            element(QStringLiteral("Replace"), QStringLiteral(","));
+    QTest::newRow("name trimmed") << trimmed << 0 << "a\tb" << false << "a,b"
+                                  << "[タブ]で編集しました";
     const QString marker =
         item(QStringLiteral("m"), QStringLiteral("Data"), QStringLiteral("@@@@@@@@"));
-    QTest::newRow("clipboard marker alone") << marker << "same" << false << "same"
+    QTest::newRow("clipboard marker alone") << marker << 0 << "same" << false << "same"
                                             << "[m]をｺﾋﾟｰしました";
     const QString erase = item(QStringLiteral("e"), QStringLiteral("Reg"), QStringLiteral(".+")) +
                           element(QStringLiteral("Replace"), QString());
-    QTest::newRow("empty result") << erase << "abc" << false << ""
+    QTest::newRow("empty result") << erase << 0 << "abc" << false << ""
                                   << "[e]は空です";
     const QString blank =
         item(QStringLiteral("b"), QStringLiteral("Data"), QStringLiteral("  \r\n \n"));
-    QTest::newRow("blanks and line breaks") << blank << "in" << false << "  \r\n \n"
+    QTest::newRow("blanks and line breaks") << blank << 0 << "in" << false << "  \r\n \n"
                                             << "[b]は空です";
     QTest::newRow("item with nothing keeps clipboard")
-        << element(QStringLiteral("Name"), QStringLiteral("n")) << "keep" << true << "keep"
+        << element(QStringLiteral("Name"), QStringLiteral("n")) << 0 << "keep" << true << "keep"
         << "[n]は空です";
 }
 
 void tst_PaletteActions::itemRun()
 {
     QFETCH(QString, itemText);
+    QFETCH(int, button);
     QFETCH(QString, input);
     QFETCH(bool, shift);
     QFETCH(QString, clipboardAfter);
     QFETCH(QString, messageAfter);
-    Frm_Item_FromIniFile *window = openItems({itemText});
+    Cls_MySettingFile::SetDateSource([] { return QDate(2007, 1, 20); });
+    Frm_Item_FromIniFile *window = itemText.isEmpty() ? m_fixture.open() : openItems({itemText});
     QVERIFY(window);
     clipboard()->setText(input);
     if (shift)
         QTest::keyPress(window, Qt::Key_Shift);
-    click(child<QLineEdit>(window, "Txt_Button_0"));
+    click(child<QLineEdit>(window, QStringLiteral("Txt_Button_%1").arg(button)));
     QCOMPARE(clipboard()->text(), clipboardAfter);
     QCOMPARE(message(window), messageAfter);
     QCOMPARE(child<QLabel>(window, "Lbl_Msg")->toolTip(), messageAfter);
     QVERIFY(child<QPushButton>(window, "Cmd_Dummy")->hasFocus() || !window->isActiveWindow());
-    QVERIFY(m_fixture.boxes.isEmpty());
+    QVERIFY(m_fixture.boxes().isEmpty());
 }
 
 void tst_PaletteActions::clipboardKept_data()
@@ -243,8 +240,8 @@ void tst_PaletteActions::linkItemOpensThroughShell()
     QVERIFY(window);
     click(child<QLineEdit>(window, "Txt_Button_0"));
     QCOMPARE(clipboard()->text(), missing);
-    QCOMPARE(m_fixture.boxes.size(), 1);
-    QCOMPARE(m_fixture.boxes.first().prompt, QStringLiteral("File not found"));
+    QCOMPARE(m_fixture.boxes().size(), 1);
+    QCOMPARE(m_fixture.boxes().first().prompt, QStringLiteral("File not found"));
 }
 
 void tst_PaletteActions::buttonRunsItsOwnFrame()

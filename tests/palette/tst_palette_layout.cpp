@@ -390,11 +390,11 @@ void tst_PaletteLayout::icon()
     QVERIFY(window);
     QCOMPARE(window->windowIcon().availableSizes(), QList<QSize>{size});
     if (errorNumber == 0) {
-        QVERIFY(m_fixture.boxes.isEmpty());
+        QVERIFY(m_fixture.boxes().isEmpty());
     } else {
-        QCOMPARE(m_fixture.boxes.size(), 1);
-        QCOMPARE(m_fixture.boxes.first().title, QStringLiteral("VB Error"));
-        QVERIFY(m_fixture.boxes.first().prompt.startsWith(QString::number(errorNumber) + u' '));
+        QCOMPARE(m_fixture.boxes().size(), 1);
+        QCOMPARE(m_fixture.boxes().first().title, QStringLiteral("VB Error"));
+        QVERIFY(m_fixture.boxes().first().prompt.startsWith(QString::number(errorNumber) + u' '));
     }
 }
 

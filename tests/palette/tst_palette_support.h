@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Frm_Item_FromIniFile.h"
+#include "MessageBoxRecorder.h"
 #include "PaletteModule.h"
 #include "platform_wrappers.h"
 #include "program_state.h"
@@ -26,13 +27,6 @@ public:
 
 public slots:
     void open(const QUrl &url) { opened.append(url); }
-};
-
-struct RecordedBox
-{
-    int style;
-    QString prompt;
-    QString title;
 };
 
 inline QString element(const QString &key, const QString &value)
@@ -74,7 +68,7 @@ class PaletteFixture
 {
 public:
     std::unique_ptr<QTemporaryDir> dir;
-    QList<RecordedBox> boxes;
+    std::unique_ptr<MessageBoxRecorder> recorder;
     UrlRecorder urls;
     int quitCount = 0;
 
@@ -85,13 +79,9 @@ public:
         gStr_SettingFolder = dir->path();
         gStr_ProgramName = QStringLiteral("Quorvel");
         gStr_SettingFile = QStringLiteral("Quorvel.xml");
-        boxes.clear();
         urls.opened.clear();
         quitCount = 0;
-        SetMessageBoxHandler([this](int style, const QString &prompt, const QString &title) {
-            boxes.append({style, prompt, title});
-            return int(MsgBox::Ok);
-        });
+        recorder = std::make_unique<MessageBoxRecorder>();
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open");
         mdl_Palette::SetQuitHandler([this] { ++quitCount; });
         // No editor program unless a test puts one there.
@@ -108,11 +98,13 @@ public:
         mdl_Palette::SetQuitHandler({});
         mdl_Palette::SetEditorSearchFolders({});
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        SetMessageBoxHandler({});
+        recorder.reset();
         Cls_MySettingFile::SetDateSource({});
         gObj_Setting.reset();
         dir.reset();
     }
+
+    const QList<RecordedBox> &boxes() const { return recorder->boxes(); }
 
     // Writes a setting file (code page 932) into the folder.
     bool write(const QString &name, const QString &text) const
