@@ -103,8 +103,8 @@ public:
     bool LoadFile();
 
     // Item selection and output (the transformation engine).
-    bool SetDataPrepare(int lngIndex);
     QString DataGet(int lngA_Index, const QString &strA_Data);
+    bool SetDataPrepare(int lngIndex);
     QString RegExpExecute(int lngA_Index, const QString &strA_Data, bool isPrepared);
 
     // Beyond the classic interface ------------------------------------------------

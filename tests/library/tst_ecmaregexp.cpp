@@ -31,6 +31,15 @@ private slots:
 
 namespace {
 
+void addReplaceColumns()
+{
+    QTest::addColumn<bool>("jit");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<QString>("expected");
+}
+
 void addBothEngines(const char *name, const QString &pattern, const QString &input,
                     const QString &replacement, const QString &expected)
 {
@@ -42,11 +51,7 @@ void addBothEngines(const char *name, const QString &pattern, const QString &inp
 
 void tst_EcmaRegExp::replace_data()
 {
-    QTest::addColumn<bool>("jit");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("replacement");
-    QTest::addColumn<QString>("expected");
+    addReplaceColumns();
 
     // Everyday edits.
     addBothEngines("every match, case-sensitive", "a", "banana BANANA", "b", "bbnbnb BANANA");
@@ -162,11 +167,7 @@ void tst_EcmaRegExp::replace()
 // a change in behaviour is noticed.
 void tst_EcmaRegExp::documentedDifferences_data()
 {
-    QTest::addColumn<bool>("jit");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("replacement");
-    QTest::addColumn<QString>("expected");
+    addReplaceColumns();
 
     // The script engine gives "[b|]" (captures reset per iteration).
     addBothEngines("captures kept across iterations", "((a)|b)+", "ab", "[$1|$2]", "[b|a]");
