@@ -130,15 +130,22 @@ void runTestClick(const QString &itemPath)
     });
 }
 
+bool lacksDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+           qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return false;
+#endif
+}
+
 // Runs that need no user at a screen still work without a display.
 void useOffscreenWithoutDisplay()
 {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    if (lacksDisplay()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-#endif
 }
 
 int runWindow(int argc, char **argv)
@@ -216,6 +223,12 @@ int main(int argc, char *argv[])
         useOffscreenWithoutDisplay();
         break;
     case RunMode::Window:
+        // Said plainly instead of the platform plugin's abort.
+        if (lacksDisplay()) {
+            printLine(stderr, QStringLiteral("Quorvel: no display to show the palette on; "
+                                             "--screenshot FILE saves a picture of it instead"));
+            return ExitBadArgument;
+        }
         break;
     }
     return runWindow(argc, argv);

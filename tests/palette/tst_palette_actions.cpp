@@ -1,4 +1,5 @@
 #include "ProcessState.h"
+#include "single_instance.h"
 #include "tst_palette_support.h"
 
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
@@ -451,6 +453,18 @@ void tst_PaletteActions::editStartsAndEndsEditor()
 
     Frm_Item_FromIniFile *window = openItems({});
     QVERIFY(window);
+    {
+        // An editor started by other means is only asked to come forward, and this
+        // window will not end it.
+        SingleInstance running(editor);
+        QVERIFY(running.tryListen());
+        QSignalSpy requests(&running, &SingleInstance::requestReceived);
+        click(child<QLabel>(window, "Lbl_ButtonEdit"));
+        QTRY_COMPARE(requests.size(), 1);
+        QCOMPARE(requests.at(0).at(0).toByteArray(), QByteArray("activate"));
+        QVERIFY(!window->EditorStarted());
+        QVERIFY(!QFile::exists(editor + QStringLiteral(".args")));
+    }
     click(child<QLabel>(window, "Lbl_ButtonEdit"));
     QVERIFY(window->EditorStarted());
     const qint64 pid = window->EditorProcessId();

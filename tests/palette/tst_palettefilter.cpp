@@ -65,18 +65,27 @@ private slots:
     void missingSettingFileIsNotCreated();
     void notUtf8Input();
     void openFailureIsNotSuccess();
-    void versionAndHelp();
+    void withoutDisplay_data();
+    void withoutDisplay();
 
 private:
-    Run run(const QStringList &arguments, const QByteArray &input = {});
+    Run run(const QStringList &arguments, const QByteArray &input = {},
+            bool withoutDisplay = false);
     QString settingFile() const { return m_dir.filePath(QStringLiteral("palette.xml")); }
 
     QTemporaryDir m_dir;
 };
 
-Run tst_PaletteFilter::run(const QStringList &arguments, const QByteArray &input)
+Run tst_PaletteFilter::run(const QStringList &arguments, const QByteArray &input,
+                           bool withoutDisplay)
 {
     QProcess process;
+    if (withoutDisplay) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        process.setProcessEnvironment(environment);
+    }
     process.start(kProgram, arguments);
     if (!process.waitForStarted(10000)) {
         return {};
@@ -276,15 +285,38 @@ void tst_PaletteFilter::openFailureIsNotSuccess()
     QVERIFY(!result.err.isEmpty());
 }
 
-void tst_PaletteFilter::versionAndHelp()
+void tst_PaletteFilter::withoutDisplay_data()
 {
-    Run result = run({"--version"});
-    QCOMPARE(result.status, 0);
-    QVERIFY(result.out.startsWith("Quorvel "));
-    result = run({"--help"});
-    QCOMPARE(result.status, 0);
-    QVERIFY(result.out.contains("--apply"));
-    QVERIFY(result.out.contains("--screenshot"));
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+
+    QTest::newRow("version") << QStringList{"--version"} << 0 << QByteArray("Quorvel ")
+                             << QByteArray();
+    QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("--apply") << QByteArray();
+    QTest::newRow("apply") << QStringList{"--apply", "1/1", "--settings", "SETTING_FILE"} << 0
+                           << QByteArray("a,b") << QByteArray();
+    // The window needs one, and says so instead of aborting.
+    QTest::newRow("window") << QStringList{} << 2 << QByteArray() << QByteArray("--screenshot");
+}
+
+void tst_PaletteFilter::withoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    const qsizetype file = arguments.indexOf(QStringLiteral("SETTING_FILE"));
+    if (file >= 0)
+        arguments.replace(file, settingFile());
+
+    const Run result = run(arguments, "a\tb", true);
+    QCOMPARE(result.status, status);
+    QVERIFY2(result.out.contains(out), result.out.constData());
+    QVERIFY2(result.err.contains(err), result.err.constData());
+    if (out.isEmpty())
+        QCOMPARE(result.out, QByteArray());
 }
 
 QTEST_GUILESS_MAIN(tst_PaletteFilter)
