@@ -865,6 +865,9 @@ bool Frm_Setting::FncBln_ShowPreview()
         if (!gObj_Setting) {
             return false;
         }
+        // The editor's model keeps the date placeholders; the preview acts as the palette
+        // does, on the file with the dates filled, as its reload would load it.
+        OpenSettingFile(true);
         preview = new Frm_Item_FromIniFile;
         mdl_Palette::SetCurrentWindow(preview);
     }

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -956,12 +957,17 @@ void tst_FrmSetting::deleteKeyEmptiesFontList()
 
 void tst_FrmSetting::previewShowsAndReloadsPalette()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I")})}));
+    writeSetting("s.xml",
+                 settingText({frameText(1, "F", {itemText(1, "I", "<Data>@@@@/@@/@@</Data>")})}));
     QVERIFY(openForm());
     QTest::mouseClick(child<QPushButton>("Cmd_Preview"), Qt::LeftButton);
     QPointer<Frm_Item_FromIniFile> first = mdl_Palette::CurrentWindow();
     QVERIFY(first != nullptr);
     QVERIFY(first->isVisible());
+    // The preview's items give the date, as the palette's do.
+    gObj_Setting->CurrentFrame(0);
+    QVERIFY(gObj_Setting->SetDataPrepare(0));
+    QCOMPARE(gObj_Setting->GetData(), QDate::currentDate().toString("yyyy/MM/dd"));
     auto *reload = first->findChild<QWidget *>("Lbl_Reload");
     QVERIFY(reload == nullptr || !reload->isVisible());
     m_form->findChild<QAction *>("mnu_Reload")->trigger();
@@ -980,7 +986,7 @@ void tst_FrmSetting::previewShowsAndReloadsPalette()
     m_form->mnu_Save_Click();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
     QCOMPARE(readSetting("other.xml"), other);
-    QVERIFY(readSetting("s.xml").contains("<Name>I</Name>"));
+    QVERIFY(readSetting("s.xml").contains("<Name>I</Name><Data>@@@@/@@/@@</Data>"));
     // Ending the editor closes its preview.
     bool ended = false;
     Frm_Setting::SetEndHandler([&ended] { ended = true; });
