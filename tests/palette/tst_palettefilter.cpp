@@ -59,11 +59,8 @@ private slots:
     void apply();
     void rejected_data();
     void rejected();
-    void ambiguousItemListsCandidates();
-    void patternErrorWritesNothing();
     void list();
     void missingSettingFileIsNotCreated();
-    void notUtf8Input();
     void openFailureIsNotSuccess();
     void withoutDisplay_data();
     void withoutDisplay();
@@ -138,6 +135,8 @@ void tst_PaletteFilter::apply_data()
     QTest::newRow("link prints its link")
         << QStringList{"--apply", "Tips/リンク"} << QByteArray("x")
         << QByteArray("/nonexistent/quorvel/target.txt");
+    QTest::newRow("number picks one of a repeated name")
+        << QStringList{"--apply", "3/1"} << QByteArray("x") << QByteArray("two");
     QTest::newRow("slash in frame title")
         << QStringList{"--apply", "a/b/c"} << QByteArray("") << QByteArray("slash");
     QTest::newRow("unnamed item takes no position")
@@ -173,58 +172,55 @@ void tst_PaletteFilter::apply()
 void tst_PaletteFilter::rejected_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("messages");
 
-    QTest::newRow("unknown item") << QStringList{"--apply", "for Edit/nothing"} << "no item";
+    const QByteArray tab("a\tb");
+    const QString known = QStringLiteral("1/1\tfor Edit/TABをカンマに置換");
+    QTest::newRow("unknown item") << QStringList{"--apply", "for Edit/nothing"} << tab << 2
+                                  << QStringList{"no item"};
     QTest::newRow("unknown frame, known name")
-        << QStringList{"--apply", "Other/TABをカンマに置換"} << "1/1\tfor Edit/TABをカンマに置換";
-    QTest::newRow("position beyond the frame") << QStringList{"--apply", "1/4"} << "no item";
-    QTest::newRow("frame zero") << QStringList{"--apply", "0/1"} << "no item";
-    QTest::newRow("no slash") << QStringList{"--apply", "TABをカンマに置換"}
-                              << "1/1\tfor Edit/TABをカンマに置換";
-    QTest::newRow("unknown option") << QStringList{"--bogus", "--list"} << "bogus";
-    QTest::newRow("apply without item") << QStringList{"--apply"} << "apply";
-    QTest::newRow("apply and list") << QStringList{"--apply", "1/1", "--list"} << "--list";
-    QTest::newRow("append without apply") << QStringList{"--list", "--append"} << "--append";
-    QTest::newRow("stray argument") << QStringList{"--list", "extra"} << "extra";
+        << QStringList{"--apply", "Other/TABをカンマに置換"} << tab << 2 << QStringList{known};
+    QTest::newRow("position beyond the frame")
+        << QStringList{"--apply", "1/4"} << tab << 2 << QStringList{"no item"};
+    QTest::newRow("frame zero") << QStringList{"--apply", "0/1"} << tab << 2
+                                << QStringList{"no item"};
+    QTest::newRow("no slash") << QStringList{"--apply", "TABをカンマに置換"} << tab << 2
+                              << QStringList{known};
+    QTest::newRow("ambiguous item lists candidates")
+        << QStringList{"--apply", "for Edit/dup"} << tab << 2
+        << QStringList{"ambiguous", "1/3\tfor Edit/dup", "3/1\tfor Edit/dup"};
+    QTest::newRow("unknown option")
+        << QStringList{"--bogus", "--list"} << tab << 2 << QStringList{"bogus"};
+    QTest::newRow("apply without item")
+        << QStringList{"--apply"} << tab << 2 << QStringList{"apply"};
+    QTest::newRow("apply and list")
+        << QStringList{"--apply", "1/1", "--list"} << tab << 2 << QStringList{"--list"};
+    QTest::newRow("append without apply")
+        << QStringList{"--list", "--append"} << tab << 2 << QStringList{"--append"};
+    QTest::newRow("stray argument")
+        << QStringList{"--list", "extra"} << tab << 2 << QStringList{"extra"};
+    QTest::newRow("input not UTF-8")
+        << QStringList{"--apply", "1/1"} << QByteArray("a\tb\xff\xfe") << 2 << QStringList{"UTF-8"};
+    // The name has blanks around it; the trimmed form finds it.
+    QTest::newRow("pattern error") << QStringList{"--apply", "for Edit/壊れた"} << tab << 3
+                                   << QStringList{"pattern error", "a(b"};
 }
 
 void tst_PaletteFilter::rejected()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(QString, message);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QStringList, messages);
 
-    const Run result = run(QStringList{"--settings", settingFile()} + arguments, "a\tb");
-    QCOMPARE(result.status, 2);
-    QCOMPARE(result.out, QByteArray());
-    QVERIFY2(QString::fromUtf8(result.err).contains(message), result.err.constData());
-}
-
-void tst_PaletteFilter::ambiguousItemListsCandidates()
-{
-    const Run result = run({"--apply", "for Edit/dup", "--settings", settingFile()}, "x");
-    QCOMPARE(result.status, 2);
+    const Run result = run(QStringList{"--settings", settingFile()} + arguments, input);
+    QCOMPARE(result.status, status);
     QCOMPARE(result.out, QByteArray());
     const QString err = QString::fromUtf8(result.err);
-    QVERIFY2(err.contains(QStringLiteral("ambiguous")), result.err.constData());
-    QVERIFY(err.contains(QStringLiteral("1/3\tfor Edit/dup")));
-    QVERIFY(err.contains(QStringLiteral("3/1\tfor Edit/dup")));
-
-    // Its number picks one.
-    const Run picked = run({"--apply", "3/1", "--settings", settingFile()}, "x");
-    QCOMPARE(picked.status, 0);
-    QCOMPARE(picked.out, QByteArray("two"));
-}
-
-void tst_PaletteFilter::patternErrorWritesNothing()
-{
-    // The name has blanks around it; the trimmed form finds it.
-    const Run result = run({"--apply", "for Edit/壊れた", "--settings", settingFile()}, "abc");
-    QCOMPARE(result.status, 3);
-    QCOMPARE(result.out, QByteArray());
-    const QString err = QString::fromUtf8(result.err);
-    QVERIFY2(err.contains(QStringLiteral("pattern error")), result.err.constData());
-    QVERIFY(err.contains(QStringLiteral("a(b")));
+    for (const QString &message : messages)
+        QVERIFY2(err.contains(message), result.err.constData());
 }
 
 void tst_PaletteFilter::list()
@@ -267,14 +263,6 @@ void tst_PaletteFilter::missingSettingFileIsNotCreated()
     result = run({"--list", "--settings-dir", folder.path()});
     QCOMPARE(result.status, 2);
     QVERIFY(QDir(folder.path()).isEmpty());
-}
-
-void tst_PaletteFilter::notUtf8Input()
-{
-    const Run result = run({"--apply", "1/1", "--settings", settingFile()}, "a\tb\xff\xfe");
-    QCOMPARE(result.status, 2);
-    QCOMPARE(result.out, QByteArray());
-    QVERIFY(result.err.contains("UTF-8"));
 }
 
 void tst_PaletteFilter::openFailureIsNotSuccess()
