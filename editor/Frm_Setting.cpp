@@ -866,8 +866,11 @@ bool Frm_Setting::FncBln_ShowPreview()
             return false;
         }
         // The editor's model keeps the date placeholders; the preview acts as the palette
-        // does, on the file with the dates filled, as its reload would load it.
-        OpenSettingFile(true);
+        // does, on the file with the dates filled, as its reload would load it. Before a
+        // setting is chosen there is no file to load (nor a default one to write).
+        if (!ui->Cbo_SettingFiles->currentText().isEmpty()) {
+            OpenSettingFile(true);
+        }
         preview = new Frm_Item_FromIniFile;
         mdl_Palette::SetCurrentWindow(preview);
     }

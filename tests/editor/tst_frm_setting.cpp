@@ -279,7 +279,11 @@ void tst_FrmSetting::emptyFolderKeepsEditingDisabled()
     QCOMPARE(child<QComboBox>("Cbo_SettingFiles")->count(), 0);
     QVERIFY(!child<QFrame>("Fra_Base")->isEnabled());
     QCOMPARE(status(), QStringLiteral("設定ファイルを選択してください"));
-    // Nothing was written into the empty folder.
+    // Nothing was written into the empty folder, not even by a preview.
+    m_form->findChild<QAction *>("mnu_Reload")->trigger();
+    if (Frm_Item_FromIniFile *preview = mdl_Palette::CurrentWindow()) {
+        preview->close();
+    }
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 0);
 }
 
