@@ -182,6 +182,11 @@ void tst_PaletteActions::clipboardKept_data()
     QTest::newRow("copy, image") << "" << true << copy << false << "[c]をｺﾋﾟｰしました";
     QTest::newRow("pattern refused")
         << "keep me" << false << bad << true << "[bad]の正規表現に不備があります";
+    const QString runaway =
+        item(QStringLiteral("run"), QStringLiteral("Reg"), QStringLiteral("(a+)+$")) +
+        element(QStringLiteral("Replace"), QStringLiteral("x"));
+    QTest::newRow("match limit") << QString(40, u'a') + u'!' << false << runaway << true
+                                 << "[run]の正規表現に不備があります";
 }
 
 void tst_PaletteActions::clipboardKept()
