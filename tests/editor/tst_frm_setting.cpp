@@ -2,6 +2,7 @@
 #include "Frm_Item_FromIniFile.h"
 #include "Frm_NewName.h"
 #include "Frm_Setting.h"
+#include "MessageBoxRecorder.h"
 #include "PaletteModule.h"
 #include "cp932_codec.h"
 #include "platform_wrappers.h"
@@ -30,13 +31,6 @@
 #include <memory>
 
 namespace {
-
-struct ShownBox
-{
-    int style = 0;
-    QString prompt;
-    QString title;
-};
 
 QString crlf(const QStringList &lines)
 {
@@ -129,8 +123,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QPointer<Frm_Setting> m_form;
-    QList<ShownBox> m_boxes;
-    QList<int> m_answers;
+    std::unique_ptr<MessageBoxRecorder> m_recorder;
     QStringList m_names;
 };
 
@@ -143,16 +136,8 @@ void tst_FrmSetting::init()
     gStr_SettingFile = QStringLiteral("QuorvelMate.xml");
     gStr_ArgumentSetting.clear();
     gObj_Setting = std::make_shared<Cls_MySettingFile>();
-    m_boxes.clear();
-    m_answers.clear();
     m_names.clear();
-    SetMessageBoxHandler([this](int style, const QString &prompt, const QString &title) {
-        m_boxes.append({style, prompt, title});
-        if (!m_answers.isEmpty()) {
-            return m_answers.takeFirst();
-        }
-        return (style & 0x7) == MsgBox::YesNo ? int(MsgBox::Yes) : int(MsgBox::Ok);
-    });
+    m_recorder = std::make_unique<MessageBoxRecorder>();
     Frm_Setting::SetEndHandler([] {});
     Frm_Setting::SetNameDialogHook([this](Frm_NewName &dialog) {
         auto *box = dialog.findChild<QLineEdit *>(QStringLiteral("Txt_NewName"));
@@ -175,7 +160,7 @@ void tst_FrmSetting::cleanup()
     }
     Frm_Setting::SetNameDialogHook({});
     Frm_Setting::SetEndHandler({});
-    SetMessageBoxHandler({});
+    m_recorder.reset();
     gObj_Setting.reset();
     m_dir.reset();
 }
@@ -415,11 +400,13 @@ void tst_FrmSetting::gridCreation()
     auto *tree = child<QTreeWidget>("Trv_EditList");
     if (items < 0) {
         QCOMPARE(tree->topLevelItemCount(), 1);
-        QCOMPARE(!m_boxes.isEmpty() && m_boxes.last().title == QStringLiteral("設定不可"), refused);
+        QCOMPARE(!m_recorder->isEmpty() &&
+                     m_recorder->boxes().last().title == QStringLiteral("設定不可"),
+                 refused);
         if (refused) {
-            QCOMPARE(m_boxes.last().prompt,
+            QCOMPARE(m_recorder->boxes().last().prompt,
                      QStringLiteral("100以上の設定を作成することはできません。"));
-            QCOMPARE(m_boxes.last().style & 0x70, int(MsgBox::Critical));
+            QCOMPARE(m_recorder->boxes().last().style & 0x70, int(MsgBox::Critical));
         }
         return;
     }
@@ -488,9 +475,9 @@ void tst_FrmSetting::nameDialog()
     auto *box = dialog.findChild<QLineEdit *>("Txt_NewName");
     dialog.Set_DefaultString(QString());
     QTest::mouseClick(dialog.findChild<QPushButton *>("Cmd_OK"), Qt::LeftButton);
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].title, QStringLiteral("確認"));
-    QCOMPARE(m_boxes[0].prompt,
+    QCOMPARE(m_recorder->count(), 1);
+    QCOMPARE(m_recorder->at(0).title, QStringLiteral("確認"));
+    QCOMPARE(m_recorder->at(0).prompt,
              QStringLiteral("新しい名称が入力されておりません。\r\n"
                             "きっちり入力してからこのボタンを押下してください。"));
     QVERIFY(!dialog.IsAccepted());
@@ -708,13 +695,13 @@ void tst_FrmSetting::unreadableValueRefused()
     } else {
         qobject_cast<QPlainTextEdit *>(widget)->setPlainText(text);
     }
-    m_boxes.clear();
+    m_recorder->clear();
     clickNode(frameField ? item : frame);
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY2(m_boxes[0].prompt.contains(QStringLiteral("「%1」").arg(label)),
-             qPrintable(m_boxes[0].prompt));
-    QVERIFY2(m_boxes[0].prompt.contains(QStringLiteral("『%1』").arg(offending)),
-             qPrintable(m_boxes[0].prompt));
+    QCOMPARE(m_recorder->count(), 1);
+    QVERIFY2(m_recorder->at(0).prompt.contains(QStringLiteral("「%1」").arg(label)),
+             qPrintable(m_recorder->at(0).prompt));
+    QVERIFY2(m_recorder->at(0).prompt.contains(QStringLiteral("『%1』").arg(offending)),
+             qPrintable(m_recorder->at(0).prompt));
     QTRY_COMPARE(QApplication::focusWidget(), widget);
     QCOMPARE(Cls_MyTree::NodeTag(frame), frameTag);
     QCOMPARE(Cls_MyTree::NodeTag(item), itemTag);
@@ -755,12 +742,12 @@ void tst_FrmSetting::unreadableWindowFieldRefusesSave()
     QVERIFY(openForm());
     const QString before = readSetting("s.xml");
     child<QLineEdit>(field)->setText(text);
-    m_boxes.clear();
+    m_recorder->clear();
     m_form->mnu_Save_Click();
     QCOMPARE(status(), QStringLiteral("設定の保存に失敗しました。"));
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY2(m_boxes[0].prompt.contains(QStringLiteral("「%1」").arg(label)),
-             qPrintable(m_boxes[0].prompt));
+    QCOMPARE(m_recorder->count(), 1);
+    QVERIFY2(m_recorder->at(0).prompt.contains(QStringLiteral("「%1」").arg(label)),
+             qPrintable(m_recorder->at(0).prompt));
     QCOMPARE(child<QTabBar>("Tab_Title")->currentIndex(), page);
     QCOMPARE(readSetting("s.xml"), before);
 }
@@ -778,11 +765,11 @@ void tst_FrmSetting::unencodableTextRefusesSave()
     data->setFocus();
     data->setPlainText(QStringLiteral("caf\u00e9"));
     leaveTo(child<QTreeWidget>("Trv_EditList"));
-    m_boxes.clear();
+    m_recorder->clear();
     QTest::mouseClick(child<QPushButton>("Cmd_Save"), Qt::LeftButton);
     QCOMPARE(status(), QStringLiteral("設定の保存に失敗しました。"));
-    QCOMPARE(m_boxes.size(), 1);
-    const QString prompt = m_boxes[0].prompt;
+    QCOMPARE(m_recorder->count(), 1);
+    const QString prompt = m_recorder->at(0).prompt;
     QVERIFY2(prompt.contains(QStringLiteral("『\u00e9』")), qPrintable(prompt));
     QVERIFY2(prompt.contains(QStringLiteral("U+00E9")), qPrintable(prompt));
     QVERIFY2(prompt.contains(QStringLiteral("カテゴリ「Frame One」の項目「second」")),
@@ -793,11 +780,11 @@ void tst_FrmSetting::unencodableTextRefusesSave()
     data->setPlainText(QStringLiteral("cafe"));
     leaveTo(child<QTreeWidget>("Trv_EditList"));
     child<QLineEdit>("Txt_Title")->setText(QStringLiteral("\u20ac\u00a0"));
-    m_boxes.clear();
+    m_recorder->clear();
     m_form->mnu_Save_Click();
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY2(m_boxes[0].prompt.contains(QStringLiteral("基本設定の「タイトル」")),
-             qPrintable(m_boxes[0].prompt));
+    QCOMPARE(m_recorder->count(), 1);
+    QVERIFY2(m_recorder->at(0).prompt.contains(QStringLiteral("基本設定の「タイトル」")),
+             qPrintable(m_recorder->at(0).prompt));
     QCOMPARE(readSetting("s.xml"), before);
 }
 
@@ -846,7 +833,7 @@ void tst_FrmSetting::deletedItemStaysDeleted()
     m_form->Sub_UpdateEditMenu(false);
     QVERIFY(!m_form->findChild<QAction *>("mnu_EditListItem_7")->isEnabled());
     QCOMPARE(status(), QStringLiteral("選択していた個所を削除しました。"));
-    QCOMPARE(m_boxes.last().title, QStringLiteral("最後の選択"));
+    QCOMPARE(m_recorder->boxes().last().title, QStringLiteral("最後の選択"));
     QVERIFY(!m_form->FncBln_IsNodeSelected());
     m_form->mnu_Save_Click();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
@@ -1032,7 +1019,7 @@ void tst_FrmSetting::hundredthItemIsTheLast()
     m_names = {QStringLiteral("one more")};
     m_form->mnu_EditListItem_Click(2);
     QCOMPARE(status(), QStringLiteral("新規項目を作成しませんでした。"));
-    QCOMPARE(m_boxes.last().title, QStringLiteral("設定不可"));
+    QCOMPARE(m_recorder->boxes().last().title, QStringLiteral("設定不可"));
     QCOMPARE(topNode(0)->childCount(), 100);
 }
 
@@ -1074,10 +1061,10 @@ void tst_FrmSetting::settingNameOutsideCodePageSaves()
     writeSetting(name + ".xml", settingText({frameText(1, "F", {itemText(1, "I")})}));
     QVERIFY(openForm(name));
     QCOMPARE(child<QComboBox>("Cbo_SettingFiles")->currentText(), name);
-    m_boxes.clear();
+    m_recorder->clear();
     m_form->mnu_Save_Click();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(m_recorder->isEmpty());
     QVERIFY(readSetting(name + ".xml").contains("<Title>F</Title>"));
 }
 

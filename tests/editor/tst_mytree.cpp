@@ -1,4 +1,5 @@
 #include "Cls_MyTree.h"
+#include "MessageBoxRecorder.h"
 #include "platform_wrappers.h"
 
 #include <QDir>
@@ -11,13 +12,6 @@
 #include <memory>
 
 namespace {
-
-struct ShownBox
-{
-    int style;
-    QString prompt;
-    QString title;
-};
 
 const QString kNoSelectionPrompt =
     QStringLiteral("Treeの項目が選択されておりません。\r\n何かしら選択してください。");
@@ -68,20 +62,13 @@ private:
 
     std::unique_ptr<QTreeWidget> m_widget;
     std::unique_ptr<Cls_MyTree> m_tree;
-    QList<ShownBox> m_boxes;
-    int m_answer = MsgBox::Ok;
-    MessageBoxHandler m_previousHandler;
+    std::unique_ptr<MessageBoxRecorder> m_recorder;
 };
 
 void tst_MyTree::init()
 {
-    m_boxes.clear();
-    m_answer = MsgBox::Ok;
-    m_previousHandler =
-        SetMessageBoxHandler([this](int style, const QString &prompt, const QString &title) {
-            m_boxes.append({style, prompt, title});
-            return m_answer;
-        });
+    m_recorder = std::make_unique<MessageBoxRecorder>();
+    m_recorder->setDefaultAnswer(MsgBox::Ok);
     m_widget = std::make_unique<QTreeWidget>();
     m_tree = std::make_unique<Cls_MyTree>();
     m_tree->Set_Init(m_widget.get());
@@ -94,7 +81,7 @@ void tst_MyTree::cleanup()
 {
     m_tree.reset();
     m_widget.reset();
-    SetMessageBoxHandler(m_previousHandler);
+    m_recorder.reset();
 }
 
 QStringList tst_MyTree::topKeys() const
@@ -376,7 +363,7 @@ void tst_MyTree::moves()
     const QStringList order = children ? childKeys(QStringLiteral("F")) : topKeys();
     QCOMPARE(order.join(u' '), expected);
     QCOMPARE(Cls_MyTree::NodeKey(m_tree->SelectedNode()), select);
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(m_recorder->isEmpty());
     for (const QString &key : keys) {
         const QTreeWidgetItem *node = m_tree->FindNode(key);
         QCOMPARE(Cls_MyTree::NodeTag(node), key + QStringLiteral("-tag"));
@@ -413,8 +400,8 @@ void tst_MyTree::moveRootRefusesChild()
 
     m_widget->clearSelection();
     QVERIFY(!m_tree->MoveNodePrevious());
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes.at(0).title, kNoSelectionTitle);
+    QCOMPARE(m_recorder->count(), 1);
+    QCOMPARE(m_recorder->at(0).title, kNoSelectionTitle);
 }
 
 void tst_MyTree::removeSelected_data()
@@ -437,19 +424,19 @@ void tst_MyTree::removeSelected()
     addFrames({QStringLiteral("A"), QStringLiteral("B")});
     QVERIFY(m_tree->AddNode(QStringLiteral("B"), QStringLiteral("sub"), QStringLiteral("S"), {}));
     QVERIFY(m_tree->SelectNode(QStringLiteral("B")));
-    m_answer = answer;
+    m_recorder->setDefaultAnswer(answer);
 
     QCOMPARE(m_tree->RemoveNode_Selected(quiet), removed);
     QCOMPARE(m_tree->FindNode(QStringLiteral("B")) == nullptr, removed);
     QCOMPARE(m_tree->FindNode(QStringLiteral("S")) == nullptr, removed);
     QVERIFY(m_tree->FindNode(QStringLiteral("A")) != nullptr);
     if (quiet) {
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_recorder->isEmpty());
     } else {
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes.at(0).prompt, kRemovePrompt);
-        QCOMPARE(m_boxes.at(0).title, kRemoveTitle);
-        QCOMPARE(m_boxes.at(0).style, MsgBox::Question | MsgBox::OkCancel);
+        QCOMPARE(m_recorder->count(), 1);
+        QCOMPARE(m_recorder->at(0).prompt, kRemovePrompt);
+        QCOMPARE(m_recorder->at(0).title, kRemoveTitle);
+        QCOMPARE(m_recorder->at(0).style, MsgBox::Question | MsgBox::OkCancel);
     }
 }
 
@@ -483,22 +470,23 @@ void tst_MyTree::selectionChecks()
     }
 
     QCOMPARE(m_tree->IsNodeSelect(true), isSelected);
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(m_recorder->isEmpty());
     QCOMPARE(m_tree->CheckSelected_isChild(quiet), isBranch);
     if (message.isEmpty()) {
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_recorder->isEmpty());
     } else {
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes.at(0).title, message);
-        QCOMPARE(m_boxes.at(0).prompt, message == kLeafTitle ? kLeafPrompt : kNoSelectionPrompt);
-        QCOMPARE(m_boxes.at(0).style, MsgBox::Exclamation | MsgBox::OkOnly);
+        QCOMPARE(m_recorder->count(), 1);
+        QCOMPARE(m_recorder->at(0).title, message);
+        QCOMPARE(m_recorder->at(0).prompt,
+                 message == kLeafTitle ? kLeafPrompt : kNoSelectionPrompt);
+        QCOMPARE(m_recorder->at(0).style, MsgBox::Exclamation | MsgBox::OkOnly);
     }
 
     // The commands that need a selection report in the same way.
-    m_boxes.clear();
+    m_recorder->clear();
     const bool added = m_tree->AddChild_Selected(QStringLiteral("new"), QStringLiteral("N"), {});
     QCOMPARE(added, isSelected);
-    QCOMPARE(m_boxes.size(), isSelected ? 0 : 1);
+    QCOMPARE(m_recorder->count(), isSelected ? 0 : 1);
     QTreeWidgetItem *node = nullptr;
     QCOMPARE(m_tree->GetSelectedNode(node), isSelected);
     QCOMPARE(node != nullptr, isSelected);
@@ -574,10 +562,10 @@ void tst_MyTree::persistenceRefusesUnsafeNames()
     QCOMPARE(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("save")});
-    QCOMPARE(m_boxes.size(), message ? 1 : 0);
+    QCOMPARE(m_recorder->count(), message ? 1 : 0);
     if (message) {
-        QCOMPARE(m_boxes.at(0).prompt, QStringLiteral("ファイル名が設定されてません。"));
-        QCOMPARE(m_boxes.at(0).title, QStringLiteral("設定ミス"));
+        QCOMPARE(m_recorder->at(0).prompt, QStringLiteral("ファイル名が設定されてません。"));
+        QCOMPARE(m_recorder->at(0).title, QStringLiteral("設定ミス"));
     }
 }
 
