@@ -1,6 +1,7 @@
 #include "Frm_Setting.h"
 
 #include "Cls_MyTree.h"
+#include "Cls_ValueCheck.h"
 #include "Frm_Item_FromIniFile.h"
 #include "Frm_NewName.h"
 #include "PaletteModule.h"
@@ -35,7 +36,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QStyle>
@@ -83,37 +83,6 @@ QString toDisplay(const QString &text)
     return shown;
 }
 
-// The first piece of a value that keeps it from reading back: a comment mark or a tag.
-QString offendingText(const QString &value)
-{
-    static const QRegularExpression tag(QStringLiteral("<!--|-->|</?[A-Za-z][A-Za-z0-9]*>"));
-    const QRegularExpressionMatch match = tag.match(value);
-    return match.hasMatch() ? match.captured(0) : QString();
-}
-
-// The write side of a tag document as the model composes it, read back with the reader.
-QString composeElements(const QList<std::pair<QString, QString>> &elements)
-{
-    Cls_XML writer;
-    for (const auto &[key, value] : elements) {
-        writer.SetItem_bln(key, value);
-    }
-    return writer.GetItemAll_str(QString());
-}
-
-bool readsBack(const QString &text, const QList<std::pair<QString, QString>> &elements,
-               const QString &section = {})
-{
-    Cls_XML reader;
-    reader.SetFileItem(text, section);
-    for (const auto &[key, value] : elements) {
-        if (reader.Gets(key) != value) {
-            return false;
-        }
-    }
-    return true;
-}
-
 int hexDigit(QChar c)
 {
     const char16_t u = c.unicode();
@@ -144,11 +113,6 @@ QColor colourOfText(const QString &text)
         return value;
     };
     return QColor(pair(0), pair(2), pair(4));
-}
-
-QString codePointText(char32_t codePoint)
-{
-    return QStringLiteral("U+%1").arg(uint(codePoint), 4, 16, QLatin1Char('0')).toUpper();
 }
 
 } // namespace
@@ -798,12 +762,12 @@ bool Frm_Setting::FncBln_SaveSetting()
     }
     const Cp932Unencodable failure = model.LastUnencodable();
     if (failure.isSet()) {
-        FncInt_MessageBox(
-            MsgBox::Exclamation,
-            QStringLiteral("設定ファイルに保存できない文字が含まれています。\r\n"
-                           "『%1』(%2)")
-                .arg(QString::fromUcs4(&failure.codePoint, 1), codePointText(failure.codePoint)),
-            QStringLiteral("保存できません"));
+        FncInt_MessageBox(MsgBox::Exclamation,
+                          QStringLiteral("設定ファイルに保存できない文字が含まれています。\r\n"
+                                         "『%1』(%2)")
+                              .arg(QString::fromUcs4(&failure.codePoint, 1),
+                                   Cls_ValueCheck::FncStr_CodePoint(failure.codePoint)),
+                          QStringLiteral("保存できません"));
     }
     return false;
 }
@@ -1004,7 +968,7 @@ QTreeWidgetItem *Frm_Setting::selectedFrameNode() const
 
 void Frm_Setting::Sub_RefuseField(QWidget *field, const QString &label, const QString &value)
 {
-    QString offending = offendingText(value);
+    QString offending = Cls_ValueCheck::FncStr_OffendingText(value);
     if (offending.isEmpty()) {
         offending = value.left(40);
     }
@@ -1029,11 +993,11 @@ void Frm_Setting::Sub_RefuseField(QWidget *field, const QString &label, const QS
 bool Frm_Setting::FncBln_CheckReadBack(const QList<PageField> &fields, const QString &composed,
                                        const QString &section)
 {
-    QList<std::pair<QString, QString>> elements;
+    Cls_ValueCheck::Elements elements;
     for (const PageField &field : fields) {
         elements.append({field.key, field.value});
     }
-    if (readsBack(composed, elements, section)) {
+    if (Cls_ValueCheck::FncBln_ReadsBack(composed, elements, section)) {
         return true;
     }
     Sub_RefuseFields(fields);
@@ -1044,7 +1008,7 @@ void Frm_Setting::Sub_RefuseFields(const QList<PageField> &fields)
 {
     // Blame the first field that holds a comment mark or a tag.
     for (const PageField &field : fields) {
-        if (!offendingText(field.value).isEmpty()) {
+        if (!Cls_ValueCheck::FncStr_OffendingText(field.value).isEmpty()) {
             Sub_RefuseField(field.field, field.label, field.value);
             return;
         }
@@ -1058,7 +1022,7 @@ void Frm_Setting::Sub_RefuseFields(const QList<PageField> &fields)
 bool Frm_Setting::FncBln_CheckFrameText(QTreeWidgetItem *frame, const QString &frameText,
                                         const QList<PageField> &frameFields)
 {
-    QList<std::pair<QString, QString>> frames;
+    Cls_ValueCheck::Elements frames;
     int frameIndex = -1;
     for (int i = 0; i < ui->Trv_EditList->topLevelItemCount(); ++i) {
         QTreeWidgetItem *node = ui->Trv_EditList->topLevelItem(i);
@@ -1068,9 +1032,7 @@ bool Frm_Setting::FncBln_CheckFrameText(QTreeWidgetItem *frame, const QString &f
         frames.append({QStringLiteral("Frame%1").arg(i + 1),
                        node == frame ? frameText : Cls_MyTree::NodeTag(node)});
     }
-    const QString section = QStringLiteral("<DataSetting>") + composeElements(frames) +
-                            QStringLiteral("</DataSetting>");
-    if (frameIndex < 0 || readsBack(section, frames, QStringLiteral("DataSetting"))) {
+    if (frameIndex < 0 || Cls_ValueCheck::FncBln_FramesReadBack(frames)) {
         return true;
     }
     Sub_RefuseFields(frameFields);
@@ -1111,7 +1073,7 @@ bool Frm_Setting::Sub_StoreFramePage(bool loadFirst)
         mTree->RemoveDummyNode(frame);
         QCoreApplication::processEvents();
     }
-    QList<std::pair<QString, QString>> elements;
+    Cls_ValueCheck::Elements elements;
     for (const PageField &field : fields) {
         elements.append({field.key, field.value});
     }
@@ -1129,7 +1091,7 @@ bool Frm_Setting::Sub_StoreFramePage(bool loadFirst)
     if (!FncBln_CheckReadBack(fields, text, QString())) {
         return false;
     }
-    if (!readsBack(text, elements)) {
+    if (!Cls_ValueCheck::FncBln_ReadsBack(text, elements)) {
         Sub_RefuseFields(fields);
         return false;
     }
@@ -1221,7 +1183,7 @@ bool Frm_Setting::Sub_StoreItemPage()
     QTreeWidgetItem *frame = node->parent();
     Cls_XML frameReader;
     frameReader.SetFileItem(Cls_MyTree::NodeTag(frame), QString());
-    QList<std::pair<QString, QString>> elements;
+    Cls_ValueCheck::Elements elements;
     for (const QString &key : kFrameKeys) {
         elements.append({key, frameReader.Gets(key)});
     }
@@ -1233,8 +1195,8 @@ bool Frm_Setting::Sub_StoreItemPage()
                              child == node ? text : Cls_MyTree::NodeTag(child)});
         }
     }
-    const QString frameText = composeElements(elements);
-    if (!readsBack(frameText, elements)) {
+    const QString frameText = Cls_ValueCheck::FncStr_Compose(elements);
+    if (!Cls_ValueCheck::FncBln_ReadsBack(frameText, elements)) {
         Sub_RefuseFields(fields);
         return false;
     }
@@ -1320,17 +1282,17 @@ bool Frm_Setting::FncBln_CheckDocument()
     } sections[] = {{FncLst_ColorFields(), QStringLiteral("ColorSetting"), 1},
                     {FncLst_CommonFields(), QStringLiteral("CommonSetting"), 0}};
     for (const auto &section : sections) {
-        QList<std::pair<QString, QString>> elements;
+        Cls_ValueCheck::Elements elements;
         for (const PageField &field : section.fields) {
             elements.append({field.key, field.value});
         }
-        if (!readsBack(text, elements, section.section)) {
+        if (!Cls_ValueCheck::FncBln_ReadsBack(text, elements, section.section)) {
             ui->Tab_Title->setCurrentIndex(section.page);
             Sub_RefuseFields(section.fields);
             return false;
         }
     }
-    QList<std::pair<QString, QString>> frames;
+    Cls_ValueCheck::Elements frames;
     for (int i = 0; i < ui->Trv_EditList->topLevelItemCount(); ++i) {
         frames.append({QStringLiteral("Frame%1").arg(i + 1),
                        Cls_MyTree::NodeTag(ui->Trv_EditList->topLevelItem(i))});
@@ -1356,12 +1318,12 @@ bool Frm_Setting::FncBln_CheckEncodable()
 {
     const auto refuse = [](const Cp932Unencodable &failure, const QString &place) {
         const char32_t codePoint = failure.codePoint;
-        FncInt_MessageBox(
-            MsgBox::Exclamation,
-            QStringLiteral("設定ファイルに保存できない文字が含まれているため、"
-                           "保存を中止しました。\r\n文字：『%1』(%2)\r\n場所：%3")
-                .arg(QString::fromUcs4(&codePoint, 1), codePointText(codePoint), place),
-            QStringLiteral("保存できません"));
+        FncInt_MessageBox(MsgBox::Exclamation,
+                          QStringLiteral("設定ファイルに保存できない文字が含まれているため、"
+                                         "保存を中止しました。\r\n文字：『%1』(%2)\r\n場所：%3")
+                              .arg(QString::fromUcs4(&codePoint, 1),
+                                   Cls_ValueCheck::FncStr_CodePoint(codePoint), place),
+                          QStringLiteral("保存できません"));
         return false;
     };
     Cp932Unencodable failure;
@@ -1375,7 +1337,6 @@ bool Frm_Setting::FncBln_CheckEncodable()
             return refuse(failure, QStringLiteral("基本設定の「%1」").arg(field.label));
         }
     }
-    static const QRegularExpression itemOpen(QStringLiteral("<(Item[0-9]+)>"));
     for (int i = 0; i < ui->Trv_EditList->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *frame = ui->Trv_EditList->topLevelItem(i);
         const QString tag = Cls_MyTree::NodeTag(frame);
@@ -1383,21 +1344,9 @@ bool Frm_Setting::FncBln_CheckEncodable()
             continue;
         }
         QString place = QStringLiteral("カテゴリ「%1」").arg(frame->text(0));
-        // The item whose element holds the character.
-        auto matches = itemOpen.globalMatch(tag);
-        while (matches.hasNext()) {
-            const QRegularExpressionMatch match = matches.next();
-            if (match.capturedStart() > failure.position) {
-                break;
-            }
-            const QString close = QStringLiteral("</") + match.captured(1) + QLatin1Char('>');
-            const qsizetype end = tag.indexOf(close, match.capturedEnd());
-            if (end >= failure.position) {
-                const QString itemText = tag.mid(match.capturedEnd(), end - match.capturedEnd());
-                place += QStringLiteral("の項目「%1」")
-                             .arg(Cls_XML::ExtractTag(itemText, QStringLiteral("Name")));
-                break;
-            }
+        const QString item = Cls_ValueCheck::FncStr_ItemNameAt(tag, failure.position);
+        if (!item.isEmpty()) {
+            place += QStringLiteral("の項目「%1」").arg(item);
         }
         return refuse(failure, place);
     }

@@ -1,0 +1,66 @@
+#include "Cls_ValueCheck.h"
+
+#include "tag_document.h"
+
+#include <QRegularExpression>
+
+QString Cls_ValueCheck::FncStr_OffendingText(const QString &value)
+{
+    static const QRegularExpression tag(QStringLiteral("<!--|-->|</?[A-Za-z][A-Za-z0-9]*>"));
+    const QRegularExpressionMatch match = tag.match(value);
+    return match.hasMatch() ? match.captured(0) : QString();
+}
+
+QString Cls_ValueCheck::FncStr_Compose(const Elements &elements)
+{
+    Cls_XML writer;
+    for (const auto &[key, value] : elements) {
+        writer.SetItem_bln(key, value);
+    }
+    return writer.GetItemAll_str(QString());
+}
+
+bool Cls_ValueCheck::FncBln_ReadsBack(const QString &text, const Elements &elements,
+                                      const QString &section)
+{
+    Cls_XML reader;
+    reader.SetFileItem(text, section);
+    for (const auto &[key, value] : elements) {
+        if (reader.Gets(key) != value) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Cls_ValueCheck::FncBln_FramesReadBack(const Elements &frames)
+{
+    const QString section = QStringLiteral("DataSetting");
+    const QString text = QLatin1Char('<') + section + QLatin1Char('>') + FncStr_Compose(frames) +
+                         QStringLiteral("</") + section + QLatin1Char('>');
+    return FncBln_ReadsBack(text, frames, section);
+}
+
+QString Cls_ValueCheck::FncStr_ItemNameAt(const QString &frameText, qsizetype position)
+{
+    static const QRegularExpression itemOpen(QStringLiteral("<(Item[0-9]+)>"));
+    auto matches = itemOpen.globalMatch(frameText);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        if (match.capturedStart() > position) {
+            break;
+        }
+        const QString close = QStringLiteral("</") + match.captured(1) + QLatin1Char('>');
+        const qsizetype end = frameText.indexOf(close, match.capturedEnd());
+        if (end >= position) {
+            const QString itemText = frameText.mid(match.capturedEnd(), end - match.capturedEnd());
+            return Cls_XML::ExtractTag(itemText, QStringLiteral("Name"));
+        }
+    }
+    return {};
+}
+
+QString Cls_ValueCheck::FncStr_CodePoint(char32_t codePoint)
+{
+    return QStringLiteral("U+%1").arg(uint(codePoint), 4, 16, QLatin1Char('0')).toUpper();
+}
