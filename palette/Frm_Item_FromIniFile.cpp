@@ -819,15 +819,21 @@ void Sub_SetClipboardText(const QString &text)
 
 } // namespace
 
-void Frm_Item_FromIniFile::Sub_RunItem(int buttonIndex)
+void Frm_Item_FromIniFile::Txt_Button_Click(int buttonIndex)
 {
     if (buttonIndex < 0 || buttonIndex >= Txt_Button.size())
         return;
-    const QLineEdit *button = Txt_Button.at(buttonIndex);
-    const QString name = trimBlanks(button->text());
-    const QString input = FncStr_GetClipboardText();
-    const bool append = Chk_More->isChecked();
+    const std::optional<QString> output = FncStr_RunItem(buttonIndex, FncStr_GetClipboardText());
+    if (output)
+        Sub_SetClipboardText(*output);
+    // No item button keeps a caret or a selection.
+    Cmd_Dummy->setFocus();
+}
 
+std::optional<QString> Frm_Item_FromIniFile::FncStr_RunItem(int buttonIndex, const QString &input)
+{
+    const QLineEdit *button = Txt_Button.at(buttonIndex);
+    const bool append = Chk_More->isChecked();
     ItemRunResult result;
     bool opensLink = false;
     try {
@@ -839,25 +845,25 @@ void Frm_Item_FromIniFile::Sub_RunItem(int buttonIndex)
         opensLink = result.found && settings.isLink();
     } catch (const std::exception &error) {
         // The clipboard stays as it was: a failure must not cost the user its text.
-        showFailure("Sub_RunItem", error);
-        Cmd_Dummy->setFocus();
-        return;
+        showFailure("FncStr_RunItem", error);
+        return std::nullopt;
     }
 
+    const QString name = trimBlanks(button->text());
     if (result.kind == ItemKind::Edit && result.patternError.isSet()) {
         Sub_ShowMessage(QStringLiteral("[") + name + QStringLiteral("]の正規表現に不備があります"));
-    } else if ((result.kind == ItemKind::Edit && input.isEmpty()) ||
-               result.kind == ItemKind::None) {
+        return std::nullopt;
+    }
+    if ((result.kind == ItemKind::Edit && input.isEmpty()) || result.kind == ItemKind::None) {
         // Nothing to edit (no text, or an image), or an item with nothing to run: the
         // clipboard keeps what the user had.
         Sub_ShowMessage(QStringLiteral("[") + name + QStringLiteral("]は空です"));
-    } else {
-        if (result.kind != ItemKind::Copy && opensLink)
-            FncBln_OpenByShell(result.output);
-        Sub_ReportResult(buttonIndex, result.output, append, result.kind == ItemKind::Copy);
-        Sub_SetClipboardText(result.output);
+        return std::nullopt;
     }
-    Cmd_Dummy->setFocus();
+    if (result.kind != ItemKind::Copy && opensLink)
+        FncBln_OpenByShell(result.output);
+    Sub_ReportResult(buttonIndex, result.output, append, result.kind == ItemKind::Copy);
+    return result.output;
 }
 
 void Frm_Item_FromIniFile::Sub_ReportResult(int buttonIndex, const QString &output, bool append,
@@ -1049,7 +1055,7 @@ bool Frm_Item_FromIniFile::eventFilter(QObject *watched, QEvent *event)
             const bool click = releasedInside() && !m_suppressClick;
             m_suppressClick = false;
             if (click)
-                Sub_RunItem(Txt_Button.indexOf(button));
+                Txt_Button_Click(Txt_Button.indexOf(button));
         }
         return true;
     }

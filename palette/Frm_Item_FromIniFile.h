@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -110,7 +112,9 @@ private:
     void Sub_ApplyColours();
     void Sub_ApplyIcon();
 
-    void Sub_RunItem(int buttonIndex);
+    void Txt_Button_Click(int buttonIndex);
+    // The item's output for the clipboard, or nothing when the clipboard keeps its text.
+    std::optional<QString> FncStr_RunItem(int buttonIndex, const QString &input);
     void Sub_ReportResult(int buttonIndex, const QString &output, bool append, bool isCopy);
     bool FncBln_OpenByShell(const QString &path);
     void Lbl_ButtonEdit_Click();
