@@ -29,7 +29,6 @@ private slots:
     void caption();
     void windowPosition_data();
     void windowPosition();
-    void positionClampedToScreen();
     void toColour_data();
     void toColour();
     void appliedColours();
@@ -90,6 +89,15 @@ void tst_PaletteLayout::defaultTemplateGeometry()
     const double scale = window->logicalDpiY() / 1440.0;
     QCOMPARE(child<QGroupBox>(window, "Fra_Items_1")->y(), qRound(790 * scale));
     QCOMPARE(window->height(), qRound(1925 * scale));
+
+    // Lower right: Right and Bottom, 900 twips above the screen's bottom edge and 100
+    // from its right edge.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QSize outer = window->OuterTwips();
+    QCOMPARE(window->pos().y(),
+             qRound((qRound(screen.height() / scale) - outer.height() - 900) * scale));
+    QCOMPARE(window->pos().x(),
+             qRound((qRound(screen.width() / scale) - outer.width() - 100) * scale));
 }
 
 void tst_PaletteLayout::columns_data()
@@ -266,23 +274,6 @@ void tst_PaletteLayout::windowPosition()
     QCOMPARE(Frm_Item_FromIniFile::FncLng_WindowPosition(screen, window, word, offset,
                                                          QStringLiteral("bottom")),
              expected);
-}
-
-void tst_PaletteLayout::positionClampedToScreen()
-{
-    const QString common = element(QStringLiteral("Align"), QStringLiteral("Right")) +
-                           element(QStringLiteral("Valign"), QStringLiteral("Bottom")) +
-                           element(QStringLiteral("PositioningTop"), QStringLiteral("-900")) +
-                           element(QStringLiteral("PositioningLeft"), QStringLiteral("-100"));
-    Frm_Item_FromIniFile *window = m_fixture.open(settingFile(common, {}));
-    QVERIFY(window);
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const double scale = window->logicalDpiY() / 1440.0;
-    const QSize outer = window->OuterTwips();
-    QCOMPARE(window->pos().y(),
-             qRound((qRound(screen.height() / scale) - outer.height() - 900) * scale));
-    QCOMPARE(window->pos().x(),
-             qRound((qRound(screen.width() / scale) - outer.width() - 100) * scale));
 }
 
 void tst_PaletteLayout::toColour_data()
