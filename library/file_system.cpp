@@ -16,17 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 
 // The numbers callers know from the original runtime; the text stays the platform's own.
-constexpr int kErrInvalidArgument = 5;
-constexpr int kErrBadFileName = 52;
-constexpr int kErrFileNotFound = 53;
-constexpr int kErrDeviceIo = 57;
-constexpr int kErrFileExists = 58;
-constexpr int kErrDiskFull = 61;
-constexpr int kErrTooManyFiles = 67;
-constexpr int kErrPermissionDenied = 70;
-constexpr int kErrRenameAcrossDrives = 74;
-constexpr int kErrPathFileAccess = 75;
-constexpr int kErrPathNotFound = 76;
 
 // Which "not found" a missing path means depends on what the operation expected there.
 enum class Missing
@@ -39,28 +28,28 @@ int errorNumber(const std::error_code &ec, Missing missing)
 {
     const std::error_condition c = ec.default_error_condition();
     if (c == std::errc::no_such_file_or_directory)
-        return missing == Missing::File ? kErrFileNotFound : kErrPathNotFound;
+        return missing == Missing::File ? VbErrorNo::FileNotFound : VbErrorNo::PathNotFound;
     if (c == std::errc::not_a_directory)
-        return kErrPathNotFound;
+        return VbErrorNo::PathNotFound;
     if (c == std::errc::file_exists)
-        return kErrFileExists;
+        return VbErrorNo::FileAlreadyExists;
     if (c == std::errc::permission_denied || c == std::errc::operation_not_permitted ||
         c == std::errc::read_only_file_system || c == std::errc::device_or_resource_busy ||
         c == std::errc::text_file_busy)
-        return kErrPermissionDenied;
+        return VbErrorNo::PermissionDenied;
     if (c == std::errc::no_space_on_device)
-        return kErrDiskFull;
+        return VbErrorNo::DiskFull;
     if (c == std::errc::cross_device_link)
-        return kErrRenameAcrossDrives;
+        return VbErrorNo::RenameAcrossDisks;
     if (c == std::errc::filename_too_long || c == std::errc::illegal_byte_sequence)
-        return kErrBadFileName;
+        return VbErrorNo::BadFileName;
     if (c == std::errc::invalid_argument)
-        return kErrInvalidArgument;
+        return VbErrorNo::InvalidArgument;
     if (c == std::errc::io_error)
-        return kErrDeviceIo;
+        return VbErrorNo::DeviceIoError;
     if (c == std::errc::too_many_files_open || c == std::errc::too_many_files_open_in_system)
-        return kErrTooManyFiles;
-    return kErrPathFileAccess;
+        return VbErrorNo::TooManyFiles;
+    return VbErrorNo::PathFileAccessError;
 }
 
 QString errorText(const std::error_code &ec)
@@ -406,7 +395,7 @@ Result Cls_FileSystem::recorded(Result failure, Operation &&operation)
     try {
         return operation();
     } catch (const std::exception &e) {
-        recordError(kErrPathFileAccess, QString::fromLocal8Bit(e.what()));
+        recordError(VbErrorNo::PathFileAccessError, QString::fromLocal8Bit(e.what()));
         return failure;
     }
 }
@@ -438,7 +427,7 @@ bool Cls_FileSystem::PFncBln_CopyFolder(const QString &Astr_Source, const QStrin
         const QString sourceText = withoutTrailingSeparators(Astr_Source);
         const QString targetText = normalisedSeparators(Astr_Distination);
         if (sourceText.isEmpty() || targetText.isEmpty())
-            return fail(kErrInvalidArgument, textOf(std::errc::invalid_argument));
+            return fail(VbErrorNo::InvalidArgument, textOf(std::errc::invalid_argument));
         const fs::path source = toFsPath(sourceText);
         fs::path target = toFsPath(withoutTrailingSeparators(targetText));
         // A destination ending with a separator is the folder to copy into.
@@ -446,9 +435,9 @@ bool Cls_FileSystem::PFncBln_CopyFolder(const QString &Astr_Source, const QStrin
             target /= source.filename();
         std::error_code ec;
         if (!fs::is_directory(fs::status(source, ec)))
-            return fail(kErrPathNotFound, textOf(std::errc::no_such_file_or_directory));
+            return fail(VbErrorNo::PathNotFound, textOf(std::errc::no_such_file_or_directory));
         if (isInside(target, source))
-            return fail(kErrInvalidArgument, textOf(std::errc::invalid_argument));
+            return fail(VbErrorNo::InvalidArgument, textOf(std::errc::invalid_argument));
         FsError err;
         if (!copyFolderContents(source, target, Abln_Overwrite, err))
             return fail(errorNumber(err.ec, err.missing), errorText(err.ec));
@@ -464,7 +453,7 @@ bool Cls_FileSystem::PFncBln_CreateFolder(const QString &Astr_Path)
         if (!path.isEmpty() && QFileInfo(path).isDir())
             return true;
         if (path.isEmpty())
-            return fail(kErrInvalidArgument, textOf(std::errc::invalid_argument));
+            return fail(VbErrorNo::InvalidArgument, textOf(std::errc::invalid_argument));
         const QString parent = GetStr_ParentFolderPath(path);
         if (!parent.isEmpty()) {
             if (parent == path || !PFncBln_CreateFolder(parent))
@@ -488,7 +477,7 @@ bool Cls_FileSystem::PFncBln_DeleteFolder(const QString &Astr_Path, bool Abln_Fo
     return recorded(false, [&] {
         const QString text = withoutTrailingSeparators(Astr_Path);
         if (text.isEmpty())
-            return fail(kErrInvalidArgument, textOf(std::errc::invalid_argument));
+            return fail(VbErrorNo::InvalidArgument, textOf(std::errc::invalid_argument));
         // Delete what the name means ("." or "x/.." included), never the entries of a
         // folder that then cannot itself be removed.
         const fs::path path = toFsPath(absolutePathName(text));
@@ -500,7 +489,7 @@ bool Cls_FileSystem::PFncBln_DeleteFolder(const QString &Astr_Path, bool Abln_Fo
             fs::remove(path, ec); // the link, not what it points to
         } else if (!fs::is_directory(linkStatus)) {
             // A file of that name is not a missing folder: report it instead of success.
-            return fail(kErrPathFileAccess, textOf(std::errc::not_a_directory));
+            return fail(VbErrorNo::PathFileAccessError, textOf(std::errc::not_a_directory));
         } else if (isRootPath(path) || (!Abln_Force && containsReadOnly(path))) {
             ec = std::make_error_code(std::errc::permission_denied);
         } else {
@@ -509,7 +498,7 @@ bool Cls_FileSystem::PFncBln_DeleteFolder(const QString &Astr_Path, bool Abln_Fo
             fs::remove_all(path, ec);
         }
         const int number = ec ? errorNumber(ec, Missing::Path) : 0;
-        if (number == 0 || number == kErrPathNotFound)
+        if (number == 0 || number == VbErrorNo::PathNotFound)
             return true;
         return fail(number, errorText(ec));
     });
@@ -526,9 +515,9 @@ bool Cls_FileSystem::PFncBln_CopyFile(const QString &Astr_Source, const QString 
         std::error_code ec;
         if (sourceText.isEmpty() || sourceText.endsWith(u'/') ||
             !fs::is_regular_file(fs::status(source, ec)))
-            return fail(kErrFileNotFound, textOf(std::errc::no_such_file_or_directory));
+            return fail(VbErrorNo::FileNotFound, textOf(std::errc::no_such_file_or_directory));
         if (targetText.isEmpty())
-            return fail(kErrInvalidArgument, textOf(std::errc::invalid_argument));
+            return fail(VbErrorNo::InvalidArgument, textOf(std::errc::invalid_argument));
         fs::path target = toFsPath(withoutTrailingSeparators(targetText));
         if (targetText.endsWith(u'/'))
             target /= source.filename();
@@ -560,7 +549,7 @@ bool Cls_FileSystem::PFncBln_DeleteFile(const QString &Astr_Path, bool Abln_Forc
             fs::remove(path, ec);
         }
         const int number = ec ? errorNumber(ec, Missing::File) : 0;
-        if (number == 0 || number == kErrFileNotFound)
+        if (number == 0 || number == VbErrorNo::FileNotFound)
             return true;
         return fail(number, errorText(ec));
     });
@@ -608,7 +597,7 @@ double Cls_FileSystem::PFncCur_GetFolderSize(const QString &Astr_Path)
         const fs::path path = toFsPath(text);
         std::error_code ec;
         if (text.isEmpty() || !fs::is_directory(fs::status(path, ec))) {
-            fail(kErrPathNotFound, textOf(std::errc::no_such_file_or_directory));
+            fail(VbErrorNo::PathNotFound, textOf(std::errc::no_such_file_or_directory));
             return 0.0;
         }
         std::uintmax_t total = 0;
@@ -639,7 +628,7 @@ bool Cls_FileSystem::ChangeBln_ReadOnlyAttr(const QString &Astr_Path, bool Abln_
         std::error_code ec;
         const fs::file_status st = fs::status(path, ec);
         if (text.isEmpty() || !fs::exists(st))
-            return fail(kErrFileNotFound, textOf(std::errc::no_such_file_or_directory));
+            return fail(VbErrorNo::FileNotFound, textOf(std::errc::no_such_file_or_directory));
         if (!setReadOnly(path, Abln_ReadOnly, ec))
             return fail(errorNumber(ec, Missing::File), errorText(ec));
         if (fs::is_directory(st)) {
@@ -666,7 +655,7 @@ QStringList Cls_FileSystem::GetCol_EnumSubDirList(const QString &Astr_Path)
         const QString text = withoutTrailingSeparators(Astr_Path);
         std::error_code ec;
         if (text.isEmpty() || !fs::is_directory(fs::status(toFsPath(text), ec))) {
-            fail(kErrPathNotFound, textOf(std::errc::no_such_file_or_directory));
+            fail(VbErrorNo::PathNotFound, textOf(std::errc::no_such_file_or_directory));
             return QStringList();
         }
         QStringList found = QDir(text).entryList(
@@ -766,7 +755,7 @@ bool Cls_FileSystem::PFncBln_ChangeFileName(const QString &Astr_OldPath,
         const fs::path to = toFsPath(newText);
         std::error_code ec;
         if (oldText.isEmpty() || !fs::exists(fs::symlink_status(from, ec)))
-            return fail(kErrFileNotFound, textOf(std::errc::no_such_file_or_directory));
+            return fail(VbErrorNo::FileNotFound, textOf(std::errc::no_such_file_or_directory));
         if (newText.isEmpty()) {
             ec = std::make_error_code(std::errc::invalid_argument);
         } else if (fs::exists(fs::symlink_status(to, ec))) {
@@ -791,7 +780,7 @@ bool Cls_FileSystem::PFncBln_MoveDirectory(const QString &Astr_BasePath,
         std::error_code ec;
         const fs::file_status st = fs::symlink_status(source, ec);
         if (sourceText.isEmpty() || !fs::is_directory(st))
-            return fail(kErrPathNotFound, textOf(std::errc::no_such_file_or_directory));
+            return fail(VbErrorNo::PathNotFound, textOf(std::errc::no_such_file_or_directory));
         fs::path target = toFsPath(withoutTrailingSeparators(targetText));
         if (targetText.endsWith(u'/'))
             target /= source.filename();
@@ -820,7 +809,7 @@ bool Cls_FileSystem::PFncBln_MoveFile(const QString &Astr_BasePath, const QStrin
         const fs::file_status st = fs::symlink_status(source, ec);
         if (sourceText.isEmpty() || sourceText.endsWith(u'/') || !fs::exists(st) ||
             fs::is_directory(st))
-            return fail(kErrFileNotFound, textOf(std::errc::no_such_file_or_directory));
+            return fail(VbErrorNo::FileNotFound, textOf(std::errc::no_such_file_or_directory));
         fs::path target = toFsPath(withoutTrailingSeparators(targetText));
         if (targetText.endsWith(u'/'))
             target /= source.filename();

@@ -126,8 +126,8 @@ bool FncBln_WindowCommand(QWidget *window, int command)
         }
         return true;
     } catch (const std::exception &e) {
-        Sub_ShowError(
-            {51, QString::fromLocal8Bit(e.what()), QGuiApplication::applicationDisplayName()});
+        Sub_ShowError({VbErrorNo::InternalError, QString::fromLocal8Bit(e.what()),
+                       QGuiApplication::applicationDisplayName()});
         return false;
     }
 }

@@ -53,8 +53,6 @@ constexpr int kShellPathNotFound = 3;
 constexpr int kShellNoAssociation = 31;
 // Any value above 32 means success to callers; this is the one a plain open gives.
 constexpr int kShellOpened = 42;
-// What the runtime calls an internal error: a failure nobody foresaw.
-constexpr int kInternalError = 51;
 
 } // namespace
 
@@ -155,7 +153,7 @@ bool FncBln_ShellOpen(QWindow *owner, const QString &path)
                           QGuiApplication::applicationDisplayName());
         return false;
     } catch (const std::exception &e) {
-        Sub_ShowError({kInternalError, QString::fromLocal8Bit(e.what()),
+        Sub_ShowError({VbErrorNo::InternalError, QString::fromLocal8Bit(e.what()),
                        QGuiApplication::applicationDisplayName()});
         return false;
     }

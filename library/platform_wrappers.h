@@ -10,7 +10,8 @@ class QWindow;
 
 // Message-box style flags and answers, with the values the setting files' world knows.
 namespace MsgBox {
-enum Style : int {
+enum Style : int
+{
     OkOnly = 0,
     OkCancel = 1,
     YesNo = 4,
@@ -19,13 +20,34 @@ enum Style : int {
     Exclamation = 48,
     Information = 64,
 };
-enum Answer : int {
+enum Answer : int
+{
     Ok = 1,
     Cancel = 2,
     Yes = 6,
     No = 7,
 };
 } // namespace MsgBox
+
+// Run-time error numbers, as the setting files' world reports them.
+namespace VbErrorNo {
+enum : int
+{
+    InvalidArgument = 5,
+    OutOfMemory = 7,
+    InternalError = 51,
+    BadFileName = 52,
+    FileNotFound = 53,
+    DeviceIoError = 57,
+    FileAlreadyExists = 58,
+    DiskFull = 61,
+    TooManyFiles = 67,
+    PermissionDenied = 70,
+    RenameAcrossDisks = 74,
+    PathFileAccessError = 75,
+    PathNotFound = 76,
+};
+} // namespace VbErrorNo
 
 // An error that reaches a handler: number, description and the component that raised it.
 struct VbError

@@ -41,16 +41,16 @@ std::pair<int, QString> openFailure(const QString &path, QFileDevice::FileError 
 {
     const QFileInfo info(path);
     if (!info.absoluteDir().exists())
-        return {TextFile::PathNotFound, QStringLiteral("Path not found")};
+        return {VbErrorNo::PathNotFound, QStringLiteral("Path not found")};
     if (info.isDir())
-        return {TextFile::PathFileAccessError, QStringLiteral("Path/File access error")};
+        return {VbErrorNo::PathFileAccessError, QStringLiteral("Path/File access error")};
     if (!forWriting && !info.exists())
-        return {TextFile::FileNotFound, QStringLiteral("File not found")};
+        return {VbErrorNo::FileNotFound, QStringLiteral("File not found")};
     if (fileError == QFileDevice::PermissionsError)
-        return {TextFile::PermissionDenied, QStringLiteral("Permission denied")};
+        return {VbErrorNo::PermissionDenied, QStringLiteral("Permission denied")};
     if (fileError == QFileDevice::ResourceError)
-        return {TextFile::DiskFull, QStringLiteral("Disk full")};
-    return {TextFile::PathFileAccessError, QStringLiteral("Path/File access error")};
+        return {VbErrorNo::DiskFull, QStringLiteral("Disk full")};
+    return {VbErrorNo::PathFileAccessError, QStringLiteral("Path/File access error")};
 }
 
 QString withPath(const QString &description, const QString &path)
@@ -85,7 +85,7 @@ QString TextFile::normaliseLineEnds(const QString &text)
 std::optional<QString> TextFile::read(const QString &path, VbError *error)
 {
     if (path.isEmpty()) {
-        setError(error, BadFileName, QStringLiteral("Bad file name or number"));
+        setError(error, VbErrorNo::BadFileName, QStringLiteral("Bad file name or number"));
         return std::nullopt;
     }
     const QFileInfo info(path);
@@ -114,7 +114,7 @@ bool TextFile::write(const QString &path, const QString &text, VbError *error,
     if (unencodable)
         *unencodable = Cp932Unencodable{};
     if (path.isEmpty()) {
-        setError(error, BadFileName, QStringLiteral("Bad file name or number"));
+        setError(error, VbErrorNo::BadFileName, QStringLiteral("Bad file name or number"));
         return false;
     }
     Cp932Unencodable bad;
@@ -123,14 +123,14 @@ bool TextFile::write(const QString &path, const QString &text, VbError *error,
         if (unencodable)
             *unencodable = bad;
         setError(
-            error, InvalidArgument,
+            error, VbErrorNo::InvalidArgument,
             QStringLiteral("The character U+%1 at position %2 cannot be saved in Shift_JIS")
                 .arg(QString::number(uint(bad.codePoint), 16).toUpper().rightJustified(4, u'0'))
                 .arg(bad.position));
         return false;
     }
     if (QFileInfo(path).isDir()) {
-        setError(error, PathFileAccessError,
+        setError(error, VbErrorNo::PathFileAccessError,
                  withPath(QStringLiteral("Path/File access error"), path));
         return false;
     }
@@ -148,11 +148,13 @@ bool TextFile::write(const QString &path, const QString &text, VbError *error,
         if (!written)
             file.cancelWriting();
         if (fileError == QFileDevice::ResourceError)
-            setError(error, DiskFull, withPath(QStringLiteral("Disk full"), path));
+            setError(error, VbErrorNo::DiskFull, withPath(QStringLiteral("Disk full"), path));
         else if (fileError == QFileDevice::PermissionsError)
-            setError(error, PermissionDenied, withPath(QStringLiteral("Permission denied"), path));
+            setError(error, VbErrorNo::PermissionDenied,
+                     withPath(QStringLiteral("Permission denied"), path));
         else
-            setError(error, DeviceIoError, withPath(QStringLiteral("Device I/O error"), path));
+            setError(error, VbErrorNo::DeviceIoError,
+                     withPath(QStringLiteral("Device I/O error"), path));
         return false;
     }
     if (error)

@@ -12,19 +12,6 @@ class TextFile final
 public:
     TextFile() = delete;
 
-    // Run-time error numbers as the setting files' world knows them.
-    enum ErrorNumber : int
-    {
-        InvalidArgument = 5, // text that code page 932 cannot hold
-        BadFileName = 52,
-        FileNotFound = 53,
-        DeviceIoError = 57,
-        DiskFull = 61,
-        PermissionDenied = 70,
-        PathFileAccessError = 75,
-        PathNotFound = 76,
-    };
-
     // Reads the whole file as code page 932. A line ends at CR or CR LF (a lone LF stays
     // in its line) and every line comes back followed by CR LF.
     static std::optional<QString> read(const QString &path, VbError *error = nullptr);

@@ -91,7 +91,7 @@ void appendEdited(QString &out, QStringView value, Directive directive)
 
 VbError outOfMemory(const QString &source)
 {
-    return {7, u"Out of memory"_s, source};
+    return {VbErrorNo::OutOfMemory, u"Out of memory"_s, source};
 }
 
 // Records a failed run so that callers can tell it from an empty result, and shows the

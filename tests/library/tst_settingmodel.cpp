@@ -459,7 +459,7 @@ void tst_SettingModel::readFailureLeavesModelEmpty()
     QVERIFY(!model.LoadFile());
     QCOMPARE(model.GetCount(), 0);
     QCOMPARE(model.GetFontSize(), 9);
-    QCOMPARE(model.LastError().number, int(TextFile::FileNotFound));
+    QCOMPARE(model.LastError().number, int(VbErrorNo::FileNotFound));
     // A missing file is the ordinary first start and never reported in a box.
     QVERIFY(boxes().isEmpty());
 }

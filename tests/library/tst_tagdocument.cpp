@@ -406,12 +406,12 @@ void tst_TagDocument::missingFileFailsQuietlyUnlessAsked()
     QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
     QVERIFY(!document.ReadFile_bln(QStringLiteral("none.xml")));
     QVERIFY(boxes().isEmpty());
-    QCOMPARE(document.LastError().number, int(TextFile::FileNotFound));
+    QCOMPARE(document.LastError().number, int(VbErrorNo::FileNotFound));
     QCOMPARE(document.Gets(QStringLiteral("A")), QStringLiteral("1"));
 
     document.SaveFilePath_Prop(m_dir->filePath(QStringLiteral("no-folder")));
     QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
-    QCOMPARE(document.LastError().number, int(TextFile::PathNotFound));
+    QCOMPARE(document.LastError().number, int(VbErrorNo::PathNotFound));
 
     document.MsgDisplayFlg_Prop(true);
     QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
@@ -472,7 +472,7 @@ void tst_TagDocument::refusedSaveKeepsOldFile()
     const QString text = document.GetFileItemAll_str();
     QCOMPARE(document.LastUnencodable().position, text.indexOf(QChar(0x301C)));
     QCOMPARE(uint(document.LastUnencodable().codePoint), 0x301Cu);
-    QCOMPARE(document.LastError().number, int(TextFile::InvalidArgument));
+    QCOMPARE(document.LastError().number, int(VbErrorNo::InvalidArgument));
     QVERIFY(document.LastError().description.contains(QStringLiteral("U+301C")));
     // No stray temporary file is left beside it.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.xml")});
@@ -492,7 +492,7 @@ void tst_TagDocument::saveIntoMissingFolderFails()
     document.SaveFilePath_Prop(m_dir->filePath(QStringLiteral("missing")));
     document.AddItem_bln(QStringLiteral("A"), QStringLiteral("1"));
     QVERIFY(!document.SaveFile_bln(QStringLiteral("x.xml")));
-    QCOMPARE(document.LastError().number, int(TextFile::PathNotFound));
+    QCOMPARE(document.LastError().number, int(VbErrorNo::PathNotFound));
     QVERIFY(boxes().isEmpty());
 
     // A folder in the way of the file.
