@@ -854,9 +854,8 @@ std::optional<QString> Frm_Item_FromIniFile::FncStr_RunItem(int buttonIndex, con
         Sub_ShowMessage(QStringLiteral("[") + name + QStringLiteral("]の正規表現に不備があります"));
         return std::nullopt;
     }
-    if ((result.kind == ItemKind::Edit && input.isEmpty()) || result.kind == ItemKind::None) {
-        // Nothing to edit (no text, or an image), or an item with nothing to run: the
-        // clipboard keeps what the user had.
+    if (result.kind == ItemKind::Edit && input.isEmpty()) {
+        // Nothing to edit (no text, or an image): the clipboard keeps what the user had.
         Sub_ShowMessage(QStringLiteral("[") + name + QStringLiteral("]は空です"));
         return std::nullopt;
     }
