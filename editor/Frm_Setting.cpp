@@ -11,6 +11,7 @@
 #include "program_state.h"
 #include "setting_model.h"
 #include "tag_document.h"
+#include "text_file.h"
 #include "ui_Frm_Setting.h"
 
 #include <QAction>
@@ -64,11 +65,6 @@ const QStringList kFrameKeys = {QStringLiteral("Title"), QStringLiteral("Font"),
                                 QStringLiteral("ItemFont"), QStringLiteral("LineCount")};
 constexpr int kMaxItems = 100;
 constexpr int kMaxFrames = 99;
-
-QString separator()
-{
-    return QString(QDir::separator());
-}
 
 bool isPathSeparator(QChar c)
 {
@@ -520,15 +516,7 @@ void Frm_Setting::Sub_SetTabStops(QPlainTextEdit *box, int characters)
 
 QString Frm_Setting::FncStr_JoinPath(const QString &folder, const QString &name)
 {
-    const QString base = folder.trimmed();
-    if (base.isEmpty()) {
-        return name;
-    }
-    const bool nameLeads = !name.isEmpty() && isPathSeparator(name.front());
-    if (isPathSeparator(base.back())) {
-        return nameLeads ? base + name.mid(1) : base + name;
-    }
-    return nameLeads ? base + name : base + separator() + name;
+    return TextFile::joinPath(folder, name);
 }
 
 QString Frm_Setting::FncStr_GetFolderPath(const QString &path)
