@@ -15,6 +15,8 @@
 #include <unistd.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString MsGothic = QStringLiteral("ＭＳ ゴシック");
@@ -134,20 +136,20 @@ void tst_SettingModel::framesFoundByNumber_data()
     QTest::addColumn<QStringList>("numbers");
     QTest::addColumn<QStringList>("titles");
 
-    QTest::newRow("gaps") << "<Frame2><Title>b</Title></Frame2><Frame7><Title>g</Title></Frame7>"
+    QTest::newRow("gaps") << u"<Frame2><Title>b</Title></Frame2><Frame7><Title>g</Title></Frame7>"_s
                           << QStringList{"2", "7"} << QStringList{"b", "g"};
     QTest::newRow("number order, not text order")
-        << "<Frame3><Title>c</Title></Frame3><Frame1><Title>a</Title></Frame1>"
+        << u"<Frame3><Title>c</Title></Frame3><Frame1><Title>a</Title></Frame1>"_s
         << QStringList{"1", "3"} << QStringList{"a", "c"};
     QTest::newRow("Frame99 read, Frame100 ignored")
-        << "<Frame100><Title>x</Title></Frame100><Frame99><Title>y</Title></Frame99>"
+        << u"<Frame100><Title>x</Title></Frame100><Frame99><Title>y</Title></Frame99>"_s
         << QStringList{"99"} << QStringList{"y"};
     QTest::newRow("empty frame skipped")
-        << "<Frame1></Frame1><Frame2> </Frame2>" << QStringList{"2"} << QStringList{""};
+        << u"<Frame1></Frame1><Frame2> </Frame2>"_s << QStringList{"2"} << QStringList{""};
     QTest::newRow("commented-out frame skipped")
-        << "<!--<Frame1><Title>old</Title></Frame1>--><Frame2><Title>new</Title></Frame2>"
+        << u"<!--<Frame1><Title>old</Title></Frame1>--><Frame2><Title>new</Title></Frame2>"_s
         << QStringList{"2"} << QStringList{"new"};
-    QTest::newRow("no frames") << "" << QStringList{} << QStringList{};
+    QTest::newRow("no frames") << QString() << QStringList{} << QStringList{};
 }
 
 void tst_SettingModel::framesFoundByNumber()
@@ -189,13 +191,13 @@ void tst_SettingModel::lineCount_data()
     QTest::addColumn<QString>("frame");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("missing") << "<Title>t</Title>" << 1;
-    QTest::newRow("empty") << "<LineCount></LineCount>" << 1;
-    QTest::newRow("0") << "<LineCount>0</LineCount>" << 1;
-    QTest::newRow("-2") << "<LineCount>-2</LineCount>" << 1;
-    QTest::newRow("letters") << "<LineCount>two</LineCount>" << 1;
-    QTest::newRow("3") << "<LineCount>3</LineCount>" << 3;
-    QTest::newRow("blanks") << "<LineCount> 4 </LineCount>" << 4;
+    QTest::newRow("missing") << u"<Title>t</Title>"_s << 1;
+    QTest::newRow("empty") << u"<LineCount></LineCount>"_s << 1;
+    QTest::newRow("0") << u"<LineCount>0</LineCount>"_s << 1;
+    QTest::newRow("-2") << u"<LineCount>-2</LineCount>"_s << 1;
+    QTest::newRow("letters") << u"<LineCount>two</LineCount>"_s << 1;
+    QTest::newRow("3") << u"<LineCount>3</LineCount>"_s << 3;
+    QTest::newRow("blanks") << u"<LineCount> 4 </LineCount>"_s << 4;
 }
 
 void tst_SettingModel::lineCount()
@@ -214,42 +216,24 @@ void tst_SettingModel::commonNumbers_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("FontSize unset") << "FontSize"
-                                    << "" << 9;
-    QTest::newRow("FontSize 0") << "FontSize"
-                                << "0" << 9;
-    QTest::newRow("FontSize -3") << "FontSize"
-                                 << "-3" << 9;
-    QTest::newRow("FontSize letters") << "FontSize"
-                                      << "big" << 9;
-    QTest::newRow("FontSize 12") << "FontSize"
-                                 << " 12 " << 12;
-    QTest::newRow("ItemHeight unset") << "ItemHeight"
-                                      << "" << 225;
-    QTest::newRow("ItemHeight 300") << "ItemHeight"
-                                    << "300" << 300;
-    QTest::newRow("ItemWidth unset") << "ItemWidth"
-                                     << "x" << 2445;
-    QTest::newRow("ItemWidth 1000") << "ItemWidth"
-                                    << "1000" << 1000;
-    QTest::newRow("MarginTop unset") << "MarginTop"
-                                     << "-1" << 270;
-    QTest::newRow("MarginTop 1") << "MarginTop"
-                                 << "1" << 1;
-    QTest::newRow("MarginBottom unset") << "MarginBottom"
-                                        << "" << 70;
-    QTest::newRow("MarginBottom 5") << "MarginBottom"
-                                    << "5" << 5;
-    QTest::newRow("PositioningTop -900") << "PositioningTop"
-                                         << "-900" << -900;
-    QTest::newRow("PositioningTop letters") << "PositioningTop"
-                                            << "up" << 0;
-    QTest::newRow("PositioningLeft -100") << "PositioningLeft"
-                                          << "-100" << -100;
-    QTest::newRow("PositioningLeft empty") << "PositioningLeft"
-                                           << "" << 0;
-    QTest::newRow("PositioningLeft letters") << "PositioningLeft"
-                                             << "abc" << 0;
+    QTest::newRow("FontSize unset") << u"FontSize"_s << QString() << 9;
+    QTest::newRow("FontSize 0") << u"FontSize"_s << u"0"_s << 9;
+    QTest::newRow("FontSize -3") << u"FontSize"_s << u"-3"_s << 9;
+    QTest::newRow("FontSize letters") << u"FontSize"_s << u"big"_s << 9;
+    QTest::newRow("FontSize 12") << u"FontSize"_s << u" 12 "_s << 12;
+    QTest::newRow("ItemHeight unset") << u"ItemHeight"_s << QString() << 225;
+    QTest::newRow("ItemHeight 300") << u"ItemHeight"_s << u"300"_s << 300;
+    QTest::newRow("ItemWidth unset") << u"ItemWidth"_s << u"x"_s << 2445;
+    QTest::newRow("ItemWidth 1000") << u"ItemWidth"_s << u"1000"_s << 1000;
+    QTest::newRow("MarginTop unset") << u"MarginTop"_s << u"-1"_s << 270;
+    QTest::newRow("MarginTop 1") << u"MarginTop"_s << u"1"_s << 1;
+    QTest::newRow("MarginBottom unset") << u"MarginBottom"_s << QString() << 70;
+    QTest::newRow("MarginBottom 5") << u"MarginBottom"_s << u"5"_s << 5;
+    QTest::newRow("PositioningTop -900") << u"PositioningTop"_s << u"-900"_s << -900;
+    QTest::newRow("PositioningTop letters") << u"PositioningTop"_s << u"up"_s << 0;
+    QTest::newRow("PositioningLeft -100") << u"PositioningLeft"_s << u"-100"_s << -100;
+    QTest::newRow("PositioningLeft empty") << u"PositioningLeft"_s << QString() << 0;
+    QTest::newRow("PositioningLeft letters") << u"PositioningLeft"_s << u"abc"_s << 0;
 }
 
 void tst_SettingModel::commonNumbers()
@@ -276,14 +260,14 @@ void tst_SettingModel::flags_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<bool>("expected");
 
-    QTest::newRow("true") << "true" << true;
-    QTest::newRow("True") << "True" << true;
-    QTest::newRow("TRUE") << "TRUE" << true;
-    QTest::newRow("trailing blank") << "True " << false;
-    QTest::newRow("leading blank") << " True" << false;
-    QTest::newRow("1") << "1" << false;
-    QTest::newRow("False") << "False" << false;
-    QTest::newRow("empty") << "" << false;
+    QTest::newRow("true") << u"true"_s << true;
+    QTest::newRow("True") << u"True"_s << true;
+    QTest::newRow("TRUE") << u"TRUE"_s << true;
+    QTest::newRow("trailing blank") << u"True "_s << false;
+    QTest::newRow("leading blank") << u" True"_s << false;
+    QTest::newRow("1") << u"1"_s << false;
+    QTest::newRow("False") << u"False"_s << false;
+    QTest::newRow("empty") << QString() << false;
 }
 
 void tst_SettingModel::flags()
@@ -403,20 +387,14 @@ void tst_SettingModel::fillDatePlaceholders_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("slash") << "@@@@/@@/@@"
-                           << "2007/01/20";
-    QTest::newRow("dot") << "@@@@.@@.@@"
-                         << "2007.01.20";
-    QTest::newRow("every occurrence") << "a@@@@/@@/@@b@@@@.@@.@@c@@@@/@@/@@"
-                                      << "a2007/01/20b2007.01.20c2007/01/20";
-    QTest::newRow("other separator untouched") << "@@@@-@@-@@"
-                                               << "@@@@-@@-@@";
-    QTest::newRow("extra at sign stays") << "@@@@@/@@/@@"
-                                         << "@2007/01/20";
-    QTest::newRow("clipboard marker untouched") << "@@@@@@@@"
-                                                << "@@@@@@@@";
-    QTest::newRow("no placeholder") << "<A>1</A>"
-                                    << "<A>1</A>";
+    QTest::newRow("slash") << u"@@@@/@@/@@"_s << u"2007/01/20"_s;
+    QTest::newRow("dot") << u"@@@@.@@.@@"_s << u"2007.01.20"_s;
+    QTest::newRow("every occurrence")
+        << u"a@@@@/@@/@@b@@@@.@@.@@c@@@@/@@/@@"_s << u"a2007/01/20b2007.01.20c2007/01/20"_s;
+    QTest::newRow("other separator untouched") << u"@@@@-@@-@@"_s << u"@@@@-@@-@@"_s;
+    QTest::newRow("extra at sign stays") << u"@@@@@/@@/@@"_s << u"@2007/01/20"_s;
+    QTest::newRow("clipboard marker untouched") << u"@@@@@@@@"_s << u"@@@@@@@@"_s;
+    QTest::newRow("no placeholder") << u"<A>1</A>"_s << u"<A>1</A>"_s;
 }
 
 void tst_SettingModel::fillDatePlaceholders()
@@ -469,16 +447,11 @@ void tst_SettingModel::saveFileJoinsPath_data()
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("neither has a separator") << ""
-                                             << "s.xml";
-    QTest::newRow("path ends with one") << "/"
-                                        << "s.xml";
-    QTest::newRow("name starts with one") << ""
-                                          << "/s.xml";
-    QTest::newRow("both have one") << "/"
-                                   << "/s.xml";
-    QTest::newRow("blanks around the path") << "  "
-                                            << "s.xml";
+    QTest::newRow("neither has a separator") << QString() << u"s.xml"_s;
+    QTest::newRow("path ends with one") << u"/"_s << u"s.xml"_s;
+    QTest::newRow("name starts with one") << QString() << u"/s.xml"_s;
+    QTest::newRow("both have one") << u"/"_s << u"/s.xml"_s;
+    QTest::newRow("blanks around the path") << u"  "_s << u"s.xml"_s;
 }
 
 void tst_SettingModel::saveFileJoinsPath()

@@ -13,6 +13,8 @@
 #include <sys/resource.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray fileBytes(const QString &path)
@@ -92,42 +94,19 @@ void tst_TagDocument::extractTag_data()
     QTest::addColumn<QString>("tag");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("blanks kept") << "<Title>  abc  </Title>"
-                                 << "Title"
-                                 << "  abc  ";
-    QTest::newRow("line breaks kept") << "<A>\r\n\t1\r\n</A>"
-                                      << "A"
-                                      << "\r\n\t1\r\n";
-    QTest::newRow("first occurrence wins") << "<A>1</A><A>2</A>"
-                                           << "A"
-                                           << "1";
-    QTest::newRow("nested same name") << "<A><A>x</A></A>"
-                                      << "A"
-                                      << "<A>x";
-    QTest::newRow("missing") << "<B>1</B>"
-                             << "A"
-                             << "";
-    QTest::newRow("empty element") << "<A></A>"
-                                   << "A"
-                                   << "";
-    QTest::newRow("no close tag") << "<A>1"
-                                  << "A"
-                                  << "";
-    QTest::newRow("close before open only") << "</A>x<A>"
-                                            << "A"
-                                            << "";
-    QTest::newRow("Item1 is not Item10") << "<Item10>ten</Item10><Item1>one</Item1>"
-                                         << "Item1"
-                                         << "one";
-    QTest::newRow("attributes not recognised") << "<A x='1'>v</A>"
-                                               << "A"
-                                               << "";
-    QTest::newRow("case-sensitive") << "<a>1</a><A>2</A>"
-                                    << "A"
-                                    << "2";
-    QTest::newRow("no escaping") << "<A>&lt;b&gt;</A>"
-                                 << "A"
-                                 << "&lt;b&gt;";
+    QTest::newRow("blanks kept") << u"<Title>  abc  </Title>"_s << u"Title"_s << u"  abc  "_s;
+    QTest::newRow("line breaks kept") << u"<A>\r\n\t1\r\n</A>"_s << u"A"_s << u"\r\n\t1\r\n"_s;
+    QTest::newRow("first occurrence wins") << u"<A>1</A><A>2</A>"_s << u"A"_s << u"1"_s;
+    QTest::newRow("nested same name") << u"<A><A>x</A></A>"_s << u"A"_s << u"<A>x"_s;
+    QTest::newRow("missing") << u"<B>1</B>"_s << u"A"_s << QString();
+    QTest::newRow("empty element") << u"<A></A>"_s << u"A"_s << QString();
+    QTest::newRow("no close tag") << u"<A>1"_s << u"A"_s << QString();
+    QTest::newRow("close before open only") << u"</A>x<A>"_s << u"A"_s << QString();
+    QTest::newRow("Item1 is not Item10")
+        << u"<Item10>ten</Item10><Item1>one</Item1>"_s << u"Item1"_s << u"one"_s;
+    QTest::newRow("attributes not recognised") << u"<A x='1'>v</A>"_s << u"A"_s << QString();
+    QTest::newRow("case-sensitive") << u"<a>1</a><A>2</A>"_s << u"A"_s << u"2"_s;
+    QTest::newRow("no escaping") << u"<A>&lt;b&gt;</A>"_s << u"A"_s << u"&lt;b&gt;"_s;
 }
 
 void tst_TagDocument::extractTag()
@@ -148,24 +127,15 @@ void tst_TagDocument::removeComments_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("none") << "<A>1</A>"
-                          << "<A>1</A>";
-    QTest::newRow("inside a value") << "<A>a<!-- x -->b</A>"
-                                    << "<A>ab</A>";
-    QTest::newRow("several") << "<!--1-->a<!--2-->b<!--3-->"
-                             << "ab";
-    QTest::newRow("same block twice") << "<!--x-->a<!--x-->"
-                                      << "a";
-    QTest::newRow("multi-line") << "a<!-- \r\n#note\r\n-->b"
-                                << "ab";
-    QTest::newRow("unterminated") << "a<!-- b <A>1</A>"
-                                  << "a<!-- b <A>1</A>";
-    QTest::newRow("terminated then unterminated") << "<!--x-->a<!--b"
-                                                  << "a<!--b";
-    QTest::newRow("shortest form") << "a<!-->b"
-                                   << "ab";
-    QTest::newRow("close without open") << "a-->b"
-                                        << "a-->b";
+    QTest::newRow("none") << u"<A>1</A>"_s << u"<A>1</A>"_s;
+    QTest::newRow("inside a value") << u"<A>a<!-- x -->b</A>"_s << u"<A>ab</A>"_s;
+    QTest::newRow("several") << u"<!--1-->a<!--2-->b<!--3-->"_s << u"ab"_s;
+    QTest::newRow("same block twice") << u"<!--x-->a<!--x-->"_s << u"a"_s;
+    QTest::newRow("multi-line") << u"a<!-- \r\n#note\r\n-->b"_s << u"ab"_s;
+    QTest::newRow("unterminated") << u"a<!-- b <A>1</A>"_s << u"a<!-- b <A>1</A>"_s;
+    QTest::newRow("terminated then unterminated") << u"<!--x-->a<!--b"_s << u"a<!--b"_s;
+    QTest::newRow("shortest form") << u"a<!-->b"_s << u"ab"_s;
+    QTest::newRow("close without open") << u"a-->b"_s << u"a-->b"_s;
 }
 
 void tst_TagDocument::removeComments()
@@ -197,21 +167,21 @@ void tst_TagDocument::integerValue_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("plain") << "225" << 225;
-    QTest::newRow("negative") << "-900" << -900;
-    QTest::newRow("plus sign") << "+7" << 7;
-    QTest::newRow("blanks around") << "  225  " << 225;
-    QTest::newRow("line breaks around") << "\r\n\t30\r\n" << 30;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("letters") << "abc" << 0;
-    QTest::newRow("digits then letters") << "12px" << 0;
-    QTest::newRow("sign only") << "-" << 0;
-    QTest::newRow("blank inside") << "1 2" << 0;
-    QTest::newRow("decimal point") << "1.5" << 0;
-    QTest::newRow("largest") << "2147483647" << 2147483647;
-    QTest::newRow("smallest") << "-2147483648" << int(-2147483647 - 1);
-    QTest::newRow("overflow") << "2147483648" << 0;
-    QTest::newRow("long overflow") << "99999999999999999999999" << 0;
+    QTest::newRow("plain") << u"225"_s << 225;
+    QTest::newRow("negative") << u"-900"_s << -900;
+    QTest::newRow("plus sign") << u"+7"_s << 7;
+    QTest::newRow("blanks around") << u"  225  "_s << 225;
+    QTest::newRow("line breaks around") << u"\r\n\t30\r\n"_s << 30;
+    QTest::newRow("empty") << QString() << 0;
+    QTest::newRow("letters") << u"abc"_s << 0;
+    QTest::newRow("digits then letters") << u"12px"_s << 0;
+    QTest::newRow("sign only") << u"-"_s << 0;
+    QTest::newRow("blank inside") << u"1 2"_s << 0;
+    QTest::newRow("decimal point") << u"1.5"_s << 0;
+    QTest::newRow("largest") << u"2147483647"_s << 2147483647;
+    QTest::newRow("smallest") << u"-2147483648"_s << int(-2147483647 - 1);
+    QTest::newRow("overflow") << u"2147483648"_s << 0;
+    QTest::newRow("long overflow") << u"99999999999999999999999"_s << 0;
 }
 
 void tst_TagDocument::integerValue()
@@ -229,14 +199,14 @@ void tst_TagDocument::flagValue_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<bool>("expected");
 
-    QTest::newRow("True") << "True" << true;
-    QTest::newRow("TRUE") << "TRUE" << true;
-    QTest::newRow("true") << "true" << true;
-    QTest::newRow("trailing blank") << "True " << false;
-    QTest::newRow("leading blank") << " true" << false;
-    QTest::newRow("yes") << "yes" << false;
-    QTest::newRow("1") << "1" << false;
-    QTest::newRow("empty") << "" << false;
+    QTest::newRow("True") << u"True"_s << true;
+    QTest::newRow("TRUE") << u"TRUE"_s << true;
+    QTest::newRow("true") << u"true"_s << true;
+    QTest::newRow("trailing blank") << u"True "_s << false;
+    QTest::newRow("leading blank") << u" true"_s << false;
+    QTest::newRow("yes") << u"yes"_s << false;
+    QTest::newRow("1") << u"1"_s << false;
+    QTest::newRow("empty") << QString() << false;
 }
 
 void tst_TagDocument::flagValue()
@@ -539,30 +509,14 @@ void tst_TagDocument::pathJoin_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("neither has one") << "/a/b"
-                                     << "x.xml"
-                                     << "/a/b/x.xml";
-    QTest::newRow("folder ends with one") << "/a/b/"
-                                          << "x.xml"
-                                          << "/a/b/x.xml";
-    QTest::newRow("name starts with one") << "/a/b"
-                                          << "/x.xml"
-                                          << "/a/b/x.xml";
-    QTest::newRow("both have one") << "/a/b/"
-                                   << "/x.xml"
-                                   << "/a/b/x.xml";
-    QTest::newRow("blanks trimmed") << "  /a/b  "
-                                    << "x.xml"
-                                    << "/a/b/x.xml";
-    QTest::newRow("empty folder") << ""
-                                  << "x.xml"
-                                  << "x.xml";
-    QTest::newRow("blank folder") << "   "
-                                  << "/x.xml"
-                                  << "/x.xml";
-    QTest::newRow("root folder") << "/"
-                                 << "x.xml"
-                                 << "/x.xml";
+    QTest::newRow("neither has one") << u"/a/b"_s << u"x.xml"_s << u"/a/b/x.xml"_s;
+    QTest::newRow("folder ends with one") << u"/a/b/"_s << u"x.xml"_s << u"/a/b/x.xml"_s;
+    QTest::newRow("name starts with one") << u"/a/b"_s << u"/x.xml"_s << u"/a/b/x.xml"_s;
+    QTest::newRow("both have one") << u"/a/b/"_s << u"/x.xml"_s << u"/a/b/x.xml"_s;
+    QTest::newRow("blanks trimmed") << u"  /a/b  "_s << u"x.xml"_s << u"/a/b/x.xml"_s;
+    QTest::newRow("empty folder") << QString() << u"x.xml"_s << u"x.xml"_s;
+    QTest::newRow("blank folder") << u"   "_s << u"/x.xml"_s << u"/x.xml"_s;
+    QTest::newRow("root folder") << u"/"_s << u"x.xml"_s << u"/x.xml"_s;
 }
 
 void tst_TagDocument::pathJoin()
