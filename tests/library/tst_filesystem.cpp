@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 class tst_FileSystem : public QObject
 {
     Q_OBJECT
@@ -82,16 +84,16 @@ void tst_FileSystem::enumFileList_data()
     QTest::addColumn<QStringList>("expected");
 
     const QStringList all{"a.xml", "b.XML", "B2.xml", "c.txt", "_z.xml"};
-    QTest::newRow("star") << "*" << all;
-    QTest::newRow("star dot star") << "*.*" << all;
-    QTest::newRow("trailing separator") << "" << all;
+    QTest::newRow("star") << u"*"_s << all;
+    QTest::newRow("star dot star") << u"*.*"_s << all;
+    QTest::newRow("trailing separator") << QString() << all;
     QTest::newRow("extension any case")
-        << "*.xml" << QStringList{"a.xml", "b.XML", "B2.xml", "_z.xml"};
-    QTest::newRow("question mark") << "?.txt" << QStringList{"c.txt"};
-    QTest::newRow("plain name") << "c.txt" << QStringList{"c.txt"};
-    QTest::newRow("folder name") << "sub.xml" << QStringList{};
-    QTest::newRow("no match") << "*.ini" << QStringList{};
-    QTest::newRow("hostile pattern") << "*a*a*a*a*a*a*a*a*a*a*b" << QStringList{};
+        << u"*.xml"_s << QStringList{"a.xml", "b.XML", "B2.xml", "_z.xml"};
+    QTest::newRow("question mark") << u"?.txt"_s << QStringList{"c.txt"};
+    QTest::newRow("plain name") << u"c.txt"_s << QStringList{"c.txt"};
+    QTest::newRow("folder name") << u"sub.xml"_s << QStringList{};
+    QTest::newRow("no match") << u"*.ini"_s << QStringList{};
+    QTest::newRow("hostile pattern") << u"*a*a*a*a*a*a*a*a*a*a*b"_s << QStringList{};
 }
 
 void tst_FileSystem::enumFileList()
@@ -128,10 +130,10 @@ void tst_FileSystem::deleteMissing_data()
 {
     QTest::addColumn<bool>("folder");
     QTest::addColumn<QString>("name");
-    QTest::newRow("file") << false << "missing.txt";
-    QTest::newRow("file in missing folder") << false << "nowhere/missing.txt";
-    QTest::newRow("folder") << true << "missing";
-    QTest::newRow("folder with separator") << true << "missing/";
+    QTest::newRow("file") << false << u"missing.txt"_s;
+    QTest::newRow("file in missing folder") << false << u"nowhere/missing.txt"_s;
+    QTest::newRow("folder") << true << u"missing"_s;
+    QTest::newRow("folder with separator") << true << u"missing/"_s;
 }
 
 void tst_FileSystem::deleteMissing()
@@ -350,22 +352,14 @@ void tst_FileSystem::parentFolderPath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("parent");
-    QTest::newRow("two levels") << "/a/b"
-                                << "/a";
-    QTest::newRow("trailing separator") << "/a/b/"
-                                        << "/a";
-    QTest::newRow("below root") << "/a"
-                                << "/";
-    QTest::newRow("root") << "/"
-                          << "";
-    QTest::newRow("relative") << "a/b"
-                              << "a";
-    QTest::newRow("bare name") << "a"
-                               << "";
-    QTest::newRow("double separator") << "a//b"
-                                      << "a";
-    QTest::newRow("empty") << ""
-                           << "";
+    QTest::newRow("two levels") << u"/a/b"_s << u"/a"_s;
+    QTest::newRow("trailing separator") << u"/a/b/"_s << u"/a"_s;
+    QTest::newRow("below root") << u"/a"_s << u"/"_s;
+    QTest::newRow("root") << u"/"_s << QString();
+    QTest::newRow("relative") << u"a/b"_s << u"a"_s;
+    QTest::newRow("bare name") << u"a"_s << QString();
+    QTest::newRow("double separator") << u"a//b"_s << u"a"_s;
+    QTest::newRow("empty") << QString() << QString();
 }
 
 void tst_FileSystem::parentFolderPath()
@@ -379,18 +373,18 @@ void tst_FileSystem::folderNameValid_data()
 {
     QTest::addColumn<QString>("name"); // below the temporary folder unless absolute
     QTest::addColumn<bool>("valid");
-    QTest::newRow("new folder") << "new" << true;
-    QTest::newRow("trailing separator") << "new/" << true;
-    QTest::newRow("existing folder") << "sub" << true;
-    QTest::newRow("existing file") << "file.txt" << false;
-    QTest::newRow("not normalised") << "sub/../new" << false;
-    QTest::newRow("double separator") << "sub//new" << false;
-    QTest::newRow("wildcard") << "ne*w" << false;
-    QTest::newRow("apostrophe") << "it's" << false;
-    QTest::newRow("backslash") << "a\\b" << false;
-    QTest::newRow("colon") << "a:b" << false;
-    QTest::newRow("relative") << "relative/name" << false;
-    QTest::newRow("empty") << "" << false;
+    QTest::newRow("new folder") << u"new"_s << true;
+    QTest::newRow("trailing separator") << u"new/"_s << true;
+    QTest::newRow("existing folder") << u"sub"_s << true;
+    QTest::newRow("existing file") << u"file.txt"_s << false;
+    QTest::newRow("not normalised") << u"sub/../new"_s << false;
+    QTest::newRow("double separator") << u"sub//new"_s << false;
+    QTest::newRow("wildcard") << u"ne*w"_s << false;
+    QTest::newRow("apostrophe") << u"it's"_s << false;
+    QTest::newRow("backslash") << u"a\\b"_s << false;
+    QTest::newRow("colon") << u"a:b"_s << false;
+    QTest::newRow("relative") << u"relative/name"_s << false;
+    QTest::newRow("empty") << QString() << false;
 }
 
 void tst_FileSystem::folderNameValid()
