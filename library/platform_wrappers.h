@@ -35,6 +35,7 @@ enum : int
 {
     InvalidArgument = 5,
     OutOfMemory = 7,
+    TypeMismatch = 13,
     InternalError = 51,
     BadFileName = 52,
     FileNotFound = 53,

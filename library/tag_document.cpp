@@ -219,7 +219,12 @@ QString Cls_XML::GetFileItemDefault_str(const QString &strA_Key,
 
 int Cls_XML::GetFileItem_lng(const QString &strA_Key) const
 {
-    return ToInteger(GetFileItem_str(strA_Key)).value_or(0);
+    const std::optional<int> value = ToInteger(GetFileItem_str(strA_Key));
+    // A value that is no number is a run-time error like any other: shown only on request.
+    if (!value && m_msgDisplay)
+        Sub_ShowError({VbErrorNo::TypeMismatch, QStringLiteral("Type mismatch"),
+                       QStringLiteral("Cls_XML.GetFileItem_lng")});
+    return value.value_or(0);
 }
 
 bool Cls_XML::GetFileItem_bln(const QString &strA_Key) const

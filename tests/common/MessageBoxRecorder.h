@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <utility>
+
 struct RecordedBox
 {
     int style = 0;

@@ -46,6 +46,7 @@ private slots:
     void narrowingComesBeforeCommentRemoval();
     void integerValue_data();
     void integerValue();
+    void integerErrorShownOnlyWhenAsked();
     void flagValue_data();
     void flagValue();
     void defaultValue();
@@ -192,6 +193,22 @@ void tst_TagDocument::integerValue()
     document.SetFileItem(QStringLiteral("<N>") + value + QStringLiteral("</N>"), QString());
     QCOMPARE(document.GetFileItem_lng(QStringLiteral("N")), expected);
     QCOMPARE(document.GetFileItem_lng(QStringLiteral("Missing")), 0);
+}
+
+void tst_TagDocument::integerErrorShownOnlyWhenAsked()
+{
+    Cls_XML document;
+    document.SetFileItem(u"<N>12px</N><M>-5</M>"_s, QString());
+    QCOMPARE(document.GetFileItem_lng(u"N"_s), 0);
+    QVERIFY(boxes().isEmpty());
+
+    document.MsgDisplayFlg_Prop(true);
+    QCOMPARE(document.GetFileItem_lng(u"M"_s), -5);
+    QVERIFY(boxes().isEmpty());
+    QCOMPARE(document.GetFileItem_lng(u"N"_s), 0);
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes()[0].title, u"VB Error"_s);
+    QVERIFY(boxes()[0].prompt.startsWith(u"13 Type mismatch\r"_s));
 }
 
 void tst_TagDocument::flagValue_data()
