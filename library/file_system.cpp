@@ -159,7 +159,8 @@ enum class EntryKind
 };
 
 // A directory listing of a pattern ("folder/*.xml", "name", "folder/"): names only, no hidden
-// entries, in Windows order. A folder part with wildcards or a missing folder lists nothing.
+// entries, in Windows order. Only the last part is a pattern: "*" and "?" are ordinary
+// characters in folder names here. A missing folder lists nothing.
 QStringList listMatching(const QString &patternPath, EntryKind kind)
 {
     const QString path = normalisedSeparators(patternPath);
@@ -170,8 +171,6 @@ QStringList listMatching(const QString &patternPath, EntryKind kind)
     QString pattern = slash < 0 ? path : path.mid(slash + 1);
     if (pattern.isEmpty())
         pattern = QStringLiteral("*");
-    if (hasWildcard(folder))
-        return {};
     const QDir dir(folder);
     if (!dir.exists())
         return {};

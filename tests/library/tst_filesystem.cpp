@@ -23,6 +23,7 @@ private slots:
 
     void enumFileList_data();
     void enumFileList();
+    void enumFileListInFolderNamedLikeAPattern();
     void enumSubDirList();
     void deleteMissing_data();
     void deleteMissing();
@@ -107,6 +108,17 @@ void tst_FileSystem::enumFileList()
     const Cls_FileSystem fs;
     QCOMPARE(fs.GetCol_EnumFileList(m_dir->path() + '/' + pattern), expected);
     QCOMPARE(fs.PFncCol_EnumFileList(m_dir->path() + '/' + pattern), expected);
+}
+
+// The palette lists its own folder, whatever characters the folder's name holds.
+void tst_FileSystem::enumFileListInFolderNamedLikeAPattern()
+{
+    QVERIFY(QDir(m_dir->path()).mkdir(u"v2 [x]*?"_s));
+    write(u"v2 [x]*?/s.xml"_s, "x");
+    write(u"v2 [x]*?/t.xml"_s, "x");
+    const Cls_FileSystem fs;
+    QCOMPARE(fs.GetCol_EnumFileList(path(u"v2 [x]*?/*"_s)), (QStringList{u"s.xml"_s, u"t.xml"_s}));
+    QVERIFY(fs.PFncBln_CheckFileExists(path(u"v2 [x]*?/s.xml"_s)));
 }
 
 void tst_FileSystem::enumSubDirList()
