@@ -2,6 +2,7 @@
 
 #include "platform_wrappers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -261,12 +262,33 @@ bool copyFileTo(const fs::path &source, const fs::path &target, bool overwrite, 
             return false;
         }
     }
-    // Refuses to copy a file onto itself (it would be truncated).
-    fs::copy_file(source, target,
-                  overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none, ec);
-    if (ec) {
-        err = {ec, Missing::Path};
-        return false;
+    if (fs::is_regular_file(targetStatus)) {
+        // Copy beside the target and rename over it: a copy that fails part way (a full
+        // disk during a restore) must leave the existing file whole.
+        if (fs::equivalent(source, target, ec)) {
+            err = {std::make_error_code(std::errc::file_exists), Missing::File};
+            return false;
+        }
+        fs::path temporary = target;
+        temporary += QStringLiteral(".~%1").arg(QCoreApplication::applicationPid()).toStdString();
+        fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, ec);
+        if (!ec)
+            fs::rename(temporary, target, ec);
+        if (ec) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            err = {ec, Missing::Path};
+            return false;
+        }
+    } else {
+        // Refuses to copy a file onto itself (it would be truncated).
+        fs::copy_file(source, target,
+                      overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none,
+                      ec);
+        if (ec) {
+            err = {ec, Missing::Path};
+            return false;
+        }
     }
     // The platform's copy keeps the modification time; failing to do so is harmless.
     std::error_code ignored;

@@ -8,8 +8,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
 #include <optional>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -31,6 +36,7 @@ private slots:
     void deleteFolderReadOnly();
     void copyFile_data();
     void copyFile();
+    void copyOverwriteFailingPartWayKeepsTarget();
     void createFolderTwoLevels();
     void moveKeepsPreviousError();
     void changeFileNameKeepsExisting();
@@ -252,6 +258,34 @@ void tst_FileSystem::copyFile()
     QCOMPARE(fs.GetLng_ErrorNo(), errorNo);
     QCOMPARE(fs.GetStr_ErrorDetail().isEmpty(), errorNo == 0);
     QCOMPARE(read(checkFile), checkContent);
+}
+
+void tst_FileSystem::copyOverwriteFailingPartWayKeepsTarget()
+{
+#ifdef Q_OS_LINUX
+    write("big.xml", QByteArray(64 * 1024, 'x'));
+    write("live.xml", "live");
+
+    // A file size limit makes the copy fail part way, as a full disk does, even for root.
+    rlimit previous{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &previous) == 0);
+    rlimit small = previous;
+    small.rlim_cur = 16 * 1024;
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    Cls_FileSystem fs;
+    const bool copied = fs.PFncBln_CopyFile(path("big.xml"), path("live.xml"), true);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousSignal);
+
+    QVERIFY(!copied);
+    QVERIFY(fs.GetLng_ErrorNo() != 0);
+    QCOMPARE(read("live.xml"), QByteArray("live"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+             QStringList({u"big.xml"_s, u"live.xml"_s}));
+#else
+    QSKIP("needs a file size limit");
+#endif
 }
 
 void tst_FileSystem::createFolderTwoLevels()
