@@ -793,7 +793,8 @@ void Frm_Item_FromIniFile::Sub_ApplyIcon()
         return;
     }
     QPixmap pixmap;
-    if (!pixmap.load(picture)) {
+    // A pipe or a device could block the loader for ever: only a plain file is a picture.
+    if (!QFileInfo(picture).isFile() || !pixmap.load(picture)) {
         Sub_ShowError(
             VbError{481, QStringLiteral("Invalid picture"), QStringLiteral("Sub_ApplyIcon")});
         return;

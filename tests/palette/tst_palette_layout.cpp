@@ -10,6 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 class tst_PaletteLayout : public QObject
 {
     Q_OBJECT
@@ -365,6 +369,10 @@ void tst_PaletteLayout::icon_data()
     QTest::newRow("picture") << "icon.png" << 0 << QSize(16, 16);
     QTest::newRow("missing") << "missing.png" << 53 << QSize(32, 32);
     QTest::newRow("not a picture") << "Quorvel.xml" << 481 << QSize(32, 32);
+    QTest::newRow("folder") << "." << 481 << QSize(32, 32);
+#ifdef Q_OS_UNIX
+    QTest::newRow("pipe nobody writes to") << "fifo" << 481 << QSize(32, 32);
+#endif
 }
 
 void tst_PaletteLayout::icon()
@@ -375,6 +383,9 @@ void tst_PaletteLayout::icon()
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(Qt::red);
     QVERIFY(image.save(m_fixture.dir->filePath(QStringLiteral("icon.png"))));
+#ifdef Q_OS_UNIX
+    QCOMPARE(::mkfifo(QFile::encodeName(m_fixture.dir->filePath(QStringLiteral("fifo"))), 0600), 0);
+#endif
     const QString path = picture.isEmpty() ? picture : m_fixture.dir->filePath(picture);
     Frm_Item_FromIniFile *window =
         m_fixture.open(settingFile(element(QStringLiteral("PictureName"), path), {}));
