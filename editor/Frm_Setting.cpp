@@ -190,6 +190,11 @@ template<typename T> T *named(T *widget, const QString &name)
 void Frm_Setting::buildForm()
 {
     ui->setupUi(this);
+    // A line edit cuts text at 32767 characters by default: a longer loaded value would be
+    // saved shortened without a word.
+    for (QLineEdit *field : findChildren<QLineEdit *>()) {
+        field->setMaxLength(std::numeric_limits<int>::max());
+    }
     mBaseCaption = windowTitle();
     for (QLabel *cell : findChildren<QLabel *>()) {
         const QString name = cell->objectName();

@@ -89,6 +89,8 @@ private slots:
     void unreadableWindowFieldRefusesSave_data();
     void unreadableWindowFieldRefusesSave();
     void unencodableTextRefusesSave();
+    void longValueSurvivesSave_data();
+    void longValueSurvivesSave();
     void backupAndRestore();
     void deletedItemStaysDeleted();
     void newFrameDoesNotCopyItems();
@@ -786,6 +788,58 @@ void tst_FrmSetting::unencodableTextRefusesSave()
     QVERIFY2(m_recorder->at(0).prompt.contains(QStringLiteral("基本設定の「タイトル」")),
              qPrintable(m_recorder->at(0).prompt));
     QCOMPARE(readSetting("s.xml"), before);
+}
+
+void tst_FrmSetting::longValueSurvivesSave_data()
+{
+    QTest::addColumn<QString>("common");
+    QTest::addColumn<QString>("frameTitle");
+    QTest::addColumn<QString>("itemName");
+    QTest::addColumn<QString>("itemBody");
+    // Longer than a line edit holds unless told otherwise.
+    const QString v(40000, u'y');
+    QTest::newRow("window title") << "<Title>" + v + "</Title>"
+                                  << "F"
+                                  << "I"
+                                  << "<Data>d</Data>";
+    QTest::newRow("picture") << "<PictureName>" + v + "</PictureName>"
+                             << "F"
+                             << "I"
+                             << "<Data>d</Data>";
+    QTest::newRow("font") << "<Font>" + v + "</Font>"
+                          << "F"
+                          << "I"
+                          << "<Data>d</Data>";
+    QTest::newRow("frame title") << "" << v << "I"
+                                 << "<Data>d</Data>";
+    QTest::newRow("item name") << ""
+                               << "F" << v << "<Data>d</Data>";
+    QTest::newRow("link") << ""
+                          << "F"
+                          << "I"
+                          << "<Link>" + v + "</Link>";
+}
+
+void tst_FrmSetting::longValueSurvivesSave()
+{
+    QFETCH(QString, common);
+    QFETCH(QString, frameTitle);
+    QFETCH(QString, itemName);
+    QFETCH(QString, itemBody);
+    writeSetting(
+        "s.xml",
+        crlf({QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>"),
+              QStringLiteral("<myItem>"), "<CommonSetting>" + common + "</CommonSetting>",
+              "<DataSetting>" + frameText(1, frameTitle, {itemText(1, itemName, itemBody)}) +
+                  "</DataSetting>",
+              QStringLiteral("</myItem>")}));
+    QVERIFY(openForm());
+    QTreeWidgetItem *frame = topNode(0);
+    expand(frame);
+    clickNode(frame->child(0));
+    m_form->mnu_Save_Click();
+    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
+    QVERIFY(readSetting("s.xml").contains(u'>' + QString(40000, u'y') + u'<'));
 }
 
 void tst_FrmSetting::backupAndRestore()
