@@ -129,7 +129,10 @@ bool TextFile::write(const QString &path, const QString &text, VbError *error,
                 .arg(bad.position));
         return false;
     }
-    if (QFileInfo(path).isDir()) {
+    // Only a plain file is replaced: the rename would put a file where a pipe or a device
+    // was, also through a link.
+    const QFileInfo target(path);
+    if (target.isDir() || (target.exists() && !target.isFile())) {
         setError(error, VbErrorNo::PathFileAccessError,
                  withPath(QStringLiteral("Path/File access error"), path));
         return false;

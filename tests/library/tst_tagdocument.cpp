@@ -12,6 +12,9 @@
 #ifdef Q_OS_LINUX
 #include <sys/resource.h>
 #endif
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -66,6 +69,8 @@ private slots:
     void refusedSaveKeepsOldFile();
     void saveIntoMissingFolderFails();
     void failedWriteKeepsOldFile();
+    void saveKeepsWhatIsNoFile_data();
+    void saveKeepsWhatIsNoFile();
     void pathJoin_data();
     void pathJoin();
 
@@ -518,6 +523,46 @@ void tst_TagDocument::failedWriteKeepsOldFile()
 #else
     QSKIP("needs a file size limit");
 #endif
+}
+
+void tst_TagDocument::saveKeepsWhatIsNoFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("throughLink");
+    QTest::newRow("folder") << "folder" << false;
+    QTest::newRow("link to a folder") << "folder" << true;
+#ifdef Q_OS_UNIX
+    QTest::newRow("pipe") << "pipe" << false;
+    QTest::newRow("link to a pipe") << "pipe" << true;
+#endif
+}
+
+void tst_TagDocument::saveKeepsWhatIsNoFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, throughLink);
+    const QString thing = m_dir->filePath(QStringLiteral("thing"));
+    if (kind == QStringLiteral("folder")) {
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("thing")));
+    } else {
+#ifdef Q_OS_UNIX
+        QCOMPARE(::mkfifo(QFile::encodeName(thing), 0600), 0);
+#endif
+    }
+    QString name = QStringLiteral("thing");
+    if (throughLink) {
+        name = QStringLiteral("s.xml");
+        QVERIFY(QFile::link(thing, m_dir->filePath(name)));
+    }
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    document.AddItem_bln(QStringLiteral("A"), QStringLiteral("1"));
+    QVERIFY(!document.SaveFile_bln(name));
+    QCOMPARE(document.LastError().number, int(VbErrorNo::PathFileAccessError));
+    const QFileInfo after(thing);
+    QVERIFY(after.exists() && !after.isFile());
+    QCOMPARE(QFileInfo(m_dir->filePath(name)).isSymLink(), throughLink);
+    QVERIFY(boxes().isEmpty());
 }
 
 void tst_TagDocument::pathJoin_data()
