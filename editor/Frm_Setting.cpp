@@ -498,6 +498,18 @@ void Frm_Setting::Cbo_SettingFiles_Click()
     // The editor keeps the date placeholders so that saving writes them back intact.
     OpenSettingFile(false);
     Sub_LoadSettingToForm();
+    // A file that exists but could not be read still holds the user's settings: the empty
+    // form must not be saved over them.
+    mUnreadable = gObj_Setting && gObj_Setting->LastError().isSet();
+    if (mUnreadable) {
+        ui->Fra_Base->setEnabled(false);
+        Sub_ShowStatus(QStringLiteral("設定ファイルを読み込めませんでした。"));
+        FncInt_MessageBox(
+            MsgBox::Exclamation,
+            QStringLiteral("設定ファイルを読み込めませんでした。\r\n『%1』").arg(gStr_SettingFile),
+            QStringLiteral("読み込みエラー"));
+        return;
+    }
     ui->Fra_Base->setEnabled(true);
     Sub_ShowStatus(QStringLiteral("対象設定を選択しました。"));
 }
@@ -730,7 +742,7 @@ void Frm_Setting::mnu_Save_Click()
 
 bool Frm_Setting::FncBln_SaveSetting()
 {
-    if (!gObj_Setting || !mTree) {
+    if (!gObj_Setting || !mTree || mUnreadable) {
         return false;
     }
     Sub_TargetOwnSettingFile();

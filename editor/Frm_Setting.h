@@ -196,4 +196,6 @@ private:
     bool mSuppressPageSwitch = false;
     // A field whose value was refused keeps the focus; the click that took it is dropped.
     bool mRefused = false;
+    // The selected setting file is there but could not be read: nothing may replace it.
+    bool mUnreadable = false;
 };

@@ -16,6 +16,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,6 +30,10 @@
 #include <QTreeWidget>
 
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -89,6 +94,7 @@ private slots:
     void unreadableWindowFieldRefusesSave_data();
     void unreadableWindowFieldRefusesSave();
     void unencodableTextRefusesSave();
+    void unreadableSettingIsNotReplaced();
     void longValueSurvivesSave_data();
     void longValueSurvivesSave();
     void backupAndRestore();
@@ -788,6 +794,30 @@ void tst_FrmSetting::unencodableTextRefusesSave()
     QVERIFY2(m_recorder->at(0).prompt.contains(QStringLiteral("基本設定の「タイトル」")),
              qPrintable(m_recorder->at(0).prompt));
     QCOMPARE(readSetting("s.xml"), before);
+}
+
+// A listed setting that cannot be read still holds what the user wrote: the editor says so
+// and neither editing nor saving replaces it.
+void tst_FrmSetting::unreadableSettingIsNotReplaced()
+{
+#ifdef Q_OS_UNIX
+    const QString fifo = QDir(m_dir->path()).filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo), 0600), 0);
+    const QString link = QDir(m_dir->path()).filePath("s.xml");
+    QVERIFY(QFile::link(fifo, link));
+    QVERIFY(openForm("s"));
+    QCOMPARE(child<QComboBox>("Cbo_SettingFiles")->currentText(), QStringLiteral("s"));
+    QCOMPARE(m_recorder->count(), 1);
+    QVERIFY2(m_recorder->at(0).prompt.contains(QStringLiteral("『s.xml』")),
+             qPrintable(m_recorder->at(0).prompt));
+    QVERIFY(!child<QFrame>("Fra_Base")->isEnabled());
+    m_form->findChild<QAction *>("mnu_Save")->trigger();
+    QCOMPARE(status(), QStringLiteral("設定の保存に失敗しました。"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(!QFileInfo(fifo).isFile());
+#else
+    QSKIP("needs a named pipe");
+#endif
 }
 
 void tst_FrmSetting::longValueSurvivesSave_data()
