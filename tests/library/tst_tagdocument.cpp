@@ -1,4 +1,5 @@
 #include "MessageBoxRecorder.h"
+#include "TestFiles.h"
 #include "tag_document.h"
 #include "text_file.h"
 
@@ -6,33 +7,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <optional>
 
-#ifdef Q_OS_LINUX
-#include <sys/resource.h>
-#endif
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 class tst_TagDocument final : public QObject
 {
@@ -504,18 +485,11 @@ void tst_TagDocument::failedWriteKeepsOldFile()
     document.SaveFilePath_Prop(m_dir->path());
     document.AddItem_bln(QStringLiteral("Data"), QString(64 * 1024, u'x'));
 
-    // A file size limit makes the write fail part way, as a full disk does, even for root.
-    rlimit previous{};
-    QVERIFY(::getrlimit(RLIMIT_FSIZE, &previous) == 0);
-    rlimit small = previous;
-    small.rlim_cur = 16 * 1024;
-    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
-    const bool saved = document.SaveFile_bln(QStringLiteral("keep.xml"));
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousSignal);
-
-    QVERIFY(!saved);
+    {
+        const FileSizeLimit limit(16 * 1024);
+        QVERIFY(limit.isActive());
+        QVERIFY(!document.SaveFile_bln(QStringLiteral("keep.xml")));
+    }
     QVERIFY(document.LastError().isSet());
     QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.xml")});
