@@ -1,4 +1,5 @@
 #include "MessageBoxRecorder.h"
+#include "TestFiles.h"
 #include "file_system.h"
 #include "platform_wrappers.h"
 
@@ -8,13 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <memory>
 #include <optional>
-
-#ifdef Q_OS_LINUX
-#include <sys/resource.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -49,8 +45,11 @@ private slots:
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
-    void write(const QString &name, const QByteArray &content);
-    QByteArray read(const QString &name) const;
+    void write(const QString &name, const QByteArray &content)
+    {
+        QVERIFY(writeBytes(path(name), content));
+    }
+    QByteArray read(const QString &name) const { return fileBytes(path(name), "<missing>"); }
     const QList<RecordedBox> &boxes() const { return m_recorder->boxes(); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -70,19 +69,6 @@ void tst_FileSystem::cleanup()
     // Let the temporary folder go even if a test left something read-only.
     Cls_FileSystem().PFncBln_DeleteFolder(m_dir->path(), true);
     m_dir.reset();
-}
-
-void tst_FileSystem::write(const QString &name, const QByteArray &content)
-{
-    QFile file(path(name));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray tst_FileSystem::read(const QString &name) const
-{
-    QFile file(path(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 void tst_FileSystem::enumFileList_data()
@@ -266,19 +252,12 @@ void tst_FileSystem::copyOverwriteFailingPartWayKeepsTarget()
     write("big.xml", QByteArray(64 * 1024, 'x'));
     write("live.xml", "live");
 
-    // A file size limit makes the copy fail part way, as a full disk does, even for root.
-    rlimit previous{};
-    QVERIFY(::getrlimit(RLIMIT_FSIZE, &previous) == 0);
-    rlimit small = previous;
-    small.rlim_cur = 16 * 1024;
-    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
     Cls_FileSystem fs;
-    const bool copied = fs.PFncBln_CopyFile(path("big.xml"), path("live.xml"), true);
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousSignal);
-
-    QVERIFY(!copied);
+    {
+        const FileSizeLimit limit(16 * 1024);
+        QVERIFY(limit.isActive());
+        QVERIFY(!fs.PFncBln_CopyFile(path("big.xml"), path("live.xml"), true));
+    }
     QVERIFY(fs.GetLng_ErrorNo() != 0);
     QCOMPARE(read("live.xml"), QByteArray("live"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
