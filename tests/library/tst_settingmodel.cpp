@@ -1,4 +1,5 @@
 #include "MessageBoxRecorder.h"
+#include "TestFiles.h"
 #include "program_state.h"
 #include "setting_model.h"
 #include "text_file.h"
@@ -20,12 +21,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString MsGothic = QStringLiteral("ＭＳ ゴシック");
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 bool writeText(const QString &path, const QString &text)
 {
@@ -559,32 +554,24 @@ void tst_SettingModel::saveAllItemsReloadsTheSame()
     reloaded.Path(m_dir->path());
     reloaded.Name(QStringLiteral("copy.xml"));
     QVERIFY(reloaded.LoadFile());
-    QCOMPARE(reloaded.GetCount(), original->GetCount());
-    QCOMPARE(reloaded.FrameNumbers(), original->FrameNumbers());
-    for (const char *key : {"Base", "Title", "Label", "Back", "Fore"}) {
-        QCOMPARE(reloaded.Color().Gets(QString::fromLatin1(key)),
-                 original->Color().Gets(QString::fromLatin1(key)));
-    }
-    QCOMPARE(reloaded.GetTitle(), original->GetTitle());
-    QCOMPARE(reloaded.IsShowVersion(), original->IsShowVersion());
-    QCOMPARE(reloaded.IsTopMost(), original->IsTopMost());
-    QCOMPARE(reloaded.GetAlign(), original->GetAlign());
-    QCOMPARE(reloaded.GetValign(), original->GetValign());
-    QCOMPARE(reloaded.GetPositioningTop(), original->GetPositioningTop());
-    QCOMPARE(reloaded.GetPositioningLeft(), original->GetPositioningLeft());
-    QCOMPARE(reloaded.GetFontSize(), original->GetFontSize());
-    QCOMPARE(reloaded.GetItemHeight(), original->GetItemHeight());
-    QCOMPARE(reloaded.GetItemWidth(), original->GetItemWidth());
-    QCOMPARE(reloaded.GetMarginTop(), original->GetMarginTop());
-    QCOMPARE(reloaded.GetMarginBottom(), original->GetMarginBottom());
-    for (int i = 0; i < original->GetCount(); ++i) {
-        original->CurrentFrame(i);
-        reloaded.CurrentFrame(i);
-        QCOMPARE(reloaded.CurrentFrameData(), original->CurrentFrameData());
-        QCOMPARE(reloaded.GetFont(), original->GetFont());
-        QCOMPARE(reloaded.GetItemFont(), original->GetItemFont());
-        QCOMPARE(itemCount(reloaded), itemCount(*original));
-    }
+    const auto values = [](Cls_MySettingFile &model) {
+        QStringList all = model.FrameNumbers();
+        for (const char *key : {"Base", "Title", "Label", "Back", "Fore"})
+            all << model.Color().Gets(QString::fromLatin1(key));
+        all << model.GetTitle() << model.GetAlign() << model.GetValign();
+        for (const int number :
+             {int(model.IsShowVersion()), int(model.IsTopMost()), model.GetPositioningTop(),
+              model.GetPositioningLeft(), model.GetFontSize(), model.GetItemHeight(),
+              model.GetItemWidth(), model.GetMarginTop(), model.GetMarginBottom()})
+            all << QString::number(number);
+        for (int i = 0; i < model.GetCount(); ++i) {
+            model.CurrentFrame(i);
+            all << model.CurrentFrameData() << model.GetFont() << model.GetItemFont()
+                << QString::number(itemCount(model));
+        }
+        return all;
+    };
+    QCOMPARE(values(reloaded), values(*original));
 }
 
 void tst_SettingModel::defaultFileBytes()
