@@ -12,8 +12,6 @@ class tst_TextWidth final : public QObject
 private slots:
     void referenceCases_data();
     void referenceCases();
-    void edgeCases_data();
-    void edgeCases();
     void singleCharactersRoundTrip();
 };
 
@@ -31,6 +29,14 @@ void tst_TextWidth::referenceCases_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("wide");
     QTest::addColumn<QString>("narrow");
+
+    // Cases the reference table cannot hold: a lone surrogate is no valid UTF-8.
+    const QChar high(0xD842);
+    QTest::newRow("lone surrogate") << QString(high) << QString(high) << QString(high);
+    QTest::newRow("letter before a lone surrogate")
+        << (u"ｶ"_s + high) << (u"カ"_s + high) << (u"ｶ"_s + high);
+    QTest::newRow("combining marks") << u"\u3099\u309A"_s << u"\u3099\u309A"_s << u"ﾞﾟ"_s;
+    QTest::newRow("voiced then semi-voiced") << u"ﾊﾞﾟ"_s << u"バ゜"_s << u"ﾊﾞﾟ"_s;
 
     QFile file(QStringLiteral(QUORVEL_TESTDATA_DIR "/width_cases.tsv"));
     if (!file.open(QIODevice::ReadOnly)) {
@@ -54,30 +60,6 @@ void tst_TextWidth::referenceCases_data()
 }
 
 void tst_TextWidth::referenceCases()
-{
-    QFETCH(QString, input);
-    QFETCH(QString, wide);
-    QFETCH(QString, narrow);
-
-    QCOMPARE(codePoints(FncStr_ToWide(input)), codePoints(wide));
-    QCOMPARE(codePoints(FncStr_ToNarrow(input)), codePoints(narrow));
-}
-
-void tst_TextWidth::edgeCases_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("wide");
-    QTest::addColumn<QString>("narrow");
-
-    const QChar high(0xD842);
-    QTest::newRow("lone surrogate") << QString(high) << QString(high) << QString(high);
-    QTest::newRow("letter before a lone surrogate")
-        << (u"ｶ"_s + high) << (u"カ"_s + high) << (u"ｶ"_s + high);
-    QTest::newRow("combining marks") << u"\u3099\u309A"_s << u"\u3099\u309A"_s << u"ﾞﾟ"_s;
-    QTest::newRow("voiced then semi-voiced") << u"ﾊﾞﾟ"_s << u"バ゜"_s << u"ﾊﾞﾟ"_s;
-}
-
-void tst_TextWidth::edgeCases()
 {
     QFETCH(QString, input);
     QFETCH(QString, wide);
