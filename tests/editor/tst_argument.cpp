@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class tst_Argument final : public QObject
 {
     Q_OBJECT
@@ -31,24 +33,15 @@ void tst_Argument::settingName_data()
 {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("name and option") << "abc.xml -x"
-                                     << "abc";
-    QTest::newRow("spaces only") << "    "
-                                 << "";
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("surrounding blanks") << "  Tool  "
-                                        << "Tool";
-    QTest::newRow("every .xml removed") << "a.xmlb.xml"
-                                        << "ab";
-    QTest::newRow("upper-case extension kept") << "ABC.XML"
-                                               << "ABC.XML";
-    QTest::newRow("quotes stay, space cuts") << "\"my file.xml\""
-                                             << "\"my";
-    QTest::newRow("only first line") << "first\r\nsecond"
-                                     << "first";
-    QTest::newRow("empty first lines vanish") << "\r\n\r\nthird x"
-                                              << "third";
+    QTest::newRow("name and option") << u"abc.xml -x"_s << u"abc"_s;
+    QTest::newRow("spaces only") << u"    "_s << QString();
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("surrounding blanks") << u"  Tool  "_s << u"Tool"_s;
+    QTest::newRow("every .xml removed") << u"a.xmlb.xml"_s << u"ab"_s;
+    QTest::newRow("upper-case extension kept") << u"ABC.XML"_s << u"ABC.XML"_s;
+    QTest::newRow("quotes stay, space cuts") << u"\"my file.xml\""_s << u"\"my"_s;
+    QTest::newRow("only first line") << u"first\r\nsecond"_s << u"first"_s;
+    QTest::newRow("empty first lines vanish") << u"\r\n\r\nthird x"_s << u"third"_s;
 }
 
 void tst_Argument::settingName()
@@ -63,18 +56,15 @@ void tst_Argument::editorArguments_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("folder");
-    QTest::newRow("palette start") << QStringList{"Quorvel", "--settings-dir", "/s"} << "Quorvel"
-                                   << "/s";
-    QTest::newRow("folder first") << QStringList{"--settings-dir", "/s", "x.xml"} << "x"
-                                  << "/s";
-    QTest::newRow("equals form") << QStringList{"--settings-dir=/t", "y"} << "y"
-                                 << "/t";
-    QTest::newRow("folder missing its value") << QStringList{"z", "--settings-dir"} << "z"
-                                              << "";
-    QTest::newRow("nothing") << QStringList{} << ""
-                             << "";
-    QTest::newRow("split words joined") << QStringList{"my", "file.xml"} << "my"
-                                        << "";
+    QTest::newRow("palette start")
+        << QStringList{"Quorvel", "--settings-dir", "/s"} << u"Quorvel"_s << u"/s"_s;
+    QTest::newRow("folder first") << QStringList{"--settings-dir", "/s", "x.xml"} << u"x"_s
+                                  << u"/s"_s;
+    QTest::newRow("equals form") << QStringList{"--settings-dir=/t", "y"} << u"y"_s << u"/t"_s;
+    QTest::newRow("folder missing its value")
+        << QStringList{"z", "--settings-dir"} << u"z"_s << QString();
+    QTest::newRow("nothing") << QStringList{} << QString() << QString();
+    QTest::newRow("split words joined") << QStringList{"my", "file.xml"} << u"my"_s << QString();
 }
 
 void tst_Argument::editorArguments()
@@ -94,14 +84,14 @@ void tst_Argument::lines_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("word");
-    QTest::newRow("no lines") << "" << 0 << QStringList{} << 0 << "";
-    QTest::newRow("three words") << "a b c" << 3 << QStringList{"a b c"} << 2 << "c";
-    QTest::newRow("index past end") << "a b" << 2 << QStringList{"a b"} << 2 << "";
-    QTest::newRow("negative index") << "a b" << 2 << QStringList{"a b"} << -1 << "";
+    QTest::newRow("no lines") << QString() << 0 << QStringList{} << 0 << QString();
+    QTest::newRow("three words") << u"a b c"_s << 3 << QStringList{"a b c"} << 2 << u"c"_s;
+    QTest::newRow("index past end") << u"a b"_s << 2 << QStringList{"a b"} << 2 << QString();
+    QTest::newRow("negative index") << u"a b"_s << 2 << QStringList{"a b"} << -1 << QString();
     QTest::newRow("doubled blank is an empty word")
-        << "a  b" << 3 << QStringList{"a  b"} << 1 << "";
+        << u"a  b"_s << 3 << QStringList{"a  b"} << 1 << QString();
     QTest::newRow("empty lines dropped")
-        << "x\r\n\r\ny z" << 1 << QStringList{"x", "y z"} << 0 << "x";
+        << u"x\r\n\r\ny z"_s << 1 << QStringList{"x", "y z"} << 0 << u"x"_s;
 }
 
 void tst_Argument::lines()
@@ -115,15 +105,11 @@ void tst_Argument::lines()
     argument.SetBaseData(text);
     QCOMPARE(argument.GetItemCount().toInt(), wordCount);
     QStringList seen;
-    for (bool more = argument.MoveFirst(); more; more = argument.MoveNext()) {
+    for (bool more = argument.MoveFirst(); more; more = argument.MoveNext())
         seen.append(argument.GetCurrentData());
-    }
     QCOMPARE(seen, lines);
-    if (argument.MoveFirst()) {
-        QCOMPARE(argument.GetItem(index), word);
-    } else {
-        QCOMPARE(argument.GetItem(index), QString());
-    }
+    argument.MoveFirst();
+    QCOMPARE(argument.GetItem(index), word);
 }
 
 void tst_Argument::joinPath_data()
@@ -132,24 +118,12 @@ void tst_Argument::joinPath_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("both separators") << "/a/"
-                                     << "/b"
-                                     << "/a/b";
-    QTest::newRow("empty folder") << ""
-                                  << "b"
-                                  << "b";
-    QTest::newRow("blank folder") << "   "
-                                  << "b"
-                                  << "b";
-    QTest::newRow("neither") << "/a"
-                             << "b"
-                             << "/a" + s + "b";
-    QTest::newRow("name leads") << "/a"
-                                << "/b"
-                                << "/a/b";
-    QTest::newRow("folder ends") << "/a/"
-                                 << "b"
-                                 << "/a/b";
+    QTest::newRow("both separators") << u"/a/"_s << u"/b"_s << u"/a/b"_s;
+    QTest::newRow("empty folder") << QString() << u"b"_s << u"b"_s;
+    QTest::newRow("blank folder") << u"   "_s << u"b"_s << u"b"_s;
+    QTest::newRow("neither") << u"/a"_s << u"b"_s << u"/a"_s + s + "b";
+    QTest::newRow("name leads") << u"/a"_s << u"/b"_s << u"/a/b"_s;
+    QTest::newRow("folder ends") << u"/a/"_s << u"b"_s << u"/a/b"_s;
 }
 
 void tst_Argument::joinPath()
@@ -164,14 +138,10 @@ void tst_Argument::folderPath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("absolute") << "/a/b/c.xml"
-                              << "/a/b";
-    QTest::newRow("root file keeps the root") << "/c.xml"
-                                              << "/";
-    QTest::newRow("bare name") << "c.xml"
-                               << "";
-    QTest::newRow("relative") << "a/c.xml"
-                              << "a";
+    QTest::newRow("absolute") << u"/a/b/c.xml"_s << u"/a/b"_s;
+    QTest::newRow("root file keeps the root") << u"/c.xml"_s << u"/"_s;
+    QTest::newRow("bare name") << u"c.xml"_s << QString();
+    QTest::newRow("relative") << u"a/c.xml"_s << u"a"_s;
 }
 
 void tst_Argument::folderPath()
@@ -185,12 +155,9 @@ void tst_Argument::cleanName_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("multi-line paste") << "ab\r\ncd\nef\rgh"
-                                      << "abcdefgh";
-    QTest::newRow("tabs") << "a\tb"
-                          << "ab";
-    QTest::newRow("blanks kept") << " a b "
-                                 << " a b ";
+    QTest::newRow("multi-line paste") << u"ab\r\ncd\nef\rgh"_s << u"abcdefgh"_s;
+    QTest::newRow("tabs") << u"a\tb"_s << u"ab"_s;
+    QTest::newRow("blanks kept") << u" a b "_s << u" a b "_s;
 }
 
 void tst_Argument::cleanName()
@@ -205,10 +172,10 @@ void tst_Argument::timeStampKey_data()
     QTest::addColumn<int>("hours");
     QTest::addColumn<QString>("expected");
     // 5 December, 03:04:05: the day's leading zero goes, the others stay.
-    QTest::newRow("now") << 0 << "Root5030405";
-    QTest::newRow("two hours on") << 2 << "Root5050405";
-    QTest::newRow("into the next day") << 22 << "Root6010405";
-    QTest::newRow("into the next month") << 27 * 24 << "Root1030405";
+    QTest::newRow("now") << 0 << u"Root5030405"_s;
+    QTest::newRow("two hours on") << 2 << u"Root5050405"_s;
+    QTest::newRow("into the next day") << 22 << u"Root6010405"_s;
+    QTest::newRow("into the next month") << 27 * 24 << u"Root1030405"_s;
 }
 
 void tst_Argument::timeStampKey()
