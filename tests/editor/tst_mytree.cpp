@@ -11,17 +11,17 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kNoSelectionPrompt =
-    QStringLiteral("Treeの項目が選択されておりません。\r\n何かしら選択してください。");
-const QString kNoSelectionTitle = QStringLiteral("追加できません。");
-const QString kLeafPrompt =
-    QStringLiteral("末端の子ノードが選択されています。\r\nこの処理を継続できません。");
-const QString kLeafTitle = QStringLiteral("処理中止");
-const QString kRemovePrompt =
-    QStringLiteral("削除すると復元できません。\r\n削除してもよろしいですか？");
-const QString kRemoveTitle = QStringLiteral("最後の選択");
+    u"Treeの項目が選択されておりません。\r\n何かしら選択してください。"_s;
+const QString kNoSelectionTitle = u"追加できません。"_s;
+const QString kLeafPrompt = u"末端の子ノードが選択されています。\r\nこの処理を継続できません。"_s;
+const QString kLeafTitle = u"処理中止"_s;
+const QString kRemovePrompt = u"削除すると復元できません。\r\n削除してもよろしいですか？"_s;
+const QString kRemoveTitle = u"最後の選択"_s;
 
 } // namespace
 
@@ -106,15 +106,14 @@ QStringList tst_MyTree::childKeys(const QString &parentKey) const
 void tst_MyTree::addFrames(const QStringList &keys)
 {
     for (const QString &key : keys) {
-        QVERIFY(
-            m_tree->AddRootNode(key + QStringLiteral(" title"), key, key + QStringLiteral("-tag")));
+        QVERIFY(m_tree->AddRootNode(key + u" title"_s, key, key + u"-tag"_s));
     }
 }
 
 void tst_MyTree::setInitEmptiesControl()
 {
     auto *stray = new QTreeWidgetItem(m_widget.get()); // owned by the widget
-    stray->setText(0, QStringLiteral("left over"));
+    stray->setText(0, u"left over"_s);
     new QTreeWidgetItem(stray);
     Cls_MyTree other;
     other.Set_Init(m_widget.get());
@@ -127,10 +126,10 @@ void tst_MyTree::generatedKeys_data()
     QTest::addColumn<int>("priorKeys");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("first top-level") << 1 << 0 << "LV1_IDX0_Frame";
-    QTest::newRow("third top-level") << 1 << 2 << "LV1_IDX2_Frame";
-    QTest::newRow("child after one") << 2 << 1 << "LV2_IDX1_Frame";
-    QTest::newRow("grandchild") << 3 << 0 << "LV3_IDX0_Frame";
+    QTest::newRow("first top-level") << 1 << 0 << u"LV1_IDX0_Frame"_s;
+    QTest::newRow("third top-level") << 1 << 2 << u"LV1_IDX2_Frame"_s;
+    QTest::newRow("child after one") << 2 << 1 << u"LV2_IDX1_Frame"_s;
+    QTest::newRow("grandchild") << 3 << 0 << u"LV3_IDX0_Frame"_s;
 }
 
 void tst_MyTree::generatedKeys()
@@ -140,18 +139,18 @@ void tst_MyTree::generatedKeys()
     QFETCH(QString, expected);
 
     for (int i = 0; i < priorKeys; ++i) {
-        QVERIFY(m_tree->AddRootNode(QStringLiteral("Frame"), QString(), QString()));
+        QVERIFY(m_tree->AddRootNode(u"Frame"_s, QString(), QString()));
     }
     // Explicit keys do not use the counter.
-    QVERIFY(m_tree->AddRootNode(QStringLiteral("P"), QStringLiteral("P"), QString()));
-    QVERIFY(m_tree->AddNode(QStringLiteral("P"), QStringLiteral("Q"), QStringLiteral("Q"), {}));
+    QVERIFY(m_tree->AddRootNode(u"P"_s, u"P"_s, QString()));
+    QVERIFY(m_tree->AddNode(u"P"_s, u"Q"_s, u"Q"_s, {}));
     QCOMPARE(m_tree->SettingValue_Prop(), priorKeys);
 
-    const QString text = QStringLiteral("Frame");
-    const QString tag = QStringLiteral("t");
+    const QString text = u"Frame"_s;
+    const QString tag = u"t"_s;
     const bool added = level == 1   ? m_tree->AddRootNode(text, QString(), tag)
-                       : level == 2 ? m_tree->AddChild(QStringLiteral("P"), text, QString(), tag)
-                                    : m_tree->AddChild(QStringLiteral("Q"), text, QString(), tag);
+                       : level == 2 ? m_tree->AddChild(u"P"_s, text, QString(), tag)
+                                    : m_tree->AddChild(u"Q"_s, text, QString(), tag);
     QVERIFY(added);
     QCOMPARE(m_tree->SettingValue_Prop(), priorKeys + 1);
     const QTreeWidgetItem *node = m_tree->FindNode(expected);
@@ -166,16 +165,11 @@ void tst_MyTree::refusedKeys_data()
     QTest::addColumn<QString>("parentKey");
     QTest::addColumn<QString>("key");
 
-    QTest::newRow("duplicate") << "Root0"
-                               << "Root0";
-    QTest::newRow("duplicate of a child") << "Root0"
-                                          << "Item";
-    QTest::newRow("placeholder") << "Root0"
-                                 << "SettingName";
-    QTest::newRow("dummy mark") << "Root0"
-                                << "XXXXDummyXXXXmine";
-    QTest::newRow("missing parent") << "NoSuchFrame"
-                                    << "Fresh";
+    QTest::newRow("duplicate") << u"Root0"_s << u"Root0"_s;
+    QTest::newRow("duplicate of a child") << u"Root0"_s << u"Item"_s;
+    QTest::newRow("placeholder") << u"Root0"_s << u"SettingName"_s;
+    QTest::newRow("dummy mark") << u"Root0"_s << u"XXXXDummyXXXXmine"_s;
+    QTest::newRow("missing parent") << u"NoSuchFrame"_s << u"Fresh"_s;
 }
 
 void tst_MyTree::refusedKeys()
@@ -183,9 +177,8 @@ void tst_MyTree::refusedKeys()
     QFETCH(QString, parentKey);
     QFETCH(QString, key);
 
-    QVERIFY(m_tree->AddRootNode(QStringLiteral("Frame"), QStringLiteral("Root0"), QString()));
-    QVERIFY(m_tree->AddChild(QStringLiteral("Root0"), QStringLiteral("Item"),
-                             QStringLiteral("Item"), QString()));
+    QVERIFY(m_tree->AddRootNode(u"Frame"_s, u"Root0"_s, QString()));
+    QVERIFY(m_tree->AddChild(u"Root0"_s, u"Item"_s, u"Item"_s, QString()));
     const auto nodeCount = [this] {
         int count = 0;
         for (QTreeWidgetItemIterator it(m_widget.get()); *it != nullptr; ++it) {
@@ -195,17 +188,16 @@ void tst_MyTree::refusedKeys()
     };
     const int before = nodeCount();
 
-    QVERIFY(!m_tree->AddChild(parentKey, QStringLiteral("X"), key, QString()));
-    QVERIFY(!m_tree->AddNode(parentKey, QStringLiteral("X"), key, QString()));
+    QVERIFY(!m_tree->AddChild(parentKey, u"X"_s, key, QString()));
+    QVERIFY(!m_tree->AddNode(parentKey, u"X"_s, key, QString()));
     if (m_tree->FindNode(parentKey) != nullptr) {
-        QVERIFY(!m_tree->AddRootNode(QStringLiteral("X"), key, QString()));
+        QVERIFY(!m_tree->AddRootNode(u"X"_s, key, QString()));
     }
 
     QCOMPARE(nodeCount(), before);
-    QVERIFY(m_tree->FindNode(QStringLiteral("SettingName")) == nullptr);
+    QVERIFY(m_tree->FindNode(u"SettingName"_s) == nullptr);
     // The frame keeps its dummy when a branch under it is refused.
-    QCOMPARE(childKeys(QStringLiteral("Root0")),
-             QStringList({QStringLiteral("XXXXDummyXXXXRoot0"), QStringLiteral("Item")}));
+    QCOMPARE(childKeys(u"Root0"_s), QStringList({u"XXXXDummyXXXXRoot0"_s, u"Item"_s}));
 }
 
 void tst_MyTree::rootNodeCarriesDummy()
@@ -217,34 +209,32 @@ void tst_MyTree::rootNodeCarriesDummy()
         icons.append(QIcon(pixmap));
     }
     m_tree->ImageList_Prop(icons);
-    QVERIFY(m_tree->AddRootNode(QStringLiteral("Frame"), QStringLiteral("Root0"),
-                                QStringLiteral("<Title>Frame</Title>")));
-    const QTreeWidgetItem *frame = m_tree->FindNode(QStringLiteral("Root0"));
+    QVERIFY(m_tree->AddRootNode(u"Frame"_s, u"Root0"_s, u"<Title>Frame</Title>"_s));
+    const QTreeWidgetItem *frame = m_tree->FindNode(u"Root0"_s);
     QVERIFY(frame != nullptr);
     QCOMPARE(Cls_MyTree::NodeImage(frame), 1);
     QVERIFY(!m_tree->IsChild(frame));
     QCOMPARE(frame->childCount(), 1);
     const QTreeWidgetItem *dummy = frame->child(0);
-    QCOMPARE(Cls_MyTree::NodeKey(dummy), QStringLiteral("XXXXDummyXXXXRoot0"));
-    QCOMPARE(dummy->text(0), QStringLiteral("XXXXDummyXXXXRoot0"));
+    QCOMPARE(Cls_MyTree::NodeKey(dummy), u"XXXXDummyXXXXRoot0"_s);
+    QCOMPARE(dummy->text(0), u"XXXXDummyXXXXRoot0"_s);
     QCOMPARE(Cls_MyTree::NodeTag(dummy), QString());
     QVERIFY(Cls_MyTree::IsDummyNode(dummy));
     QVERIFY(m_tree->IsChild(dummy));
     QCOMPARE(frame->icon(0).cacheKey(), icons.at(0).cacheKey());
     QCOMPARE(dummy->icon(0).cacheKey(), icons.at(2).cacheKey());
-    m_tree->FindNode(QStringLiteral("Root0"))->setExpanded(true);
+    m_tree->FindNode(u"Root0"_s)->setExpanded(true);
     QCOMPARE(frame->icon(0).cacheKey(), icons.at(1).cacheKey());
     QCOMPARE(frame->childCount(), 0);
 }
 
 void tst_MyTree::addNodeUnderRelative()
 {
-    addFrames({QStringLiteral("A")});
-    QVERIFY(m_tree->AddNode(QStringLiteral("A"), QStringLiteral("Sub"), QStringLiteral("S"),
-                            QString()));
-    QCOMPARE(childKeys(QStringLiteral("A")), QStringList{QStringLiteral("S")});
-    QCOMPARE(childKeys(QStringLiteral("S")), QStringList{QStringLiteral("XXXXDummyXXXXS")});
-    QVERIFY(!m_tree->IsChild(m_tree->FindNode(QStringLiteral("S"))));
+    addFrames({u"A"_s});
+    QVERIFY(m_tree->AddNode(u"A"_s, u"Sub"_s, u"S"_s, QString()));
+    QCOMPARE(childKeys(u"A"_s), QStringList{u"S"_s});
+    QCOMPARE(childKeys(u"S"_s), QStringList{u"XXXXDummyXXXXS"_s});
+    QVERIFY(!m_tree->IsChild(m_tree->FindNode(u"S"_s)));
 }
 
 void tst_MyTree::expandLoadsChildren_data()
@@ -252,12 +242,8 @@ void tst_MyTree::expandLoadsChildren_data()
     QTest::addColumn<bool>("sort");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("file order") << false
-                                << QStringList{QStringLiteral("A0"), QStringLiteral("A1"),
-                                               QStringLiteral("A2")};
-    QTest::newRow("sorted") << true
-                            << QStringList{QStringLiteral("A1"), QStringLiteral("A2"),
-                                           QStringLiteral("A0")};
+    QTest::newRow("file order") << false << QStringList{u"A0"_s, u"A1"_s, u"A2"_s};
+    QTest::newRow("sorted") << true << QStringList{u"A1"_s, u"A2"_s, u"A0"_s};
 }
 
 void tst_MyTree::expandLoadsChildren()
@@ -266,50 +252,48 @@ void tst_MyTree::expandLoadsChildren()
     QFETCH(QStringList, expected);
 
     m_tree->ExpandWithSort_Prop(sort);
-    addFrames({QStringLiteral("A")});
+    addFrames({u"A"_s});
     int loads = 0;
     connect(m_tree.get(), &Cls_MyTree::NodeExpanded, this, [&](QTreeWidgetItem *node) {
         ++loads;
         const QString key = Cls_MyTree::NodeKey(node);
-        const QStringList names{QStringLiteral("zeta"), QStringLiteral("alpha"),
-                                QStringLiteral("beta")};
+        const QStringList names{u"zeta"_s, u"alpha"_s, u"beta"_s};
         for (int i = 0; i < names.size(); ++i) {
             QVERIFY(m_tree->AddChild(key, names.at(i), key + QString::number(i), QString()));
         }
     });
-    QTreeWidgetItem *frame = m_tree->FindNode(QStringLiteral("A"));
+    QTreeWidgetItem *frame = m_tree->FindNode(u"A"_s);
     frame->setExpanded(true);
     QCOMPARE(loads, 1);
-    QCOMPARE(childKeys(QStringLiteral("A")), expected);
+    QCOMPARE(childKeys(u"A"_s), expected);
     QCOMPARE(Cls_MyTree::NodeImage(frame), 2);
 }
 
 void tst_MyTree::collapseDropsChildren()
 {
-    addFrames({QStringLiteral("A")});
+    addFrames({u"A"_s});
     connect(m_tree.get(), &Cls_MyTree::NodeExpanded, this, [&](QTreeWidgetItem *node) {
-        QVERIFY(m_tree->AddChild(Cls_MyTree::NodeKey(node), QStringLiteral("item"),
-                                 QStringLiteral("A0"), QString()));
+        QVERIFY(m_tree->AddChild(Cls_MyTree::NodeKey(node), u"item"_s, u"A0"_s, QString()));
     });
-    QTreeWidgetItem *frame = m_tree->FindNode(QStringLiteral("A"));
+    QTreeWidgetItem *frame = m_tree->FindNode(u"A"_s);
     frame->setExpanded(true);
-    QCOMPARE(childKeys(QStringLiteral("A")), QStringList{QStringLiteral("A0")});
+    QCOMPARE(childKeys(u"A"_s), QStringList{u"A0"_s});
     frame->setExpanded(false);
-    QCOMPARE(childKeys(QStringLiteral("A")), QStringList{QStringLiteral("XXXXDummyXXXXA")});
+    QCOMPARE(childKeys(u"A"_s), QStringList{u"XXXXDummyXXXXA"_s});
     QCOMPARE(Cls_MyTree::NodeImage(frame), 1);
     // Children come back from the owner's data on the next expand, without a dummy.
     frame->setExpanded(true);
-    QCOMPARE(childKeys(QStringLiteral("A")), QStringList{QStringLiteral("A0")});
+    QCOMPARE(childKeys(u"A"_s), QStringList{u"A0"_s});
 
     // Children loaded into a branch the view shows collapsed go the same way.
-    QVERIFY(m_tree->AddRootNode(QStringLiteral("B"), QStringLiteral("B"), QString()));
-    QTreeWidgetItem *other = m_tree->FindNode(QStringLiteral("B"));
-    QVERIFY(m_tree->AddChild(QStringLiteral("B"), QStringLiteral("b"), QStringLiteral("B0"), {}));
+    QVERIFY(m_tree->AddRootNode(u"B"_s, u"B"_s, QString()));
+    QTreeWidgetItem *other = m_tree->FindNode(u"B"_s);
+    QVERIFY(m_tree->AddChild(u"B"_s, u"b"_s, u"B0"_s, {}));
     QVERIFY(m_tree->RemoveDummyNode(other));
-    QCOMPARE(childKeys(QStringLiteral("B")), QStringList{QStringLiteral("B0")});
+    QCOMPARE(childKeys(u"B"_s), QStringList{u"B0"_s});
     QVERIFY(m_tree->CollapseNode(other));
-    QCOMPARE(childKeys(QStringLiteral("B")), QStringList{QStringLiteral("XXXXDummyXXXXB")});
-    QVERIFY(!m_tree->CollapseNode(m_tree->FindNode(QStringLiteral("A0"))));
+    QCOMPARE(childKeys(u"B"_s), QStringList{u"XXXXDummyXXXXB"_s});
+    QVERIFY(!m_tree->CollapseNode(m_tree->FindNode(u"A0"_s)));
 }
 
 void tst_MyTree::moves_data()
@@ -322,15 +306,15 @@ void tst_MyTree::moves_data()
 
     for (const bool children : {false, true}) {
         const QByteArray level = children ? "item " : "frame ";
-        QTest::newRow(level + "first up") << children << "A" << true << false << "A B C";
-        QTest::newRow(level + "middle up") << children << "B" << true << true << "B A C";
-        QTest::newRow(level + "last up") << children << "C" << true << true << "A C B";
-        QTest::newRow(level + "first down") << children << "A" << false << true << "B A C";
-        QTest::newRow(level + "middle down") << children << "B" << false << true << "A C B";
-        QTest::newRow(level + "last down") << children << "C" << false << false << "A B C";
+        QTest::newRow(level + "first up") << children << u"A"_s << true << false << u"A B C"_s;
+        QTest::newRow(level + "middle up") << children << u"B"_s << true << true << u"B A C"_s;
+        QTest::newRow(level + "last up") << children << u"C"_s << true << true << u"A C B"_s;
+        QTest::newRow(level + "first down") << children << u"A"_s << false << true << u"B A C"_s;
+        QTest::newRow(level + "middle down") << children << u"B"_s << false << true << u"A C B"_s;
+        QTest::newRow(level + "last down") << children << u"C"_s << false << false << u"A B C"_s;
     }
-    QTest::newRow("frame middle up of four") << false << "C" << true << true << "A C B D";
-    QTest::newRow("frame middle down of four") << false << "B" << false << true << "A C B D";
+    QTest::newRow("frame middle up of four") << false << u"C"_s << true << true << u"A C B D"_s;
+    QTest::newRow("frame middle down of four") << false << u"B"_s << false << true << u"A C B D"_s;
 }
 
 void tst_MyTree::moves()
@@ -345,11 +329,11 @@ void tst_MyTree::moves()
                                  ? QStringList{"A", "B", "C", "D"}
                                  : QStringList{"A", "B", "C"};
     if (children) {
-        addFrames({QStringLiteral("F")});
-        QTreeWidgetItem *frame = m_tree->FindNode(QStringLiteral("F"));
+        addFrames({u"F"_s});
+        QTreeWidgetItem *frame = m_tree->FindNode(u"F"_s);
         frame->setExpanded(true);
         for (const QString &key : keys) {
-            QVERIFY(m_tree->AddChild(QStringLiteral("F"), key, key, key + QStringLiteral("-tag")));
+            QVERIFY(m_tree->AddChild(u"F"_s, key, key, key + u"-tag"_s));
         }
     } else {
         addFrames(keys);
@@ -360,43 +344,42 @@ void tst_MyTree::moves()
                            ? (up ? m_tree->MoveNodePrevious() : m_tree->MoveNodeNext())
                            : (up ? m_tree->MoveRootNodePrevious() : m_tree->MoveRootNodeNext());
     QCOMPARE(moved, result);
-    const QStringList order = children ? childKeys(QStringLiteral("F")) : topKeys();
+    const QStringList order = children ? childKeys(u"F"_s) : topKeys();
     QCOMPARE(order.join(u' '), expected);
     QCOMPARE(Cls_MyTree::NodeKey(m_tree->SelectedNode()), select);
     QVERIFY(m_recorder->isEmpty());
     for (const QString &key : keys) {
         const QTreeWidgetItem *node = m_tree->FindNode(key);
-        QCOMPARE(Cls_MyTree::NodeTag(node), key + QStringLiteral("-tag"));
+        QCOMPARE(Cls_MyTree::NodeTag(node), key + u"-tag"_s);
         QCOMPARE(m_tree->IsChild(node), children);
     }
 }
 
 void tst_MyTree::movedFrameComesBackCollapsed()
 {
-    addFrames({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    addFrames({u"A"_s, u"B"_s, u"C"_s});
     connect(m_tree.get(), &Cls_MyTree::NodeExpanded, this, [&](QTreeWidgetItem *node) {
         const QString key = Cls_MyTree::NodeKey(node);
-        QVERIFY(
-            m_tree->AddChild(key, QStringLiteral("item"), key + QStringLiteral("0"), QString()));
+        QVERIFY(m_tree->AddChild(key, u"item"_s, key + u"0"_s, QString()));
     });
-    m_tree->FindNode(QStringLiteral("A"))->setExpanded(true);
-    QVERIFY(m_tree->SelectNode(QStringLiteral("B")));
+    m_tree->FindNode(u"A"_s)->setExpanded(true);
+    QVERIFY(m_tree->SelectNode(u"B"_s));
     QVERIFY(m_tree->MoveRootNodePrevious());
-    const QTreeWidgetItem *a = m_tree->FindNode(QStringLiteral("A"));
+    const QTreeWidgetItem *a = m_tree->FindNode(u"A"_s);
     QVERIFY(!a->isExpanded());
     QCOMPARE(Cls_MyTree::NodeImage(a), 1);
-    QCOMPARE(childKeys(QStringLiteral("A")), QStringList{QStringLiteral("XXXXDummyXXXXA")});
-    QCOMPARE(a->text(0), QStringLiteral("A title"));
+    QCOMPARE(childKeys(u"A"_s), QStringList{u"XXXXDummyXXXXA"_s});
+    QCOMPARE(a->text(0), u"A title"_s);
 }
 
 void tst_MyTree::moveRootRefusesChild()
 {
-    addFrames({QStringLiteral("F")});
-    QVERIFY(m_tree->AddChild(QStringLiteral("F"), QStringLiteral("a"), QStringLiteral("a"), {}));
-    QVERIFY(m_tree->AddChild(QStringLiteral("F"), QStringLiteral("b"), QStringLiteral("b"), {}));
-    QVERIFY(m_tree->SelectNode(QStringLiteral("b")));
+    addFrames({u"F"_s});
+    QVERIFY(m_tree->AddChild(u"F"_s, u"a"_s, u"a"_s, {}));
+    QVERIFY(m_tree->AddChild(u"F"_s, u"b"_s, u"b"_s, {}));
+    QVERIFY(m_tree->SelectNode(u"b"_s));
     QVERIFY(!m_tree->MoveRootNodePrevious());
-    QCOMPARE(childKeys(QStringLiteral("F")).join(u' '), QStringLiteral("XXXXDummyXXXXF a b"));
+    QCOMPARE(childKeys(u"F"_s).join(u' '), u"XXXXDummyXXXXF a b"_s);
 
     m_widget->clearSelection();
     QVERIFY(!m_tree->MoveNodePrevious());
@@ -421,15 +404,15 @@ void tst_MyTree::removeSelected()
     QFETCH(int, answer);
     QFETCH(bool, removed);
 
-    addFrames({QStringLiteral("A"), QStringLiteral("B")});
-    QVERIFY(m_tree->AddNode(QStringLiteral("B"), QStringLiteral("sub"), QStringLiteral("S"), {}));
-    QVERIFY(m_tree->SelectNode(QStringLiteral("B")));
+    addFrames({u"A"_s, u"B"_s});
+    QVERIFY(m_tree->AddNode(u"B"_s, u"sub"_s, u"S"_s, {}));
+    QVERIFY(m_tree->SelectNode(u"B"_s));
     m_recorder->setDefaultAnswer(answer);
 
     QCOMPARE(m_tree->RemoveNode_Selected(quiet), removed);
-    QCOMPARE(m_tree->FindNode(QStringLiteral("B")) == nullptr, removed);
-    QCOMPARE(m_tree->FindNode(QStringLiteral("S")) == nullptr, removed);
-    QVERIFY(m_tree->FindNode(QStringLiteral("A")) != nullptr);
+    QCOMPARE(m_tree->FindNode(u"B"_s) == nullptr, removed);
+    QCOMPARE(m_tree->FindNode(u"S"_s) == nullptr, removed);
+    QVERIFY(m_tree->FindNode(u"A"_s) != nullptr);
     if (quiet) {
         QVERIFY(m_recorder->isEmpty());
     } else {
@@ -450,9 +433,9 @@ void tst_MyTree::selectionChecks_data()
 
     QTest::newRow("nothing") << QString() << false << false << false << kNoSelectionTitle;
     QTest::newRow("nothing quiet") << QString() << true << false << false << QString();
-    QTest::newRow("leaf") << "I" << false << true << false << kLeafTitle;
-    QTest::newRow("leaf quiet") << "I" << true << true << false << QString();
-    QTest::newRow("branch") << "F" << false << true << true << QString();
+    QTest::newRow("leaf") << u"I"_s << false << true << false << kLeafTitle;
+    QTest::newRow("leaf quiet") << u"I"_s << true << true << false << QString();
+    QTest::newRow("branch") << u"F"_s << false << true << true << QString();
 }
 
 void tst_MyTree::selectionChecks()
@@ -463,8 +446,8 @@ void tst_MyTree::selectionChecks()
     QFETCH(bool, isBranch);
     QFETCH(QString, message);
 
-    addFrames({QStringLiteral("F")});
-    QVERIFY(m_tree->AddChild(QStringLiteral("F"), QStringLiteral("item"), QStringLiteral("I"), {}));
+    addFrames({u"F"_s});
+    QVERIFY(m_tree->AddChild(u"F"_s, u"item"_s, u"I"_s, {}));
     if (!select.isEmpty()) {
         QVERIFY(m_tree->SelectNode(select));
     }
@@ -484,7 +467,7 @@ void tst_MyTree::selectionChecks()
 
     // The commands that need a selection report in the same way.
     m_recorder->clear();
-    const bool added = m_tree->AddChild_Selected(QStringLiteral("new"), QStringLiteral("N"), {});
+    const bool added = m_tree->AddChild_Selected(u"new"_s, u"N"_s, {});
     QCOMPARE(added, isSelected);
     QCOMPARE(m_recorder->count(), isSelected ? 0 : 1);
     QTreeWidgetItem *node = nullptr;
@@ -498,19 +481,17 @@ void tst_MyTree::persistenceRoundTrip()
     QVERIFY(dir.isValid());
     m_tree->SaveFilePath_Prop(dir.path());
     m_tree->ControlWithSave_Prop(true);
-    const QString frameTag = QStringLiteral("<Title>枠</Title>\r\n<LineCount>2</LineCount>\r\n");
-    QVERIFY(m_tree->AddRootNode(QStringLiteral("枠"), QString(), frameTag));
-    const QString frameKey = QStringLiteral("LV1_IDX0_枠");
-    QVERIFY(m_tree->AddChild(frameKey, QStringLiteral("項目"), QStringLiteral("K1"),
-                             QStringLiteral("<Name>項目</Name>")));
-    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("枠.xml"))));
-    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("枠/項目.xml"))));
+    const QString frameTag = u"<Title>枠</Title>\r\n<LineCount>2</LineCount>\r\n"_s;
+    QVERIFY(m_tree->AddRootNode(u"枠"_s, QString(), frameTag));
+    const QString frameKey = u"LV1_IDX0_枠"_s;
+    QVERIFY(m_tree->AddChild(frameKey, u"項目"_s, u"K1"_s, u"<Name>項目</Name>"_s));
+    QVERIFY(QFile::exists(dir.filePath(u"枠.xml"_s)));
+    QVERIFY(QFile::exists(dir.filePath(u"枠/項目.xml"_s)));
 
     QStringList values;
-    QVERIFY(m_tree->LoadNode(QStringLiteral("枠/項目.xml"), values));
-    QCOMPARE(values.mid(0, 4), QStringList({QStringLiteral("K1"), QStringLiteral("項目"),
-                                            QStringLiteral("<Name>項目</Name>"), frameKey}));
-    QVERIFY(!m_tree->LoadNode(QStringLiteral("missing.xml"), values));
+    QVERIFY(m_tree->LoadNode(u"枠/項目.xml"_s, values));
+    QCOMPARE(values.mid(0, 4), QStringList({u"K1"_s, u"項目"_s, u"<Name>項目</Name>"_s, frameKey}));
+    QVERIFY(!m_tree->LoadNode(u"missing.xml"_s, values));
     QVERIFY(values.isEmpty());
 
     QTreeWidget otherWidget;
@@ -527,7 +508,7 @@ void tst_MyTree::persistenceRoundTrip()
     QCOMPARE(other.SettingValue_Prop(), 1);
     QVERIFY(other.LoadChildNodes(frame));
     QCOMPARE(frame->childCount(), 1);
-    QCOMPARE(Cls_MyTree::NodeKey(frame->child(0)), QStringLiteral("K1"));
+    QCOMPARE(Cls_MyTree::NodeKey(frame->child(0)), u"K1"_s);
     QVERIFY(other.IsChild(frame->child(0)));
 }
 
@@ -538,12 +519,10 @@ void tst_MyTree::persistenceRefusesUnsafeNames_data()
     QTest::addColumn<bool>("message");
 
     QTest::newRow("empty name") << QString() << QString() << true;
-    QTest::newRow("parent folder") << ".." << QString() << false;
-    QTest::newRow("path") << "../escape" << QString() << false;
-    QTest::newRow("tag that cannot read back") << "ok"
-                                               << "a</TAG>b" << false;
-    QTest::newRow("lone CR") << "ok"
-                             << "a\rb" << false;
+    QTest::newRow("parent folder") << u".."_s << QString() << false;
+    QTest::newRow("path") << u"../escape"_s << QString() << false;
+    QTest::newRow("tag that cannot read back") << u"ok"_s << u"a</TAG>b"_s << false;
+    QTest::newRow("lone CR") << u"ok"_s << u"a\rb"_s << false;
 }
 
 void tst_MyTree::persistenceRefusesUnsafeNames()
@@ -554,18 +533,18 @@ void tst_MyTree::persistenceRefusesUnsafeNames()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString root = dir.filePath(QStringLiteral("save"));
+    const QString root = dir.filePath(u"save"_s);
     QVERIFY(QDir().mkpath(root));
     m_tree->SaveFilePath_Prop(root);
-    QVERIFY(m_tree->AddRootNode(text, QStringLiteral("K"), tag));
-    QVERIFY(!m_tree->SaveNode(m_tree->FindNode(QStringLiteral("K"))));
+    QVERIFY(m_tree->AddRootNode(text, u"K"_s, tag));
+    QVERIFY(!m_tree->SaveNode(m_tree->FindNode(u"K"_s)));
     QCOMPARE(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("save")});
+             QStringList{u"save"_s});
     QCOMPARE(m_recorder->count(), message ? 1 : 0);
     if (message) {
-        QCOMPARE(m_recorder->at(0).prompt, QStringLiteral("ファイル名が設定されてません。"));
-        QCOMPARE(m_recorder->at(0).title, QStringLiteral("設定ミス"));
+        QCOMPARE(m_recorder->at(0).prompt, u"ファイル名が設定されてません。"_s);
+        QCOMPARE(m_recorder->at(0).title, u"設定ミス"_s);
     }
 }
 
