@@ -22,6 +22,8 @@
 #include <csignal>
 #endif
 
+using namespace Qt::StringLiterals;
+
 class tst_PaletteActions : public QObject
 {
     Q_OBJECT
@@ -61,7 +63,7 @@ namespace {
 
 QString item(const QString &name, const QString &key, const QString &value)
 {
-    return element(QStringLiteral("Name"), name) + element(key, value);
+    return element(u"Name"_s, name) + element(key, value);
 }
 
 QClipboard *clipboard()
@@ -71,7 +73,7 @@ QClipboard *clipboard()
 
 QString message(const QWidget *window)
 {
-    return child<QLabel>(window, QStringLiteral("Lbl_Msg"))->text();
+    return child<QLabel>(window, u"Lbl_Msg"_s)->text();
 }
 
 } // namespace
@@ -91,7 +93,7 @@ void tst_PaletteActions::cleanup()
 Frm_Item_FromIniFile *tst_PaletteActions::openItems(const QStringList &items,
                                                     const QString &colours)
 {
-    const QString frame = frameText(QStringLiteral("F"), items);
+    const QString frame = frameText(u"F"_s, items);
     return m_fixture.open(colours.isEmpty() ? settingFile({}, {frame})
                                             : settingFile({}, {frame}, colours));
 }
@@ -113,34 +115,28 @@ void tst_PaletteActions::itemRun_data()
     QTest::addColumn<QString>("clipboardAfter");
     QTest::addColumn<QString>("messageAfter");
 
-    QTest::newRow("edit") << "" << 0 << "a\tb" << false << "a,b"
-                          << "[TABをカンマに置換]で編集しました";
-    QTest::newRow("edit ignores shift") << "" << 0 << "a\tb" << true << "a,b"
-                                        << "[TABをカンマに置換]で編集しました";
-    QTest::newRow("date") << "" << 2 << "in" << false << "2007/01/20"
-                          << "[今日日付]をｺﾋﾟｰしました";
-    QTest::newRow("date appended with shift") << "" << 2 << "in" << true << "in2007/01/20"
-                                              << "[今日日付]を追加ｺﾋﾟｰしました";
-    const QString trimmed = item(QStringLiteral(" タブ "), QStringLiteral("Reg"), "\t") +
-                            element(QStringLiteral("Replace"), QStringLiteral(","));
-    QTest::newRow("name trimmed") << trimmed << 0 << "a\tb" << false << "a,b"
-                                  << "[タブ]で編集しました";
-    const QString marker =
-        item(QStringLiteral("m"), QStringLiteral("Data"), QStringLiteral("@@@@@@@@"));
-    QTest::newRow("clipboard marker alone") << marker << 0 << "same" << false << "same"
-                                            << "[m]をｺﾋﾟｰしました";
-    const QString erase = item(QStringLiteral("e"), QStringLiteral("Reg"), QStringLiteral(".+")) +
-                          element(QStringLiteral("Replace"), QString());
-    QTest::newRow("empty result") << erase << 0 << "abc" << false << ""
-                                  << "[e]は空です";
-    const QString blank =
-        item(QStringLiteral("b"), QStringLiteral("Data"), QStringLiteral("  \r\n \n"));
-    QTest::newRow("blanks and line breaks") << blank << 0 << "in" << false << "  \r\n \n"
-                                            << "[b]は空です";
+    QTest::newRow("edit") << u""_s << 0 << u"a\tb"_s << false << u"a,b"_s
+                          << u"[TABをカンマに置換]で編集しました"_s;
+    QTest::newRow("edit ignores shift")
+        << u""_s << 0 << u"a\tb"_s << true << u"a,b"_s << u"[TABをカンマに置換]で編集しました"_s;
+    QTest::newRow("date") << u""_s << 2 << u"in"_s << false << u"2007/01/20"_s
+                          << u"[今日日付]をｺﾋﾟｰしました"_s;
+    QTest::newRow("date appended with shift")
+        << u""_s << 2 << u"in"_s << true << u"in2007/01/20"_s << u"[今日日付]を追加ｺﾋﾟｰしました"_s;
+    const QString trimmed = item(u" タブ "_s, u"Reg"_s, "\t") + element(u"Replace"_s, u","_s);
+    QTest::newRow("name trimmed") << trimmed << 0 << u"a\tb"_s << false << u"a,b"_s
+                                  << u"[タブ]で編集しました"_s;
+    const QString marker = item(u"m"_s, u"Data"_s, u"@@@@@@@@"_s);
+    QTest::newRow("clipboard marker alone")
+        << marker << 0 << u"same"_s << false << u"same"_s << u"[m]をｺﾋﾟｰしました"_s;
+    const QString erase = item(u"e"_s, u"Reg"_s, u".+"_s) + element(u"Replace"_s, QString());
+    QTest::newRow("empty result") << erase << 0 << u"abc"_s << false << u""_s << u"[e]は空です"_s;
+    const QString blank = item(u"b"_s, u"Data"_s, u"  \r\n \n"_s);
+    QTest::newRow("blanks and line breaks")
+        << blank << 0 << u"in"_s << false << u"  \r\n \n"_s << u"[b]は空です"_s;
     // Shift appends only a copy item's text, so the clipboard ends up empty.
     QTest::newRow("item with nothing, shift")
-        << element(QStringLiteral("Name"), QStringLiteral("n")) << 0 << "gone" << true << ""
-        << "[n]は空です";
+        << element(u"Name"_s, u"n"_s) << 0 << u"gone"_s << true << u""_s << u"[n]は空です"_s;
 }
 
 void tst_PaletteActions::itemRun()
@@ -157,7 +153,7 @@ void tst_PaletteActions::itemRun()
     clipboard()->setText(input);
     if (shift)
         QTest::keyPress(window, Qt::Key_Shift);
-    click(child<QLineEdit>(window, QStringLiteral("Txt_Button_%1").arg(button)));
+    click(child<QLineEdit>(window, u"Txt_Button_%1"_s.arg(button)));
     QCOMPARE(clipboard()->text(), clipboardAfter);
     QCOMPARE(message(window), messageAfter);
     QCOMPARE(child<QLabel>(window, "Lbl_Msg")->toolTip(), messageAfter);
@@ -173,21 +169,17 @@ void tst_PaletteActions::clipboardKept_data()
     QTest::addColumn<QString>("itemText");
     QTest::addColumn<bool>("keeps");
     QTest::addColumn<QString>("messageAfter");
-    const QString edit = item(QStringLiteral("e"), QStringLiteral("Reg"), QStringLiteral("^")) +
-                         element(QStringLiteral("Replace"), QStringLiteral("x"));
-    const QString copy = item(QStringLiteral("c"), QStringLiteral("Data"), QStringLiteral("x"));
-    const QString bad = item(QStringLiteral("bad"), QStringLiteral("Reg"), QStringLiteral("(")) +
-                        element(QStringLiteral("Replace"), QStringLiteral("x"));
-    QTest::newRow("edit, empty clipboard") << "" << false << edit << true << "[e]は空です";
-    QTest::newRow("edit, image") << "" << true << edit << true << "[e]は空です";
-    QTest::newRow("copy, image") << "" << true << copy << false << "[c]をｺﾋﾟｰしました";
+    const QString edit = item(u"e"_s, u"Reg"_s, u"^"_s) + element(u"Replace"_s, u"x"_s);
+    const QString copy = item(u"c"_s, u"Data"_s, u"x"_s);
+    const QString bad = item(u"bad"_s, u"Reg"_s, u"("_s) + element(u"Replace"_s, u"x"_s);
+    QTest::newRow("edit, empty clipboard") << u""_s << false << edit << true << u"[e]は空です"_s;
+    QTest::newRow("edit, image") << u""_s << true << edit << true << u"[e]は空です"_s;
+    QTest::newRow("copy, image") << u""_s << true << copy << false << u"[c]をｺﾋﾟｰしました"_s;
     QTest::newRow("pattern refused")
-        << "keep me" << false << bad << true << "[bad]の正規表現に不備があります";
-    const QString runaway =
-        item(QStringLiteral("run"), QStringLiteral("Reg"), QStringLiteral("(a+)+$")) +
-        element(QStringLiteral("Replace"), QStringLiteral("x"));
+        << u"keep me"_s << false << bad << true << u"[bad]の正規表現に不備があります"_s;
+    const QString runaway = item(u"run"_s, u"Reg"_s, u"(a+)+$"_s) + element(u"Replace"_s, u"x"_s);
     QTest::newRow("match limit") << QString(40, u'a') + u'!' << false << runaway << true
-                                 << "[run]の正規表現に不備があります";
+                                 << u"[run]の正規表現に不備があります"_s;
 }
 
 void tst_PaletteActions::clipboardKept()
@@ -209,55 +201,50 @@ void tst_PaletteActions::clipboardKept()
     QCOMPARE(message(window), messageAfter);
     const QMimeData *data = clipboard()->mimeData();
     QCOMPARE(data != nullptr && data->hasImage(), keeps && image);
-    QCOMPARE(clipboard()->text(), keeps ? text : QStringLiteral("x"));
+    QCOMPARE(clipboard()->text(), keeps ? text : u"x"_s);
 }
 
 void tst_PaletteActions::linkItemOpensThroughShell()
 {
     const QString folder = m_fixture.dir->path();
-    const QString link = item(QStringLiteral("l"), QStringLiteral("Link"), folder);
+    const QString link = item(u"l"_s, u"Link"_s, folder);
     // An edit item with a link hands its edited text to the shell.
-    const QString editLink =
-        item(QStringLiteral("el"), QStringLiteral("Reg"), QStringLiteral("X")) +
-        element(QStringLiteral("Replace"), folder) +
-        element(QStringLiteral("Link"), QStringLiteral("ignored"));
+    const QString editLink = item(u"el"_s, u"Reg"_s, u"X"_s) + element(u"Replace"_s, folder) +
+                             element(u"Link"_s, u"ignored"_s);
     Frm_Item_FromIniFile *window = openItems({link, editLink});
     QVERIFY(window);
     QVERIFY(!child<QLabel>(window, "Lbl_Reload")->isVisible());
-    clipboard()->setText(QStringLiteral("before"));
+    clipboard()->setText(u"before"_s);
     click(child<QLineEdit>(window, "Txt_Button_0"));
     QCOMPARE(m_fixture.urls.opened, QList<QUrl>{QUrl::fromLocalFile(folder)});
     QCOMPARE(clipboard()->text(), folder);
-    QCOMPARE(message(window), QStringLiteral("[l]で編集しました"));
+    QCOMPARE(message(window), u"[l]で編集しました"_s);
     QVERIFY(child<QLabel>(window, "Lbl_Reload")->isVisible());
 
-    clipboard()->setText(QStringLiteral("X"));
+    clipboard()->setText(u"X"_s);
     click(child<QLineEdit>(window, "Txt_Button_1"));
     QCOMPARE(m_fixture.urls.opened.size(), 2);
     QCOMPARE(m_fixture.urls.opened.last(), QUrl::fromLocalFile(folder));
     QCOMPARE(clipboard()->text(), folder);
 
     // A link that cannot be opened still lands on the clipboard, after the shell's box.
-    const QString missing = QDir(folder).filePath(QStringLiteral("missing.txt"));
-    QVERIFY(m_fixture.write(gStr_SettingFile,
-                            settingFile({}, {frameText(QStringLiteral("F"),
-                                                       {item(QStringLiteral("m"),
-                                                             QStringLiteral("Link"), missing)})})));
+    const QString missing = QDir(folder).filePath(u"missing.txt"_s);
+    QVERIFY(
+        m_fixture.write(gStr_SettingFile,
+                        settingFile({}, {frameText(u"F"_s, {item(u"m"_s, u"Link"_s, missing)})})));
     window->Lbl_Reload_Click();
     window = mdl_Palette::CurrentWindow();
     QVERIFY(window);
     click(child<QLineEdit>(window, "Txt_Button_0"));
     QCOMPARE(clipboard()->text(), missing);
     QCOMPARE(m_fixture.boxes().size(), 1);
-    QCOMPARE(m_fixture.boxes().first().prompt, QStringLiteral("File not found"));
+    QCOMPARE(m_fixture.boxes().first().prompt, u"File not found"_s);
 }
 
 void tst_PaletteActions::buttonRunsItsOwnFrame()
 {
-    const QString first = frameText(QStringLiteral("one"),
-                                    {item(QStringLiteral("a"), QStringLiteral("Data"), "first")});
-    const QString second = frameText(QStringLiteral("two"),
-                                     {item(QStringLiteral("b"), QStringLiteral("Data"), "second")});
+    const QString first = frameText(u"one"_s, {item(u"a"_s, u"Data"_s, "first")});
+    const QString second = frameText(u"two"_s, {item(u"b"_s, u"Data"_s, "second")});
     Frm_Item_FromIniFile *window = m_fixture.open(settingFile({}, {first, second}));
     QVERIFY(window);
     // The pointer last crossed frame one; the button of frame two is clicked directly.
@@ -265,7 +252,7 @@ void tst_PaletteActions::buttonRunsItsOwnFrame()
     QTRY_COMPARE(window->CurrentFrameIndex(), 0);
     auto *button = child<QLineEdit>(window, "Txt_Button_1");
     QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(clipboard()->text(), QStringLiteral("second"));
+    QCOMPARE(clipboard()->text(), u"second"_s);
     QCOMPARE(window->CurrentFrameIndex(), 1);
 }
 
@@ -299,8 +286,7 @@ void tst_PaletteActions::shiftKey()
 {
     QFETCH(QList<int>, keys);
     QFETCH(bool, checked);
-    Frm_Item_FromIniFile *window =
-        openItems({item(QStringLiteral("c"), QStringLiteral("Data"), QStringLiteral("x"))});
+    Frm_Item_FromIniFile *window = openItems({item(u"c"_s, u"Data"_s, u"x"_s)});
     QVERIFY(window);
     // The window sees keys first, whichever control has the focus.
     auto *focus = child<QPushButton>(window, "Cmd_Dummy");
@@ -336,10 +322,10 @@ void tst_PaletteActions::keepOnTopMessages()
     auto *most = child<QCheckBox>(window, "Chk_Most");
     QTest::mouseClick(most, Qt::LeftButton);
     QVERIFY(most->isChecked());
-    QCOMPARE(message(window), QStringLiteral("最前面に表示します"));
+    QCOMPARE(message(window), u"最前面に表示します"_s);
     QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QTest::mouseClick(most, Qt::LeftButton);
-    QCOMPARE(message(window), QStringLiteral("設定を元に戻しました"));
+    QCOMPARE(message(window), u"設定を元に戻しました"_s);
     QVERIFY(!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
@@ -348,9 +334,9 @@ void tst_PaletteActions::reloadCarriesKeepOnTop_data()
     QTest::addColumn<bool>("checkedBefore");
     QTest::addColumn<QString>("topMostOfNext");
     QTest::addColumn<bool>("checkedAfter");
-    QTest::newRow("carried") << true << "False" << true;
-    QTest::newRow("from the next file") << false << "True" << true;
-    QTest::newRow("off") << false << "False" << false;
+    QTest::newRow("carried") << true << u"False"_s << true;
+    QTest::newRow("from the next file") << false << u"True"_s << true;
+    QTest::newRow("off") << false << u"False"_s << false;
 }
 
 void tst_PaletteActions::reloadCarriesKeepOnTop()
@@ -358,23 +344,22 @@ void tst_PaletteActions::reloadCarriesKeepOnTop()
     QFETCH(bool, checkedBefore);
     QFETCH(QString, topMostOfNext);
     QFETCH(bool, checkedAfter);
-    QVERIFY(m_fixture.write(QStringLiteral("next.xml"),
-                            settingFile(element(QStringLiteral("Title"), QStringLiteral("Next")) +
-                                            element(QStringLiteral("TopMost"), topMostOfNext),
-                                        {})));
+    QVERIFY(m_fixture.write(
+        u"next.xml"_s,
+        settingFile(element(u"Title"_s, u"Next"_s) + element(u"TopMost"_s, topMostOfNext), {})));
     Frm_Item_FromIniFile *window =
-        m_fixture.open(settingFile(element(QStringLiteral("ModeSelecter"), "True"), {}));
+        m_fixture.open(settingFile(element(u"ModeSelecter"_s, "True"), {}));
     QVERIFY(window);
     child<QCheckBox>(window, "Chk_Most")->setChecked(checkedBefore);
 
     auto *selector = child<QComboBox>(window, "Cbo_SettingFiles");
-    const int next = selector->findText(QStringLiteral("next"));
+    const int next = selector->findText(u"next"_s);
     QVERIFY(next >= 0);
     selector->setCurrentIndex(next);
     emit selector->activated(next);
-    QCOMPARE(gStr_SettingFile, QStringLiteral("next.xml"));
+    QCOMPARE(gStr_SettingFile, u"next.xml"_s);
     QVERIFY(child<QLabel>(window, "Lbl_Reload")->isVisible());
-    QCOMPARE(window->windowTitle(), QStringLiteral("Tarnwick")); // nothing loaded yet
+    QCOMPARE(window->windowTitle(), u"Tarnwick"_s); // nothing loaded yet
 
     const QPointer<Frm_Item_FromIniFile> old(window);
     click(child<QLabel>(window, "Lbl_Reload"));
@@ -383,7 +368,7 @@ void tst_PaletteActions::reloadCarriesKeepOnTop()
     QVERIFY(renewed != window);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(old.isNull());
-    QCOMPARE(renewed->windowTitle(), QStringLiteral("Next"));
+    QCOMPARE(renewed->windowTitle(), u"Next"_s);
     QVERIFY(renewed->isVisible());
     QCOMPARE(child<QCheckBox>(renewed, "Chk_Most")->isChecked(), checkedAfter);
     QVERIFY(child<QLabel>(renewed, "Lbl_Reload")->isVisible());
@@ -435,7 +420,7 @@ void tst_PaletteActions::editOpensSettingFileWithoutEditor()
     Frm_Item_FromIniFile *window = openItems({});
     QVERIFY(window);
     click(child<QLabel>(window, "Lbl_ButtonEdit"));
-    const QString file = m_fixture.dir->filePath(QStringLiteral("Quorvel.xml"));
+    const QString file = m_fixture.dir->filePath(u"Quorvel.xml"_s);
     QCOMPARE(m_fixture.urls.opened, QList<QUrl>{QUrl::fromLocalFile(file)});
     QVERIFY(child<QLabel>(window, "Lbl_Reload")->isVisible());
     QVERIFY(!window->EditorStarted());
@@ -446,7 +431,7 @@ void tst_PaletteActions::editStartsAndEndsEditor()
 #ifndef Q_OS_LINUX
     QSKIP("uses a shell script as the editor");
 #else
-    const QString folder = m_fixture.dir->filePath(QStringLiteral("bin"));
+    const QString folder = m_fixture.dir->filePath(u"bin"_s);
     QVERIFY(QDir().mkpath(folder));
     const QString editor = QDir(folder).filePath(mdl_Palette::EditorProgramFileName());
     QFile script(editor);
@@ -455,7 +440,7 @@ void tst_PaletteActions::editStartsAndEndsEditor()
     script.close();
     QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
     // Not in the first folder, found in the second.
-    mdl_Palette::SetEditorSearchFolders({m_fixture.dir->filePath(QStringLiteral("none")), folder});
+    mdl_Palette::SetEditorSearchFolders({m_fixture.dir->filePath(u"none"_s), folder});
 
     Frm_Item_FromIniFile *window = openItems({});
     QVERIFY(window);
@@ -469,18 +454,17 @@ void tst_PaletteActions::editStartsAndEndsEditor()
         QTRY_COMPARE(requests.size(), 1);
         QCOMPARE(requests.at(0).at(0).toByteArray(), QByteArray("activate"));
         QVERIFY(!window->EditorStarted());
-        QVERIFY(!QFile::exists(editor + QStringLiteral(".args")));
+        QVERIFY(!QFile::exists(editor + u".args"_s));
     }
     click(child<QLabel>(window, "Lbl_ButtonEdit"));
     QVERIFY(window->EditorStarted());
     const qint64 pid = window->EditorProcessId();
     m_started.append(pid);
-    QFile args(editor + QStringLiteral(".args"));
+    QFile args(editor + u".args"_s);
     QTRY_VERIFY(args.exists() && args.size() > 0);
     QVERIFY(args.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(args.readAll()).split(u'\n', Qt::SkipEmptyParts),
-             (QStringList{QStringLiteral("Quorvel"), QStringLiteral("--settings-dir"),
-                          m_fixture.dir->path()}));
+             (QStringList{u"Quorvel"_s, u"--settings-dir"_s, m_fixture.dir->path()}));
     QVERIFY(m_fixture.urls.opened.isEmpty());
 
     // A second click starts nothing new while the editor runs, but starts it again once
@@ -515,14 +499,13 @@ void tst_PaletteActions::editStartsAndEndsEditor()
 
 void tst_PaletteActions::messageIsPlainText()
 {
-    Frm_Item_FromIniFile *window =
-        openItems({item(QStringLiteral("<b>x</b>"), QStringLiteral("Data"), QStringLiteral("y"))});
+    Frm_Item_FromIniFile *window = openItems({item(u"<b>x</b>"_s, u"Data"_s, u"y"_s)});
     QVERIFY(window);
     click(child<QLineEdit>(window, "Txt_Button_0"));
     auto *line = child<QLabel>(window, "Lbl_Msg");
-    QCOMPARE(line->text(), QStringLiteral("[<b>x</b>]をｺﾋﾟｰしました"));
+    QCOMPARE(line->text(), u"[<b>x</b>]をｺﾋﾟｰしました"_s);
     QCOMPARE(line->textFormat(), Qt::PlainText);
-    QVERIFY(line->toolTip().contains(QStringLiteral("&lt;b&gt;")));
+    QVERIFY(line->toolTip().contains(u"&lt;b&gt;"_s));
 }
 
 QTEST_MAIN(tst_PaletteActions)
