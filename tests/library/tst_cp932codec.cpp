@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 class tst_Cp932Codec final : public QObject
 {
     Q_OBJECT
@@ -28,13 +30,13 @@ static QByteArray readReference(const QString &name)
 
 void tst_Cp932Codec::referenceFilesRoundTrip()
 {
-    const QByteArray utf8 = readReference(QStringLiteral("cp932_roundtrip.txt"));
-    const QByteArray windowsBytes = readReference(QStringLiteral("cp932_roundtrip.cp932"));
+    const QByteArray utf8 = readReference(u"cp932_roundtrip.txt"_s);
+    const QByteArray windowsBytes = readReference(u"cp932_roundtrip.cp932"_s);
     if (utf8.isEmpty() || windowsBytes.isEmpty())
         QSKIP("Reference data not found in " QUORVEL_TESTDATA_DIR);
 
     QString text = QString::fromUtf8(utf8);
-    text.replace(u'\n', QStringLiteral("\r\n"));
+    text.replace(u'\n', u"\r\n"_s);
 
     const QString decoded = Cp932Codec::decode(windowsBytes);
     QCOMPARE(decoded.size(), text.size());
@@ -42,9 +44,10 @@ void tst_Cp932Codec::referenceFilesRoundTrip()
 
     Cp932Unencodable failure;
     const std::optional<QByteArray> encoded = Cp932Codec::encode(text, &failure);
-    QVERIFY2(encoded.has_value(), qPrintable(QStringLiteral("refused U+%1 at %2")
-                                                 .arg(uint(failure.codePoint), 4, 16)
-                                                 .arg(failure.position)));
+    QVERIFY2(
+        encoded.has_value(),
+        qPrintable(
+            u"refused U+%1 at %2"_s.arg(uint(failure.codePoint), 4, 16).arg(failure.position)));
     QVERIFY(!failure.isSet());
     QCOMPARE(encoded->size(), windowsBytes.size());
     QCOMPARE(*encoded, windowsBytes);
@@ -59,7 +62,7 @@ void tst_Cp932Codec::bytesDecodeTo_data()
     // Bytes that other converters move or drop.
     QTest::newRow("control bytes")
         << QByteArray("\x1a\x1c\x7f\x00", 4) << QString::fromUtf16(u"\x1a\x1c\x7f\x00", 4);
-    QTest::newRow("backslash and tilde stay ASCII") << QByteArray("\\~") << QStringLiteral("\\~");
+    QTest::newRow("backslash and tilde stay ASCII") << QByteArray("\\~") << u"\\~"_s;
     QTest::newRow("0x80") << QByteArray("\x80") << QString(QChar(0x0080));
     QTest::newRow("0xA0") << QByteArray("\xa0") << QString(QChar(0xF8F0));
     QTest::newRow("0xFD") << QByteArray("\xfd") << QString(QChar(0xF8F1));
@@ -70,17 +73,15 @@ void tst_Cp932Codec::bytesDecodeTo_data()
     QTest::newRow("user-defined area") << QByteArray("\xf0\x40") << QString(QChar(0xE000));
 
     // Damaged sequences: one U+FFFD each, and reading goes on.
-    QTest::newRow("lead byte at the end") << QByteArray("a\x81") << QStringLiteral("a\uFFFD");
-    QTest::newRow("lead byte before a tag") << QByteArray("\x82<A>") << QStringLiteral("\uFFFD<A>");
-    QTest::newRow("lead byte before CR LF")
-        << QByteArray("\x88\r\nx") << QStringLiteral("\uFFFD\r\nx");
+    QTest::newRow("lead byte at the end") << QByteArray("a\x81") << u"a\uFFFD"_s;
+    QTest::newRow("lead byte before a tag") << QByteArray("\x82<A>") << u"\uFFFD<A>"_s;
+    QTest::newRow("lead byte before CR LF") << QByteArray("\x88\r\nx") << u"\uFFFD\r\nx"_s;
     QTest::newRow("lead byte before DEL")
         << QByteArray("\x81\x7f") << QString::fromUtf16(u"\xFFFD\x7f", 2);
-    QTest::newRow("unassigned pair") << QByteArray("\x85\x81z") << QStringLiteral("\uFFFDz");
-    QTest::newRow("unassigned pair, ASCII trail")
-        << QByteArray("\x85\x40z") << QStringLiteral("\uFFFD@z");
+    QTest::newRow("unassigned pair") << QByteArray("\x85\x81z") << u"\uFFFDz"_s;
+    QTest::newRow("unassigned pair, ASCII trail") << QByteArray("\x85\x40z") << u"\uFFFD@z"_s;
     QTest::newRow("lead byte before a non-trail")
-        << QByteArray("\x81\xfd\x82\xa0") << QStringLiteral("\uFFFD\uF8F1\u3042");
+        << QByteArray("\x81\xfd\x82\xa0") << u"\uFFFD\uF8F1\u3042"_s;
 }
 
 void tst_Cp932Codec::bytesDecodeTo()
@@ -97,19 +98,19 @@ void tst_Cp932Codec::textEncodesTo_data()
 
     QTest::newRow("empty") << QString() << QByteArray();
     QTest::newRow("ASCII with CR LF and TAB")
-        << QStringLiteral("<A>\t1</A>\r\n") << QByteArray("<A>\t1</A>\r\n");
+        << u"<A>\t1</A>\r\n"_s << QByteArray("<A>\t1</A>\r\n");
     QTest::newRow("U+0080") << QString(QChar(0x0080)) << QByteArray("\x80");
     QTest::newRow("U+F8F0..U+F8F3")
-        << QStringLiteral("\uF8F0\uF8F1\uF8F2\uF8F3") << QByteArray("\xa0\xfd\xfe\xff");
+        << u"\uF8F0\uF8F1\uF8F2\uF8F3"_s << QByteArray("\xa0\xfd\xfe\xff");
     QTest::newRow("full-width tilde") << QString(QChar(0xFF5E)) << QByteArray("\x81\x60");
-    QTest::newRow("MS gothic") << QStringLiteral("ＭＳ ゴシック")
+    QTest::newRow("MS gothic") << u"ＭＳ ゴシック"_s
                                << QByteArray(
                                       "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e");
     // Characters with two codes take the one Windows writes.
     QTest::newRow("U+2252 takes the JIS code") << QString(QChar(0x2252)) << QByteArray("\x81\xe0");
     QTest::newRow("U+2170 takes the IBM code") << QString(QChar(0x2170)) << QByteArray("\xfa\x40");
     QTest::newRow("U+FFE2 takes the JIS code") << QString(QChar(0xFFE2)) << QByteArray("\x81\xca");
-    QTest::newRow("half-width katakana") << QStringLiteral("ｱﾞ") << QByteArray("\xb1\xde");
+    QTest::newRow("half-width katakana") << u"ｱﾞ"_s << QByteArray("\xb1\xde");
 }
 
 void tst_Cp932Codec::textEncodesTo()
@@ -131,27 +132,25 @@ void tst_Cp932Codec::refusedText_data()
     QTest::addColumn<uint>("codePoint");
 
     // One-way mappings: the converter accepts them, but they read back as something else.
-    QTest::newRow("wave dash U+301C") << QStringLiteral("1\u301C9") << qsizetype(1) << 0x301Cu;
-    QTest::newRow("yen sign U+00A5") << QStringLiteral("\u00A5100") << qsizetype(0) << 0x00A5u;
-    QTest::newRow("em dash U+2014") << QStringLiteral("a\u2014") << qsizetype(1) << 0x2014u;
-    QTest::newRow("double bar U+2016") << QStringLiteral("\u2016") << qsizetype(0) << 0x2016u;
-    QTest::newRow("minus U+2212") << QStringLiteral("5\u22122") << qsizetype(1) << 0x2212u;
-    QTest::newRow("cent U+00A2") << QStringLiteral("\u00A2") << qsizetype(0) << 0x00A2u;
-    QTest::newRow("pound U+00A3") << QStringLiteral("\u00A3") << qsizetype(0) << 0x00A3u;
-    QTest::newRow("not U+00AC") << QStringLiteral("\u00AC") << qsizetype(0) << 0x00ACu;
-    QTest::newRow("overline U+203E") << QStringLiteral("\u203E") << qsizetype(0) << 0x203Eu;
+    QTest::newRow("wave dash U+301C") << u"1\u301C9"_s << qsizetype(1) << 0x301Cu;
+    QTest::newRow("yen sign U+00A5") << u"\u00A5100"_s << qsizetype(0) << 0x00A5u;
+    QTest::newRow("em dash U+2014") << u"a\u2014"_s << qsizetype(1) << 0x2014u;
+    QTest::newRow("double bar U+2016") << u"\u2016"_s << qsizetype(0) << 0x2016u;
+    QTest::newRow("minus U+2212") << u"5\u22122"_s << qsizetype(1) << 0x2212u;
+    QTest::newRow("cent U+00A2") << u"\u00A2"_s << qsizetype(0) << 0x00A2u;
+    QTest::newRow("pound U+00A3") << u"\u00A3"_s << qsizetype(0) << 0x00A3u;
+    QTest::newRow("not U+00AC") << u"\u00AC"_s << qsizetype(0) << 0x00ACu;
+    QTest::newRow("overline U+203E") << u"\u203E"_s << qsizetype(0) << 0x203Eu;
     // Characters the code page has no place for at all.
-    QTest::newRow("broken bar U+00A6") << QStringLiteral("\u00A6") << qsizetype(0) << 0x00A6u;
-    QTest::newRow("emoji after kana")
-        << QStringLiteral("あ\U0001F600い") << qsizetype(1) << 0x1F600u;
-    QTest::newRow("replacement character") << QStringLiteral("x\uFFFD") << qsizetype(1) << 0xFFFDu;
+    QTest::newRow("broken bar U+00A6") << u"\u00A6"_s << qsizetype(0) << 0x00A6u;
+    QTest::newRow("emoji after kana") << u"あ\U0001F600い"_s << qsizetype(1) << 0x1F600u;
+    QTest::newRow("replacement character") << u"x\uFFFD"_s << qsizetype(1) << 0xFFFDu;
     QTest::newRow("lone high surrogate")
         << QString::fromUtf16(u"ab\xD83D", 3) << qsizetype(2) << 0xD83Du;
     QTest::newRow("lone low surrogate")
         << QString::fromUtf16(u"\xDE00z", 2) << qsizetype(0) << 0xDE00u;
-    QTest::newRow("first of several")
-        << QStringLiteral("ok\u301C\u00A5") << qsizetype(2) << 0x301Cu;
-    QTest::newRow("e with acute") << QStringLiteral("caf\u00E9") << qsizetype(3) << 0x00E9u;
+    QTest::newRow("first of several") << u"ok\u301C\u00A5"_s << qsizetype(2) << 0x301Cu;
+    QTest::newRow("e with acute") << u"caf\u00E9"_s << qsizetype(3) << 0x00E9u;
 }
 
 void tst_Cp932Codec::refusedText()
