@@ -200,30 +200,22 @@ void tst_FileSystem::copyFile_data()
     QTest::addColumn<QString>("checkFile");
     QTest::addColumn<QByteArray>("checkContent");
 
-    QTest::newRow("new file") << "src.xml"
-                              << "new.xml" << false << true << 0 << "new.xml"
+    QTest::newRow("new file") << u"src.xml"_s << u"new.xml"_s << false << true << 0 << u"new.xml"_s
                               << QByteArray("source");
-    QTest::newRow("existing, no overwrite")
-        << "src.xml"
-        << "old.xml" << false << false << 58 << "old.xml" << QByteArray("old");
-    QTest::newRow("existing, overwrite")
-        << "src.xml"
-        << "old.xml" << true << true << 0 << "old.xml" << QByteArray("source");
-    QTest::newRow("into folder") << "src.xml"
-                                 << "_backup/" << false << true << 0 << "_backup/src.xml"
-                                 << QByteArray("source");
-    QTest::newRow("missing source")
-        << "none.xml"
-        << "x.xml" << true << false << 53 << "x.xml" << QByteArray("<missing>");
-    QTest::newRow("missing target folder")
-        << "src.xml"
-        << "nowhere/x.xml" << true << false << 76 << "src.xml" << QByteArray("source");
-    QTest::newRow("onto itself") << "src.xml"
-                                 << "src.xml" << true << false << 58 << "src.xml"
-                                 << QByteArray("source");
-    QTest::newRow("onto a folder")
-        << "src.xml"
-        << "_backup" << true << false << 75 << "src.xml" << QByteArray("source");
+    QTest::newRow("existing, no overwrite") << u"src.xml"_s << u"old.xml"_s << false << false << 58
+                                            << u"old.xml"_s << QByteArray("old");
+    QTest::newRow("existing, overwrite") << u"src.xml"_s << u"old.xml"_s << true << true << 0
+                                         << u"old.xml"_s << QByteArray("source");
+    QTest::newRow("into folder") << u"src.xml"_s << u"_backup/"_s << false << true << 0
+                                 << u"_backup/src.xml"_s << QByteArray("source");
+    QTest::newRow("missing source") << u"none.xml"_s << u"x.xml"_s << true << false << 53
+                                    << u"x.xml"_s << QByteArray("<missing>");
+    QTest::newRow("missing target folder") << u"src.xml"_s << u"nowhere/x.xml"_s << true << false
+                                           << 76 << u"src.xml"_s << QByteArray("source");
+    QTest::newRow("onto itself") << u"src.xml"_s << u"src.xml"_s << true << false << 58
+                                 << u"src.xml"_s << QByteArray("source");
+    QTest::newRow("onto a folder") << u"src.xml"_s << u"_backup"_s << true << false << 75
+                                   << u"src.xml"_s << QByteArray("source");
 }
 
 void tst_FileSystem::copyFile()
