@@ -20,7 +20,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString MsGothic = QStringLiteral("ＭＳ ゴシック");
+const QString MsGothic = u"ＭＳ ゴシック"_s;
 
 bool writeText(const QString &path, const QString &text)
 {
@@ -40,7 +40,7 @@ QString setting(const QString &common, const QString &data)
 int itemCount(Cls_MySettingFile &model)
 {
     int count = 0;
-    while (count < 100 && !model.DataSet().Gets(QStringLiteral("Item%1").arg(count + 1)).isEmpty())
+    while (count < 100 && !model.DataSet().Gets(u"Item%1"_s.arg(count + 1)).isEmpty())
         ++count;
     return count;
 }
@@ -115,11 +115,11 @@ void tst_SettingModel::cleanup()
 
 std::unique_ptr<Cls_MySettingFile> tst_SettingModel::load(const QString &text)
 {
-    if (!writeText(m_dir->filePath(QStringLiteral("s.xml")), text))
+    if (!writeText(m_dir->filePath(u"s.xml"_s), text))
         return nullptr;
     auto model = std::make_unique<Cls_MySettingFile>();
     model->Path(m_dir->path());
-    model->Name(QStringLiteral("s.xml"));
+    model->Name(u"s.xml"_s);
     if (!model->LoadFile())
         return nullptr;
     return model;
@@ -173,12 +173,12 @@ void tst_SettingModel::currentFrameOutOfRange()
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, model->CurrentFrameData());
 
     model->CurrentFrame(1);
-    QCOMPARE(model->CurrentFrameData(), QStringLiteral("<Title>b</Title>"));
+    QCOMPARE(model->CurrentFrameData(), u"<Title>b</Title>"_s);
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, model->CurrentFrame(2));
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, model->CurrentFrame(-1));
     // A refused index leaves the selection as it was.
     QCOMPARE(model->CurrentFrame(), 1);
-    QCOMPARE(model->GetFrameTitle(), QStringLiteral("b"));
+    QCOMPARE(model->GetFrameTitle(), u"b"_s);
 }
 
 void tst_SettingModel::lineCount_data()
@@ -199,7 +199,7 @@ void tst_SettingModel::lineCount()
 {
     QFETCH(QString, frame);
     QFETCH(int, expected);
-    const auto model = load(setting(QString(), QStringLiteral("<Frame1>%1</Frame1>").arg(frame)));
+    const auto model = load(setting(QString(), u"<Frame1>%1</Frame1>"_s.arg(frame)));
     QVERIFY(model);
     model->CurrentFrame(0);
     QCOMPARE(model->GetLineCount(), expected);
@@ -236,7 +236,7 @@ void tst_SettingModel::commonNumbers()
     QFETCH(QString, key);
     QFETCH(QString, value);
     QFETCH(int, expected);
-    const auto model = load(setting(QStringLiteral("<%1>%2</%1>").arg(key, value), QString()));
+    const auto model = load(setting(u"<%1>%2</%1>"_s.arg(key, value), QString()));
     QVERIFY(model);
     const QHash<QString, std::function<int()>> getters{
         {"FontSize", [&] { return model->GetFontSize(); }},
@@ -291,16 +291,16 @@ void tst_SettingModel::fontFallback()
     QCOMPARE(model->GetFont(), MsGothic);
     QCOMPARE(model->GetItemFont(), MsGothic);
     model->CurrentFrame(1);
-    QCOMPARE(model->GetFont(), QStringLiteral("Own"));
-    QCOMPARE(model->GetItemFont(), QStringLiteral("Items"));
+    QCOMPARE(model->GetFont(), u"Own"_s);
+    QCOMPARE(model->GetItemFont(), u"Items"_s);
 
-    model = load(setting(QStringLiteral("<Font>Common</Font>"), frames));
+    model = load(setting(u"<Font>Common</Font>"_s, frames));
     QVERIFY(model);
     model->CurrentFrame(0);
-    QCOMPARE(model->GetFont(), QStringLiteral("Common"));
-    QCOMPARE(model->GetItemFont(), QStringLiteral("Common"));
+    QCOMPARE(model->GetFont(), u"Common"_s);
+    QCOMPARE(model->GetItemFont(), u"Common"_s);
 
-    model = load(setting(QStringLiteral("<Font></Font>"), frames));
+    model = load(setting(u"<Font></Font>"_s, frames));
     QVERIFY(model);
     model->CurrentFrame(0);
     QCOMPARE(model->GetFont(), MsGothic);
@@ -309,28 +309,28 @@ void tst_SettingModel::fontFallback()
 void tst_SettingModel::itemKeysNeedAPreparedItem()
 {
     Cls_MySettingFile model;
-    model.Tmp().SetFileItem(QStringLiteral("<Name>n</Name><Link>l</Link>"), QString());
+    model.Tmp().SetFileItem(u"<Name>n</Name><Link>l</Link>"_s, QString());
     QVERIFY(!model.IsPrepare());
     QCOMPARE(model.GetName(), QString());
-    QCOMPARE(model.GetLink(), QStringLiteral("l"));
+    QCOMPARE(model.GetLink(), u"l"_s);
     QVERIFY(model.isLink());
     QVERIFY(!model.isReg());
-    model.SetName(QStringLiteral("x"));
+    model.SetName(u"x"_s);
     QCOMPARE(model.Tmp().GetItemAll_str(QString()), QString());
 
-    model.SetFileItem(QStringLiteral("<Name>n</Name><Reg> </Reg><!--c--><Data>d</Data>"));
+    model.SetFileItem(u"<Name>n</Name><Reg> </Reg><!--c--><Data>d</Data>"_s);
     QVERIFY(model.IsPrepare());
-    QCOMPARE(model.GetName(), QStringLiteral("n"));
+    QCOMPARE(model.GetName(), u"n"_s);
     // A single blank is a pattern.
     QVERIFY(model.isReg());
     QVERIFY(model.isData());
     QVERIFY(!model.isLink());
-    QCOMPARE(model.CurrentItemData(), QStringLiteral("<Name>n</Name><Reg> </Reg><Data>d</Data>"));
-    model.SetName(QStringLiteral("x"));
-    model.SetReg(QStringLiteral("r"));
-    model.SetReplaceString(QStringLiteral("p"));
-    model.SetData(QStringLiteral("d"));
-    model.SetLink(QStringLiteral("k"));
+    QCOMPARE(model.CurrentItemData(), u"<Name>n</Name><Reg> </Reg><Data>d</Data>"_s);
+    model.SetName(u"x"_s);
+    model.SetReg(u"r"_s);
+    model.SetReplaceString(u"p"_s);
+    model.SetData(u"d"_s);
+    model.SetLink(u"k"_s);
     QCOMPARE(model.Tmp().GetItemAll_str(QString()),
              QStringLiteral("<Name>x</Name>\r\n<Reg>r</Reg>\r\n<Replace>p</Replace>\r\n"
                             "<Data>d</Data>\r\n<Link>k</Link>\r\n"));
@@ -340,20 +340,19 @@ void tst_SettingModel::childCounterIsShared()
 {
     Cls_MySettingFile model;
     model.SetCurrentFrame(QString());
-    model.AddDataSetFrame(QStringLiteral("a"));
-    model.AddDataSetFrame(QStringLiteral("b"));
-    model.AddDataSetItem(QStringLiteral("c"));
+    model.AddDataSetFrame(u"a"_s);
+    model.AddDataSetFrame(u"b"_s);
+    model.AddDataSetItem(u"c"_s);
     QCOMPARE(model.DataSet().GetItemAll_str(QString()),
-             QStringLiteral("<Frame1>a</Frame1>\r\n<Frame2>b</Frame2>\r\n<Item3>c</Item3>\r\n"));
+             u"<Frame1>a</Frame1>\r\n<Frame2>b</Frame2>\r\n<Item3>c</Item3>\r\n"_s);
     QVERIFY(boxes().isEmpty());
 
     // Without a reset the numbers run on; after one they collide and the document says so.
     model.SetCurrentFrame(QString());
-    model.AddDataSetFrame(QStringLiteral("d"));
+    model.AddDataSetFrame(u"d"_s);
     QCOMPARE(boxes().size(), 1);
-    QCOMPARE(boxes()[0].title, QStringLiteral("重複Key発見"));
-    QCOMPARE(model.DataSet().GetItem_str(QStringLiteral("Frame1")),
-             QStringLiteral("<Frame1>a</Frame1>"));
+    QCOMPARE(boxes()[0].title, u"重複Key発見"_s);
+    QCOMPARE(model.DataSet().GetItem_str(u"Frame1"_s), u"<Frame1>a</Frame1>"_s);
 }
 
 void tst_SettingModel::lastSettingGoesToTheFrameDocument()
@@ -362,14 +361,14 @@ void tst_SettingModel::lastSettingGoesToTheFrameDocument()
                                                         "<Frame1><Title>a</Title></Frame1>")));
     QVERIFY(model);
     QCOMPARE(model->GetLastSetting(), QString());
-    model->SetCurrentFrame(QStringLiteral("<LastSetting>old</LastSetting>"));
-    QCOMPARE(model->GetLastSetting(), QStringLiteral("old"));
+    model->SetCurrentFrame(u"<LastSetting>old</LastSetting>"_s);
+    QCOMPARE(model->GetLastSetting(), u"old"_s);
 
     model->DataSet().InitItem_bln();
-    model->AddDataSetFrame(QStringLiteral("<Title>a</Title>"));
-    model->SetLastSetting(QStringLiteral("next"));
+    model->AddDataSetFrame(u"<Title>a</Title>"_s);
+    model->SetLastSetting(u"next"_s);
     QVERIFY(model->SaveFileAllItems());
-    QVERIFY(fileBytes(m_dir->filePath(QStringLiteral("s.xml")))
+    QVERIFY(fileBytes(m_dir->filePath(u"s.xml"_s))
                 .contains("\t<DataSetting><Frame1><Title>a</Title></Frame1>\r\n"
                           "<LastSetting>next</LastSetting>\r\n</DataSetting>\r\n"));
 
@@ -401,33 +400,32 @@ void tst_SettingModel::fillDatePlaceholders()
 
 void tst_SettingModel::loadFillsDatesUnlessTurnedOff()
 {
-    const QString text = setting(QStringLiteral("<Title>@@@@.@@.@@</Title>"),
+    const QString text = setting(u"<Title>@@@@.@@.@@</Title>"_s,
                                  QStringLiteral("<Frame1><Item1><Data>@@@@/@@/@@</Data></Item1>"
                                                 "</Frame1>"));
     auto model = load(text);
     QVERIFY(model);
-    QCOMPARE(model->GetTitle(), QStringLiteral("2007.01.20"));
+    QCOMPARE(model->GetTitle(), u"2007.01.20"_s);
     model->CurrentFrame(0);
-    model->SetFileItem(model->DataSet().Gets(QStringLiteral("Item1")));
-    QCOMPARE(model->GetData(), QStringLiteral("2007/01/20"));
+    model->SetFileItem(model->DataSet().Gets(u"Item1"_s));
+    QCOMPARE(model->GetData(), u"2007/01/20"_s);
 
     Cls_MySettingFile editor;
     editor.Path(m_dir->path());
-    editor.Name(QStringLiteral("s.xml"));
+    editor.Name(u"s.xml"_s);
     editor.FillDatesOnLoad(false);
     QVERIFY(editor.LoadFile());
-    QCOMPARE(editor.GetTitle(), QStringLiteral("@@@@.@@.@@"));
+    QCOMPARE(editor.GetTitle(), u"@@@@.@@.@@"_s);
 
     Cls_MySettingFile::SetDateSource([] { return QDate(1999, 12, 31); });
-    QCOMPARE(Cls_MySettingFile::FncStr_FillDatePlaceholders(QStringLiteral("@@@@/@@/@@")),
-             QStringLiteral("1999/12/31"));
+    QCOMPARE(Cls_MySettingFile::FncStr_FillDatePlaceholders(u"@@@@/@@/@@"_s), u"1999/12/31"_s);
 }
 
 void tst_SettingModel::readFailureLeavesModelEmpty()
 {
     Cls_MySettingFile model;
     model.Path(m_dir->path());
-    model.Name(QStringLiteral("missing.xml"));
+    model.Name(u"missing.xml"_s);
     model.MsgDisplayFlg_Prop(true);
     QVERIFY(!model.LoadFile());
     QCOMPARE(model.GetCount(), 0);
@@ -456,46 +454,46 @@ void tst_SettingModel::saveFileJoinsPath()
     Cls_MySettingFile model;
     model.Path(m_dir->path() + suffix);
     model.Name(name);
-    QVERIFY(model.SaveFile(QStringLiteral("<A>あ</A>")));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("s.xml")});
-    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("s.xml"))), QByteArray("<A>\x82\xa0</A>"));
+    QVERIFY(model.SaveFile(u"<A>あ</A>"_s));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"s.xml"_s});
+    QCOMPARE(fileBytes(m_dir->filePath(u"s.xml"_s)), QByteArray("<A>\x82\xa0</A>"));
 }
 
 void tst_SettingModel::saveFileWithoutName()
 {
     Cls_MySettingFile model;
-    QVERIFY(!model.SaveFile(QStringLiteral("x")));
+    QVERIFY(!model.SaveFile(u"x"_s));
     QVERIFY(boxes().isEmpty());
     model.MsgDisplayFlg_Prop(true);
-    QVERIFY(!model.SaveFile(QStringLiteral("x")));
+    QVERIFY(!model.SaveFile(u"x"_s));
     QCOMPARE(boxes().size(), 1);
-    QCOMPARE(boxes()[0].title, QStringLiteral("設定ミス"));
-    QCOMPARE(boxes()[0].prompt, QStringLiteral("ファイル名が設定されてません。"));
+    QCOMPARE(boxes()[0].title, u"設定ミス"_s);
+    QCOMPARE(boxes()[0].prompt, u"ファイル名が設定されてません。"_s);
 
     // A folder without a name is the folder itself: the write fails and, with the switch
     // on, the error box says so.
     model.Path(m_dir->path());
-    QVERIFY(!model.SaveFile(QStringLiteral("x")));
+    QVERIFY(!model.SaveFile(u"x"_s));
     QCOMPARE(boxes().size(), 2);
-    QCOMPARE(boxes()[1].title, QStringLiteral("VB Error"));
+    QCOMPARE(boxes()[1].title, u"VB Error"_s);
     QVERIFY(model.LastError().isSet());
 }
 
 void tst_SettingModel::saveFileRefusesUnencodableText()
 {
-    const QString path = m_dir->filePath(QStringLiteral("s.xml"));
-    QVERIFY(writeText(path, QStringLiteral("<A>old</A>")));
+    const QString path = m_dir->filePath(u"s.xml"_s);
+    QVERIFY(writeText(path, u"<A>old</A>"_s));
     Cls_MySettingFile model;
     model.Path(m_dir->path());
-    model.Name(QStringLiteral("s.xml"));
-    QVERIFY(!model.SaveFile(QStringLiteral("<A>\u00A5100 \U0001F600</A>")));
+    model.Name(u"s.xml"_s);
+    QVERIFY(!model.SaveFile(u"<A>\u00A5100 \U0001F600</A>"_s));
     QCOMPARE(fileBytes(path), QByteArray("<A>old</A>"));
     QCOMPARE(model.LastUnencodable().position, qsizetype(3));
     QCOMPARE(uint(model.LastUnencodable().codePoint), 0xA5u);
     QVERIFY(boxes().isEmpty());
 
     // The same through the rebuilt file: a loaded damaged byte (U+FFFD) cannot go back.
-    model.SetTitle(QStringLiteral("a\uFFFD"));
+    model.SetTitle(u"a\uFFFD"_s);
     QVERIFY(!model.SaveFileAllItems());
     QCOMPARE(uint(model.LastUnencodable().codePoint), 0xFFFDu);
     QCOMPARE(fileBytes(path), QByteArray("<A>old</A>"));
@@ -506,7 +504,7 @@ void tst_SettingModel::saveAllItemsOfFreshModel()
     auto model = load(DefaultSettingFileText());
     QVERIFY(model);
     QVERIFY(model->SaveFileAllItems());
-    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("s.xml"))),
+    QCOMPARE(fileBytes(m_dir->filePath(u"s.xml"_s)),
              QByteArray("<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<myItem>\r\n"
                         "\t<ColorSetting></ColorSetting>\r\n\t<CommonSetting></CommonSetting>\r\n"
                         "\t<DataSetting></DataSetting>\r\n\r\n</myItem>"));
@@ -520,7 +518,7 @@ void tst_SettingModel::saveAllItemsReloadsTheSame()
     // Rebuild every value the way the settings editor does, into another file.
     Cls_MySettingFile rebuilt;
     rebuilt.Path(m_dir->path());
-    rebuilt.Name(QStringLiteral("copy.xml"));
+    rebuilt.Name(u"copy.xml"_s);
     for (const char *key : {"Base", "Title", "Label", "Back", "Fore"}) {
         rebuilt.Color().SetItem_bln(QString::fromLatin1(key),
                                     original->Color().Gets(QString::fromLatin1(key)));
@@ -533,8 +531,7 @@ void tst_SettingModel::saveAllItemsReloadsTheSame()
     rebuilt.SetValign(original->GetValign());
     rebuilt.SetPositioningTop(QString::number(original->GetPositioningTop()));
     rebuilt.SetPositioningLeft(QString::number(original->GetPositioningLeft()));
-    rebuilt.Common().SetItem_bln(QStringLiteral("Font"),
-                                 original->Common().Gets(QStringLiteral("Font")));
+    rebuilt.Common().SetItem_bln(u"Font"_s, original->Common().Gets(u"Font"_s));
     rebuilt.SetFontSize(QString::number(original->GetFontSize()));
     rebuilt.SetItemHeight(QString::number(original->GetItemHeight()));
     rebuilt.SetItemWidth(QString::number(original->GetItemWidth()));
@@ -547,12 +544,12 @@ void tst_SettingModel::saveAllItemsReloadsTheSame()
         rebuilt.AddDataSetFrame(original->CurrentFrameData());
     }
     QVERIFY(rebuilt.SaveFileAllItems());
-    const QByteArray firstSave = fileBytes(m_dir->filePath(QStringLiteral("copy.xml")));
+    const QByteArray firstSave = fileBytes(m_dir->filePath(u"copy.xml"_s));
     QVERIFY(firstSave.contains("\t<ColorSetting><Base>  C0C0FF  </Base>\r\n"));
 
     Cls_MySettingFile reloaded;
     reloaded.Path(m_dir->path());
-    reloaded.Name(QStringLiteral("copy.xml"));
+    reloaded.Name(u"copy.xml"_s);
     QVERIFY(reloaded.LoadFile());
     const auto values = [](Cls_MySettingFile &model) {
         QStringList all = model.FrameNumbers();
@@ -622,39 +619,39 @@ void tst_SettingModel::defaultFileBytes()
 void tst_SettingModel::openWritesDefaultIntoEmptyFolder()
 {
     gStr_SettingFolder = m_dir->path();
-    gStr_SettingFile = QStringLiteral("Quorvel.xml");
+    gStr_SettingFile = u"Quorvel.xml"_s;
     OpenSettingFile();
     QVERIFY(gObj_Setting);
-    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("Quorvel.xml"))),
+    QCOMPARE(fileBytes(m_dir->filePath(u"Quorvel.xml"_s)),
              *Cp932Codec::encode(DefaultSettingFileText()));
 
     Cls_MySettingFile &model = *gObj_Setting;
     QCOMPARE(model.Path(), m_dir->path());
-    QCOMPARE(model.Name(), QStringLiteral("Quorvel.xml"));
+    QCOMPARE(model.Name(), u"Quorvel.xml"_s);
     QCOMPARE(model.GetCount(), 2);
     model.CurrentFrame(0);
-    QCOMPARE(model.GetFrameTitle(), QStringLiteral("for Edit"));
+    QCOMPARE(model.GetFrameTitle(), u"for Edit"_s);
     QCOMPARE(itemCount(model), 2);
-    QCOMPARE(model.GetFont(), QStringLiteral("Times New Roman"));
+    QCOMPARE(model.GetFont(), u"Times New Roman"_s);
     QCOMPARE(model.GetItemFont(), MsGothic);
     QCOMPARE(model.GetLineCount(), 1);
-    model.SetFileItem(model.DataSet().Gets(QStringLiteral("Item1")));
-    QCOMPARE(model.GetReg(), QStringLiteral("\t"));
-    QCOMPARE(model.GetReplaceString(), QStringLiteral(","));
+    model.SetFileItem(model.DataSet().Gets(u"Item1"_s));
+    QCOMPARE(model.GetReg(), u"\t"_s);
+    QCOMPARE(model.GetReplaceString(), u","_s);
     model.CurrentFrame(1);
-    QCOMPARE(model.GetFrameTitle(), QStringLiteral("Tips"));
+    QCOMPARE(model.GetFrameTitle(), u"Tips"_s);
     QCOMPARE(itemCount(model), 1);
-    model.SetFileItem(model.DataSet().Gets(QStringLiteral("Item1")));
-    QCOMPARE(model.GetName(), QStringLiteral("今日日付"));
-    QCOMPARE(model.GetData(), QStringLiteral("2007/01/20"));
+    model.SetFileItem(model.DataSet().Gets(u"Item1"_s));
+    QCOMPARE(model.GetName(), u"今日日付"_s);
+    QCOMPARE(model.GetData(), u"2007/01/20"_s);
 
-    QCOMPARE(model.Color().Gets(QStringLiteral("Base")), QStringLiteral("  C0C0FF  "));
+    QCOMPARE(model.Color().Gets(u"Base"_s), u"  C0C0FF  "_s);
     QCOMPARE(model.GetTitle(), QString());
     QVERIFY(model.IsShowVersion());
     QVERIFY(!model.IsTopMost());
     QVERIFY(!model.IsModeSelecter());
-    QCOMPARE(model.GetAlign(), QStringLiteral("Right"));
-    QCOMPARE(model.GetValign(), QStringLiteral("Bottom"));
+    QCOMPARE(model.GetAlign(), u"Right"_s);
+    QCOMPARE(model.GetValign(), u"Bottom"_s);
     QCOMPARE(model.GetPositioningTop(), -900);
     QCOMPARE(model.GetPositioningLeft(), -100);
     QCOMPARE(model.GetFontSize(), 9);
@@ -667,21 +664,21 @@ void tst_SettingModel::openWritesDefaultIntoEmptyFolder()
 
 void tst_SettingModel::openKeepsExistingFile()
 {
-    const QString text = setting(QStringLiteral("<Title>mine</Title>"),
+    const QString text = setting(u"<Title>mine</Title>"_s,
                                  QStringLiteral("<Frame4><Item1><Data>@@@@.@@.@@</Data></Item1>"
                                                 "</Frame4>"));
-    QVERIFY(writeText(m_dir->filePath(QStringLiteral("Mine.xml")), text));
-    gStr_SettingFolder = m_dir->path() + QStringLiteral("/");
-    gStr_SettingFile = QStringLiteral("Mine.xml");
+    QVERIFY(writeText(m_dir->filePath(u"Mine.xml"_s), text));
+    gStr_SettingFolder = m_dir->path() + u"/"_s;
+    gStr_SettingFile = u"Mine.xml"_s;
 
     OpenSettingFile(false);
     QVERIFY(gObj_Setting);
-    QCOMPARE(gObj_Setting->GetTitle(), QStringLiteral("mine"));
-    QCOMPARE(gObj_Setting->FrameNumbers(), QStringList{QStringLiteral("4")});
+    QCOMPARE(gObj_Setting->GetTitle(), u"mine"_s);
+    QCOMPARE(gObj_Setting->FrameNumbers(), QStringList{u"4"_s});
     gObj_Setting->CurrentFrame(0);
-    gObj_Setting->SetFileItem(gObj_Setting->DataSet().Gets(QStringLiteral("Item1")));
-    QCOMPARE(gObj_Setting->GetData(), QStringLiteral("@@@@.@@.@@"));
-    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("Mine.xml"))), *Cp932Codec::encode(text));
+    gObj_Setting->SetFileItem(gObj_Setting->DataSet().Gets(u"Item1"_s));
+    QCOMPARE(gObj_Setting->GetData(), u"@@@@.@@.@@"_s);
+    QCOMPARE(fileBytes(m_dir->filePath(u"Mine.xml"_s)), *Cp932Codec::encode(text));
 
     // Every open makes a new model.
     const Cls_MySettingFile *first = gObj_Setting.get();
@@ -703,18 +700,17 @@ void tst_SettingModel::openNeverReplacesUnreadableFile()
 {
 #ifdef Q_OS_UNIX
     QFETCH(bool, pipe);
-    const QString path = m_dir->filePath(QStringLiteral("Locked.xml"));
+    const QString path = m_dir->filePath(u"Locked.xml"_s);
     if (pipe) {
         QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
     } else {
         if (::geteuid() == 0)
             QSKIP("File permissions do not stop the superuser from reading");
-        QVERIFY(
-            writeText(path, QStringLiteral("<CommonSetting><Title>mine</Title></CommonSetting>")));
+        QVERIFY(writeText(path, u"<CommonSetting><Title>mine</Title></CommonSetting>"_s));
         QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
     }
     gStr_SettingFolder = m_dir->path();
-    gStr_SettingFile = QStringLiteral("Locked.xml");
+    gStr_SettingFile = u"Locked.xml"_s;
 
     OpenSettingFile();
     QVERIFY(gObj_Setting);
