@@ -139,14 +139,13 @@ void tst_TagDocument::removeComments()
 void tst_TagDocument::narrowingComesBeforeCommentRemoval()
 {
     Cls_XML document;
-    document.SetFileItem(QStringLiteral("<!-- <S><K>old</K></S> --><S><K>new</K></S>"),
-                         QStringLiteral("S"));
-    QCOMPARE(document.Gets(QStringLiteral("K")), QStringLiteral("old"));
+    document.SetFileItem(u"<!-- <S><K>old</K></S> --><S><K>new</K></S>"_s, u"S"_s);
+    QCOMPARE(document.Gets(u"K"_s), u"old"_s);
 
     // The same key in two sections: narrowing isolates them.
-    const QString text = QStringLiteral("<C><Title>c</Title></C><D><Title>d</Title></D>");
-    document.SetFileItem(text, QStringLiteral("D"));
-    QCOMPARE(document.Gets(QStringLiteral("Title")), QStringLiteral("d"));
+    const QString text = u"<C><Title>c</Title></C><D><Title>d</Title></D>"_s;
+    document.SetFileItem(text, u"D"_s);
+    QCOMPARE(document.Gets(u"Title"_s), u"d"_s);
 }
 
 void tst_TagDocument::integerValue_data()
@@ -176,9 +175,9 @@ void tst_TagDocument::integerValue()
     QFETCH(QString, value);
     QFETCH(int, expected);
     Cls_XML document;
-    document.SetFileItem(QStringLiteral("<N>") + value + QStringLiteral("</N>"), QString());
-    QCOMPARE(document.GetFileItem_lng(QStringLiteral("N")), expected);
-    QCOMPARE(document.GetFileItem_lng(QStringLiteral("Missing")), 0);
+    document.SetFileItem(u"<N>"_s + value + u"</N>"_s, QString());
+    QCOMPARE(document.GetFileItem_lng(u"N"_s), expected);
+    QCOMPARE(document.GetFileItem_lng(u"Missing"_s), 0);
 }
 
 void tst_TagDocument::integerErrorShownOnlyWhenAsked()
@@ -217,55 +216,52 @@ void tst_TagDocument::flagValue()
     QFETCH(QString, value);
     QFETCH(bool, expected);
     Cls_XML document;
-    document.SetFileItem(QStringLiteral("<F>") + value + QStringLiteral("</F>"), QString());
-    QCOMPARE(document.GetFileItem_bln(QStringLiteral("F")), expected);
+    document.SetFileItem(u"<F>"_s + value + u"</F>"_s, QString());
+    QCOMPARE(document.GetFileItem_bln(u"F"_s), expected);
 }
 
 void tst_TagDocument::defaultValue()
 {
     Cls_XML document;
-    document.SetFileItem(QStringLiteral("<Font></Font><Size> </Size>"), QString());
-    QCOMPARE(document.GetFileItemDefault_str(QStringLiteral("Font"), QStringLiteral("d")),
-             QStringLiteral("d"));
-    QCOMPARE(document.GetFileItemDefault_str(QStringLiteral("Other"), QStringLiteral("d")),
-             QStringLiteral("d"));
+    document.SetFileItem(u"<Font></Font><Size> </Size>"_s, QString());
+    QCOMPARE(document.GetFileItemDefault_str(u"Font"_s, u"d"_s), u"d"_s);
+    QCOMPARE(document.GetFileItemDefault_str(u"Other"_s, u"d"_s), u"d"_s);
     // A blank is a value.
-    QCOMPARE(document.GetFileItemDefault_str(QStringLiteral("Size"), QStringLiteral("d")),
-             QStringLiteral(" "));
+    QCOMPARE(document.GetFileItemDefault_str(u"Size"_s, u"d"_s), u" "_s);
 }
 
 void tst_TagDocument::duplicateKeyIsRefusedWithBox()
 {
     Cls_XML document;
-    QVERIFY(document.AddItem_bln(QStringLiteral("Title"), QStringLiteral("1")));
+    QVERIFY(document.AddItem_bln(u"Title"_s, u"1"_s));
     QVERIFY(boxes().isEmpty());
-    QVERIFY(!document.AddItem_bln(QStringLiteral("Title"), QStringLiteral("2")));
+    QVERIFY(!document.AddItem_bln(u"Title"_s, u"2"_s));
 
     QCOMPARE(boxes().size(), 1);
     QCOMPARE(boxes()[0].style, int(MsgBox::Exclamation));
-    QCOMPARE(boxes()[0].title, QStringLiteral("重複Key発見"));
+    QCOMPARE(boxes()[0].title, u"重複Key発見"_s);
     QCOMPARE(boxes()[0].prompt,
              QStringLiteral("次のKeyは既に使用されています。\r\n違う項目名を設定してください。\r\n"
                             "------------------------------------\r\n『Title』"));
-    QCOMPARE(document.GetItemAll_str(QString()), QStringLiteral("<Title>1</Title>\r\n"));
+    QCOMPARE(document.GetItemAll_str(QString()), u"<Title>1</Title>\r\n"_s);
 
     // Keys differ by case.
-    QVERIFY(document.AddItem_bln(QStringLiteral("title"), QStringLiteral("3")));
+    QVERIFY(document.AddItem_bln(u"title"_s, u"3"_s));
     QCOMPARE(boxes().size(), 1);
 }
 
 void tst_TagDocument::emptyKeyIsRefusedWithBox()
 {
     Cls_XML document;
-    QVERIFY(!document.AddItem_bln(QString(), QStringLiteral("x")));
+    QVERIFY(!document.AddItem_bln(QString(), u"x"_s));
     QCOMPARE(boxes().size(), 1);
     QCOMPARE(boxes()[0].style, int(MsgBox::Exclamation));
-    QCOMPARE(boxes()[0].prompt, QStringLiteral("Key項目を設定してください。"));
-    QCOMPARE(boxes()[0].title, QStringLiteral("設定値無し"));
-    QCOMPARE(document.GetItemAll_str(QStringLiteral("\t")), QString());
+    QCOMPARE(boxes()[0].prompt, u"Key項目を設定してください。"_s);
+    QCOMPARE(boxes()[0].title, u"設定値無し"_s);
+    QCOMPARE(document.GetItemAll_str(u"\t"_s), QString());
 
     // SetItem_bln reports success even when the key it passes on is refused.
-    QVERIFY(document.SetItem_bln(QString(), QStringLiteral("x")));
+    QVERIFY(document.SetItem_bln(QString(), u"x"_s));
     QCOMPARE(boxes().size(), 2);
     QCOMPARE(document.GetItemAll_str(QString()), QString());
 }
@@ -273,31 +269,30 @@ void tst_TagDocument::emptyKeyIsRefusedWithBox()
 void tst_TagDocument::setItemReplacesInPlace()
 {
     Cls_XML document;
-    QVERIFY(document.SetItem_bln(QStringLiteral("Title"), QStringLiteral("a")));
-    QVERIFY(document.SetItem_bln(QStringLiteral("Font"), QStringLiteral("f")));
-    QVERIFY(document.SetItem_bln(QStringLiteral("Title"), QStringLiteral("b")));
-    QCOMPARE(document.GetItemAll_str(QString()),
-             QStringLiteral("<Title>b</Title>\r\n<Font>f</Font>\r\n"));
-    QCOMPARE(document.GetItem_str(QStringLiteral("Title")), QStringLiteral("<Title>b</Title>"));
-    QCOMPARE(document.GetItem_str(QStringLiteral("None")), QString());
+    QVERIFY(document.SetItem_bln(u"Title"_s, u"a"_s));
+    QVERIFY(document.SetItem_bln(u"Font"_s, u"f"_s));
+    QVERIFY(document.SetItem_bln(u"Title"_s, u"b"_s));
+    QCOMPARE(document.GetItemAll_str(QString()), u"<Title>b</Title>\r\n<Font>f</Font>\r\n"_s);
+    QCOMPARE(document.GetItem_str(u"Title"_s), u"<Title>b</Title>"_s);
+    QCOMPARE(document.GetItem_str(u"None"_s), QString());
     QVERIFY(boxes().isEmpty());
 
     QVERIFY(document.InitItem_bln());
     QCOMPARE(document.GetItemAll_str(QString()), QString());
-    QVERIFY(document.AddItem_bln(QStringLiteral("Title"), QStringLiteral("c")));
+    QVERIFY(document.AddItem_bln(u"Title"_s, u"c"_s));
 }
 
 void tst_TagDocument::topLevelComposition()
 {
     Cls_XML document;
-    document.AddItem_bln(QStringLiteral("A"), QStringLiteral("1"));
-    document.AddItem_bln(QStringLiteral("B"), QStringLiteral("2"));
+    document.AddItem_bln(u"A"_s, u"1"_s);
+    document.AddItem_bln(u"B"_s, u"2"_s);
     QCOMPARE(document.GetFileItemAll_str(),
              QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<myItem>\r\n"
                             "\t<A>1</A>\r\n\t<B>2</B>\r\n\r\n</myItem>"));
 
     Cls_XML empty;
-    empty.TopTagName_Prop(QStringLiteral("Root"));
+    empty.TopTagName_Prop(u"Root"_s);
     QCOMPARE(empty.GetFileItemAll_str(),
              QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<Root>\r\n\r\n"
                             "</Root>"));
@@ -306,23 +301,23 @@ void tst_TagDocument::topLevelComposition()
 void tst_TagDocument::nestedComposition()
 {
     Cls_XML parent;
-    QVERIFY(parent.SetElement_bln(QStringLiteral("Frame1"), QStringLiteral("<X>1</X><!--c-->")));
+    QVERIFY(parent.SetElement_bln(u"Frame1"_s, u"<X>1</X><!--c-->"_s));
     QVERIFY(parent.Element);
     QCOMPARE(parent.Element->IndentLevel_Prop(), 1);
-    QCOMPARE(parent.Element->GetFileItemAll(), QStringLiteral("<X>1</X>"));
+    QCOMPARE(parent.Element->GetFileItemAll(), u"<X>1</X>"_s);
 
     Cls_XML &child = *parent.Element;
-    child.AddItem_bln(QStringLiteral("Title"), QStringLiteral("t"));
-    QCOMPARE(child.GetFileItemAll_str(), QStringLiteral("\r\n\t\t<Title>t</Title>\r\n\t"));
+    child.AddItem_bln(u"Title"_s, u"t"_s);
+    QCOMPARE(child.GetFileItemAll_str(), u"\r\n\t\t<Title>t</Title>\r\n\t"_s);
 
-    parent.AddItem_bln(QStringLiteral("Frame1"), child.GetFileItemAll_str());
+    parent.AddItem_bln(u"Frame1"_s, child.GetFileItemAll_str());
     QCOMPARE(parent.GetFileItemAll_str(),
              QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<myItem>\r\n"
                             "\t<Frame1>\r\n\t\t<Title>t</Title>\r\n\t</Frame1>\r\n\r\n</myItem>"));
 
     // A level set back to 0 makes the document a top-level one again.
     child.IndentLevel_Prop(0);
-    QVERIFY(child.GetFileItemAll_str().startsWith(QStringLiteral("<?xml")));
+    QVERIFY(child.GetFileItemAll_str().startsWith(u"<?xml"_s));
 }
 
 void tst_TagDocument::readSplitsLines_data()
@@ -330,29 +325,29 @@ void tst_TagDocument::readSplitsLines_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << "a\r\nb\r\n";
-    QTest::newRow("no final line end") << QByteArray("a\r\nb") << "a\r\nb\r\n";
-    QTest::newRow("CR only") << QByteArray("a\rb\r") << "a\r\nb\r\n";
-    QTest::newRow("LF only is one line") << QByteArray("a\nb\n") << "a\nb\n\r\n";
-    QTest::newRow("CR then CR LF") << QByteArray("a\r\r\nb") << "a\r\n\r\nb\r\n";
-    QTest::newRow("LF CR") << QByteArray("a\n\rb") << "a\n\r\nb\r\n";
-    QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << "\r\n\r\n";
-    QTest::newRow("empty file") << QByteArray() << "";
-    QTest::newRow("Shift_JIS") << QByteArray("\x82\xa0\r\n\x82\xa2") << "あ\r\nい\r\n";
-    QTest::newRow("damaged byte before CR LF") << QByteArray("\x82\r\nx") << "\uFFFD\r\nx\r\n";
-    QTest::newRow("control bytes kept") << QByteArray("\x1a\x1c\x7f") << "\x1a\x1c\x7f\r\n";
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << u"a\r\nb\r\n"_s;
+    QTest::newRow("no final line end") << QByteArray("a\r\nb") << u"a\r\nb\r\n"_s;
+    QTest::newRow("CR only") << QByteArray("a\rb\r") << u"a\r\nb\r\n"_s;
+    QTest::newRow("LF only is one line") << QByteArray("a\nb\n") << u"a\nb\n\r\n"_s;
+    QTest::newRow("CR then CR LF") << QByteArray("a\r\r\nb") << u"a\r\n\r\nb\r\n"_s;
+    QTest::newRow("LF CR") << QByteArray("a\n\rb") << u"a\n\r\nb\r\n"_s;
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << u"\r\n\r\n"_s;
+    QTest::newRow("empty file") << QByteArray() << u""_s;
+    QTest::newRow("Shift_JIS") << QByteArray("\x82\xa0\r\n\x82\xa2") << u"あ\r\nい\r\n"_s;
+    QTest::newRow("damaged byte before CR LF") << QByteArray("\x82\r\nx") << u"\uFFFD\r\nx\r\n"_s;
+    QTest::newRow("control bytes kept") << QByteArray("\x1a\x1c\x7f") << u"\x1a\x1c\x7f\r\n"_s;
 }
 
 void tst_TagDocument::readSplitsLines()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
-    const QString path = m_dir->filePath(QStringLiteral("in.xml"));
+    const QString path = m_dir->filePath(u"in.xml"_s);
     QVERIFY(writeBytes(path, bytes));
 
     Cls_XML document;
     document.SaveFilePath_Prop(m_dir->path());
-    QVERIFY(document.OnlyReadFile_bln(QStringLiteral("in.xml")));
+    QVERIFY(document.OnlyReadFile_bln(u"in.xml"_s));
     QCOMPARE(document.FileData(), expected);
     // Reading the raw text leaves the read side alone.
     QCOMPARE(document.GetFileItemAll(), QString());
@@ -360,58 +355,57 @@ void tst_TagDocument::readSplitsLines()
 
 void tst_TagDocument::readFileRemovesComments()
 {
-    QVERIFY(writeBytes(m_dir->filePath(QStringLiteral("c.xml")),
-                       "<A>1</A>\r\n<!-- <B>x</B> -->\r\n<B>2</B>"));
+    QVERIFY(writeBytes(m_dir->filePath(u"c.xml"_s), "<A>1</A>\r\n<!-- <B>x</B> -->\r\n<B>2</B>"));
     Cls_XML document;
     document.SaveFilePath_Prop(m_dir->path());
-    document.FileData(QStringLiteral("kept"));
-    QVERIFY(document.ReadFile_bln(QStringLiteral("c.xml"), true));
-    QCOMPARE(document.GetFileItemAll(), QStringLiteral("<A>1</A>\r\n\r\n<B>2</B>\r\n"));
-    QCOMPARE(document.Gets(QStringLiteral("B")), QStringLiteral("2"));
-    QCOMPARE(document.FileData(), QStringLiteral("kept"));
+    document.FileData(u"kept"_s);
+    QVERIFY(document.ReadFile_bln(u"c.xml"_s, true));
+    QCOMPARE(document.GetFileItemAll(), u"<A>1</A>\r\n\r\n<B>2</B>\r\n"_s);
+    QCOMPARE(document.Gets(u"B"_s), u"2"_s);
+    QCOMPARE(document.FileData(), u"kept"_s);
 }
 
 void tst_TagDocument::missingFileFailsQuietlyUnlessAsked()
 {
     Cls_XML document;
     document.SaveFilePath_Prop(m_dir->path());
-    document.SetFileItem(QStringLiteral("<A>1</A>"), QString());
-    QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
-    QVERIFY(!document.ReadFile_bln(QStringLiteral("none.xml")));
+    document.SetFileItem(u"<A>1</A>"_s, QString());
+    QVERIFY(!document.OnlyReadFile_bln(u"none.xml"_s));
+    QVERIFY(!document.ReadFile_bln(u"none.xml"_s));
     QVERIFY(boxes().isEmpty());
     QCOMPARE(document.LastError().number, int(VbErrorNo::FileNotFound));
-    QCOMPARE(document.Gets(QStringLiteral("A")), QStringLiteral("1"));
+    QCOMPARE(document.Gets(u"A"_s), u"1"_s);
 
-    document.SaveFilePath_Prop(m_dir->filePath(QStringLiteral("no-folder")));
-    QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
+    document.SaveFilePath_Prop(m_dir->filePath(u"no-folder"_s));
+    QVERIFY(!document.OnlyReadFile_bln(u"none.xml"_s));
     QCOMPARE(document.LastError().number, int(VbErrorNo::PathNotFound));
 
     document.MsgDisplayFlg_Prop(true);
-    QVERIFY(!document.OnlyReadFile_bln(QStringLiteral("none.xml")));
+    QVERIFY(!document.OnlyReadFile_bln(u"none.xml"_s));
     QCOMPARE(boxes().size(), 1);
-    QCOMPARE(boxes()[0].title, QStringLiteral("VB Error"));
-    QVERIFY(boxes()[0].prompt.startsWith(QStringLiteral("76 ")));
+    QCOMPARE(boxes()[0].title, u"VB Error"_s);
+    QVERIFY(boxes()[0].prompt.startsWith(u"76 "_s));
 }
 
 void tst_TagDocument::saveWritesCp932WithCrLf()
 {
     Cls_XML document;
     document.SaveFilePath_Prop(m_dir->path());
-    document.AddItem_bln(QStringLiteral("Name"), QStringLiteral("今日日付"));
-    document.AddItem_bln(QStringLiteral("Font"), QStringLiteral("ＭＳ ゴシック"));
-    QVERIFY(document.SaveFile_bln(QStringLiteral("out.xml")));
+    document.AddItem_bln(u"Name"_s, u"今日日付"_s);
+    document.AddItem_bln(u"Font"_s, u"ＭＳ ゴシック"_s);
+    QVERIFY(document.SaveFile_bln(u"out.xml"_s));
 
     const QByteArray expected =
         "<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<myItem>\r\n"
         "\t<Name>\x8d\xa1\x93\xfa\x93\xfa\x95\x74</Name>\r\n"
         "\t<Font>\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e</Font>\r\n\r\n</myItem>";
-    QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("out.xml"))), expected);
+    QCOMPARE(fileBytes(m_dir->filePath(u"out.xml"_s)), expected);
 
     Cls_XML reader;
     reader.SaveFilePath_Prop(m_dir->path());
-    QVERIFY(reader.ReadFile_bln(QStringLiteral("out.xml")));
-    QCOMPARE(reader.GetFileItemAll(), document.GetFileItemAll_str() + QStringLiteral("\r\n"));
-    QCOMPARE(reader.Gets(QStringLiteral("Name")), QStringLiteral("今日日付"));
+    QVERIFY(reader.ReadFile_bln(u"out.xml"_s));
+    QCOMPARE(reader.GetFileItemAll(), document.GetFileItemAll_str() + u"\r\n"_s);
+    QCOMPARE(reader.Gets(u"Name"_s), u"今日日付"_s);
 }
 
 void tst_TagDocument::saveWithoutNameWarnsOnlyWhenAsked()
@@ -425,20 +419,20 @@ void tst_TagDocument::saveWithoutNameWarnsOnlyWhenAsked()
     QVERIFY(!document.SaveFile_bln(QString()));
     QCOMPARE(boxes().size(), 1);
     QCOMPARE(boxes()[0].style, int(MsgBox::Exclamation));
-    QCOMPARE(boxes()[0].prompt, QStringLiteral("ファイル名が設定されてません。"));
-    QCOMPARE(boxes()[0].title, QStringLiteral("設定ミス"));
+    QCOMPARE(boxes()[0].prompt, u"ファイル名が設定されてません。"_s);
+    QCOMPARE(boxes()[0].title, u"設定ミス"_s);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
 }
 
 void tst_TagDocument::refusedSaveKeepsOldFile()
 {
-    const QString path = m_dir->filePath(QStringLiteral("keep.xml"));
+    const QString path = m_dir->filePath(u"keep.xml"_s);
     QVERIFY(writeBytes(path, "old\r\n"));
 
     Cls_XML document;
     document.SaveFilePath_Prop(m_dir->path());
-    document.AddItem_bln(QStringLiteral("Data"), QStringLiteral("1\u301C9"));
-    QVERIFY(!document.SaveFile_bln(QStringLiteral("keep.xml")));
+    document.AddItem_bln(u"Data"_s, u"1\u301C9"_s);
+    QVERIFY(!document.SaveFile_bln(u"keep.xml"_s));
     QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
     QVERIFY(boxes().isEmpty());
 
@@ -446,13 +440,13 @@ void tst_TagDocument::refusedSaveKeepsOldFile()
     QCOMPARE(document.LastUnencodable().position, text.indexOf(QChar(0x301C)));
     QCOMPARE(uint(document.LastUnencodable().codePoint), 0x301Cu);
     QCOMPARE(document.LastError().number, int(VbErrorNo::InvalidArgument));
-    QVERIFY(document.LastError().description.contains(QStringLiteral("U+301C")));
+    QVERIFY(document.LastError().description.contains(u"U+301C"_s));
     // No stray temporary file is left beside it.
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.xml")});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"keep.xml"_s});
 
     // Once the text can be held, the save goes through and clears the report.
-    document.SetItem_bln(QStringLiteral("Data"), QStringLiteral("1\uFF5E9"));
-    QVERIFY(document.SaveFile_bln(QStringLiteral("keep.xml")));
+    document.SetItem_bln(u"Data"_s, u"1\uFF5E9"_s);
+    QVERIFY(document.SaveFile_bln(u"keep.xml"_s));
     QVERIFY(!document.LastUnencodable().isSet());
     QVERIFY(!document.LastError().isSet());
     QVERIFY(fileBytes(path).contains("<Data>1\x81\x60"
@@ -462,37 +456,37 @@ void tst_TagDocument::refusedSaveKeepsOldFile()
 void tst_TagDocument::saveIntoMissingFolderFails()
 {
     Cls_XML document;
-    document.SaveFilePath_Prop(m_dir->filePath(QStringLiteral("missing")));
-    document.AddItem_bln(QStringLiteral("A"), QStringLiteral("1"));
-    QVERIFY(!document.SaveFile_bln(QStringLiteral("x.xml")));
+    document.SaveFilePath_Prop(m_dir->filePath(u"missing"_s));
+    document.AddItem_bln(u"A"_s, u"1"_s);
+    QVERIFY(!document.SaveFile_bln(u"x.xml"_s));
     QCOMPARE(document.LastError().number, int(VbErrorNo::PathNotFound));
     QVERIFY(boxes().isEmpty());
 
     // A folder in the way of the file.
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("dir.xml")));
+    QVERIFY(QDir(m_dir->path()).mkdir(u"dir.xml"_s));
     document.SaveFilePath_Prop(m_dir->path());
-    QVERIFY(!document.SaveFile_bln(QStringLiteral("dir.xml")));
+    QVERIFY(!document.SaveFile_bln(u"dir.xml"_s));
     QVERIFY(document.LastError().isSet());
-    QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("dir.xml"))).isDir());
+    QVERIFY(QFileInfo(m_dir->filePath(u"dir.xml"_s)).isDir());
 }
 
 void tst_TagDocument::failedWriteKeepsOldFile()
 {
 #ifdef Q_OS_LINUX
-    const QString path = m_dir->filePath(QStringLiteral("keep.xml"));
+    const QString path = m_dir->filePath(u"keep.xml"_s);
     QVERIFY(writeBytes(path, "old\r\n"));
     Cls_XML document;
     document.SaveFilePath_Prop(m_dir->path());
-    document.AddItem_bln(QStringLiteral("Data"), QString(64 * 1024, u'x'));
+    document.AddItem_bln(u"Data"_s, QString(64 * 1024, u'x'));
 
     {
         const FileSizeLimit limit(16 * 1024);
         QVERIFY(limit.isActive());
-        QVERIFY(!document.SaveFile_bln(QStringLiteral("keep.xml")));
+        QVERIFY(!document.SaveFile_bln(u"keep.xml"_s));
     }
     QVERIFY(document.LastError().isSet());
     QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.xml")});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"keep.xml"_s});
     QVERIFY(boxes().isEmpty());
 #else
     QSKIP("needs a file size limit");
@@ -503,11 +497,11 @@ void tst_TagDocument::saveKeepsWhatIsNoFile_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("throughLink");
-    QTest::newRow("folder") << "folder" << false;
-    QTest::newRow("link to a folder") << "folder" << true;
+    QTest::newRow("folder") << u"folder"_s << false;
+    QTest::newRow("link to a folder") << u"folder"_s << true;
 #ifdef Q_OS_UNIX
-    QTest::newRow("pipe") << "pipe" << false;
-    QTest::newRow("link to a pipe") << "pipe" << true;
+    QTest::newRow("pipe") << u"pipe"_s << false;
+    QTest::newRow("link to a pipe") << u"pipe"_s << true;
 #endif
 }
 
@@ -515,22 +509,22 @@ void tst_TagDocument::saveKeepsWhatIsNoFile()
 {
     QFETCH(QString, kind);
     QFETCH(bool, throughLink);
-    const QString thing = m_dir->filePath(QStringLiteral("thing"));
-    if (kind == QStringLiteral("folder")) {
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("thing")));
+    const QString thing = m_dir->filePath(u"thing"_s);
+    if (kind == u"folder"_s) {
+        QVERIFY(QDir(m_dir->path()).mkdir(u"thing"_s));
     } else {
 #ifdef Q_OS_UNIX
         QCOMPARE(::mkfifo(QFile::encodeName(thing), 0600), 0);
 #endif
     }
-    QString name = QStringLiteral("thing");
+    QString name = u"thing"_s;
     if (throughLink) {
-        name = QStringLiteral("s.xml");
+        name = u"s.xml"_s;
         QVERIFY(QFile::link(thing, m_dir->filePath(name)));
     }
     Cls_XML document;
     document.SaveFilePath_Prop(m_dir->path());
-    document.AddItem_bln(QStringLiteral("A"), QStringLiteral("1"));
+    document.AddItem_bln(u"A"_s, u"1"_s);
     QVERIFY(!document.SaveFile_bln(name));
     QCOMPARE(document.LastError().number, int(VbErrorNo::PathFileAccessError));
     const QFileInfo after(thing);
