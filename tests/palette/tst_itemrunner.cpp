@@ -4,16 +4,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString item(const QString &inner)
 {
-    return QStringLiteral("<Item%1>") + inner + QStringLiteral("</Item%1>");
+    return u"<Item%1>"_s + inner + u"</Item%1>"_s;
 }
 
 QString element(const QString &key, const QString &value)
 {
-    return QStringLiteral("<%1>%2</%1>").arg(key, value);
+    return u"<%1>%2</%1>"_s.arg(key, value);
 }
 
 } // namespace
@@ -54,7 +56,7 @@ void tst_ItemRunner::cleanup()
 
 void tst_ItemRunner::load(const QStringList &items)
 {
-    QString frame = element(QStringLiteral("Title"), QStringLiteral("F"));
+    QString frame = element(u"Title"_s, u"F"_s);
     for (int i = 0; i < items.size(); ++i) {
         frame += item(items.at(i)).arg(i + 1);
     }
@@ -63,12 +65,12 @@ void tst_ItemRunner::load(const QStringList &items)
                              .arg(frame);
     auto writer = std::make_unique<Cls_MySettingFile>();
     writer->Path(m_dir->path());
-    writer->Name(QStringLiteral("t.xml"));
+    writer->Name(u"t.xml"_s);
     QVERIFY(writer->SaveFile(text));
 
     m_model = std::make_unique<Cls_MySettingFile>();
     m_model->Path(m_dir->path());
-    m_model->Name(QStringLiteral("t.xml"));
+    m_model->Name(u"t.xml"_s);
     QVERIFY(m_model->LoadFile());
     QCOMPARE(m_model->GetCount(), 1);
     m_model->CurrentFrame(0);
@@ -84,37 +86,36 @@ void tst_ItemRunner::runItem_data()
     QTest::addColumn<bool>("patternError");
 
     const auto edit = [](const QString &reg, const QString &replace) {
-        return element(QStringLiteral("Name"), QStringLiteral("e")) +
-               element(QStringLiteral("Reg"), reg) + element(QStringLiteral("Replace"), replace);
+        return element(u"Name"_s, u"e"_s) + element(u"Reg"_s, reg) + element(u"Replace"_s, replace);
     };
     const auto copy = [](const QString &data) {
-        return element(QStringLiteral("Name"), QStringLiteral("c")) +
-               element(QStringLiteral("Data"), data);
+        return element(u"Name"_s, u"c"_s) + element(u"Data"_s, data);
     };
     const int Edit = int(ItemKind::Edit);
     const int Copy = int(ItemKind::Copy);
     const int Link = int(ItemKind::Link);
 
-    QTest::newRow("tab to comma") << edit("\t", ",") << "a\tb" << false << Edit << "a,b" << false;
-    QTest::newRow("edit ignores append")
-        << edit("\t", ",") << "a\tb" << true << Edit << "a,b" << false;
-    QTest::newRow("edit wins over data")
-        << edit("a", "b") + element(QStringLiteral("Data"), QStringLiteral("zzz")) << "banana"
-        << false << Edit << "bbnbnb" << false;
-    QTest::newRow("copy") << copy("xyz") << "abc" << false << Copy << "xyz" << false;
-    QTest::newRow("copy appended") << copy("xyz") << "abc" << true << Copy << "abcxyz" << false;
-    QTest::newRow("marker alone") << copy("@@@@@@@@") << "日本語\r\n"
-                                  << false << Copy << "日本語\r\n"
+    QTest::newRow("tab to comma") << edit("\t", ",") << u"a\tb"_s << false << Edit << u"a,b"_s
                                   << false;
+    QTest::newRow("edit ignores append")
+        << edit("\t", ",") << u"a\tb"_s << true << Edit << u"a,b"_s << false;
+    QTest::newRow("edit wins over data") << edit("a", "b") + element(u"Data"_s, u"zzz"_s)
+                                         << u"banana"_s << false << Edit << u"bbnbnb"_s << false;
+    QTest::newRow("copy") << copy("xyz") << u"abc"_s << false << Copy << u"xyz"_s << false;
+    QTest::newRow("copy appended")
+        << copy("xyz") << u"abc"_s << true << Copy << u"abcxyz"_s << false;
+    QTest::newRow("marker alone") << copy("@@@@@@@@") << u"日本語\r\n"_s << false << Copy
+                                  << u"日本語\r\n"_s << false;
     QTest::newRow("marker between texts")
-        << copy("<@@@@@@@@>") << "abc" << false << Copy << "<abc>" << false;
+        << copy("<@@@@@@@@>") << u"abc"_s << false << Copy << u"<abc>"_s << false;
     // The clipboard text put in front is not searched for markers.
     QTest::newRow("appended clipboard keeps its own marker")
-        << copy("[@@@@@@@@]") << "m@@@@@@@@" << true << Copy << "m@@@@@@@@[m@@@@@@@@]" << false;
-    QTest::newRow("link") << element(QStringLiteral("Name"), QStringLiteral("l")) +
-                                 element(QStringLiteral("Link"), QStringLiteral("/tmp/some dir"))
-                          << "abc" << true << Link << "/tmp/some dir" << false;
-    QTest::newRow("unclosed bracket") << edit("[a", "b") << "abc" << false << Edit << "" << true;
+        << copy("[@@@@@@@@]") << u"m@@@@@@@@"_s << true << Copy << u"m@@@@@@@@[m@@@@@@@@]"_s
+        << false;
+    QTest::newRow("link") << element(u"Name"_s, u"l"_s) + element(u"Link"_s, u"/tmp/some dir"_s)
+                          << u"abc"_s << true << Link << u"/tmp/some dir"_s << false;
+    QTest::newRow("unclosed bracket")
+        << edit("[a", "b") << u"abc"_s << false << Edit << u""_s << true;
 }
 
 void tst_ItemRunner::runItem()
@@ -136,12 +137,11 @@ void tst_ItemRunner::runItem()
 
 void tst_ItemRunner::emptyItemAfterCopyItemIsNotACopy()
 {
-    load({element(QStringLiteral("Name"), QStringLiteral("c")) +
-              element(QStringLiteral("Data"), QStringLiteral("xyz")),
-          element(QStringLiteral("Name"), QStringLiteral("nothing"))});
-    QCOMPARE(RunItem(*m_model, 0, QStringLiteral("abc"), true).kind, ItemKind::Copy);
+    load({element(u"Name"_s, u"c"_s) + element(u"Data"_s, u"xyz"_s),
+          element(u"Name"_s, u"nothing"_s)});
+    QCOMPARE(RunItem(*m_model, 0, u"abc"_s, true).kind, ItemKind::Copy);
 
-    const ItemRunResult result = RunItem(*m_model, 1, QStringLiteral("abc"), true);
+    const ItemRunResult result = RunItem(*m_model, 1, u"abc"_s, true);
     QVERIFY(result.found);
     QCOMPARE(result.kind, ItemKind::None);
     QCOMPARE(result.output, QString());
@@ -149,11 +149,10 @@ void tst_ItemRunner::emptyItemAfterCopyItemIsNotACopy()
 
 void tst_ItemRunner::missingItemIsNotFound()
 {
-    load({element(QStringLiteral("Name"), QStringLiteral("c")) +
-          element(QStringLiteral("Data"), QStringLiteral("xyz"))});
-    QVERIFY(RunItem(*m_model, 0, QStringLiteral("abc"), false).found);
+    load({element(u"Name"_s, u"c"_s) + element(u"Data"_s, u"xyz"_s)});
+    QVERIFY(RunItem(*m_model, 0, u"abc"_s, false).found);
 
-    const ItemRunResult result = RunItem(*m_model, 5, QStringLiteral("abc"), true);
+    const ItemRunResult result = RunItem(*m_model, 5, u"abc"_s, true);
     QVERIFY(!result.found);
     QCOMPARE(result.kind, ItemKind::None);
     QCOMPARE(result.output, QString());
@@ -162,11 +161,10 @@ void tst_ItemRunner::missingItemIsNotFound()
 void tst_ItemRunner::datePlaceholderIsTheLoadDate()
 {
     Cls_MySettingFile::SetDateSource([] { return QDate(2007, 1, 20); });
-    load({element(QStringLiteral("Name"), QStringLiteral("d")) +
-          element(QStringLiteral("Data"), QStringLiteral("@@@@/@@/@@ @@@@.@@.@@ @@@@@@@@"))});
-    const ItemRunResult result = RunItem(*m_model, 0, QStringLiteral("clip"), false);
+    load({element(u"Name"_s, u"d"_s) + element(u"Data"_s, u"@@@@/@@/@@ @@@@.@@.@@ @@@@@@@@"_s)});
+    const ItemRunResult result = RunItem(*m_model, 0, u"clip"_s, false);
     QCOMPARE(result.kind, ItemKind::Copy);
-    QCOMPARE(result.output, QStringLiteral("2007/01/20 2007.01.20 clip"));
+    QCOMPARE(result.output, u"2007/01/20 2007.01.20 clip"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_ItemRunner)
