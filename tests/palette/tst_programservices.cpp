@@ -15,6 +15,8 @@
 #include <unistd.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 class tst_ProgramServices : public QObject
 {
     Q_OBJECT
@@ -38,15 +40,15 @@ void tst_ProgramServices::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     // A program path of our own, so that no real palette is disturbed.
-    m_program = m_dir->filePath(QStringLiteral("Quorvel"));
+    m_program = m_dir->filePath(u"Quorvel"_s);
 }
 
 void tst_ProgramServices::serverNameFollowsTheProgramFile()
 {
     const QString name = SingleInstance::serverName(m_program);
     QCOMPARE(SingleInstance::serverName(m_program), name);
-    QCOMPARE(SingleInstance::serverName(m_dir->path() + QStringLiteral("/./Quorvel")), name);
-    QVERIFY(SingleInstance::serverName(m_dir->filePath(QStringLiteral("QuorvelMate"))) != name);
+    QCOMPARE(SingleInstance::serverName(m_dir->path() + u"/./Quorvel"_s), name);
+    QVERIFY(SingleInstance::serverName(m_dir->filePath(u"QuorvelMate"_s)) != name);
     // Unix socket paths are short.
     QVERIFY(QDir(QDir::tempPath()).filePath(name).size() < 100);
 }
@@ -57,7 +59,7 @@ void tst_ProgramServices::secondInstanceIsRefused()
     QVERIFY(first.tryListen());
     SingleInstance second(m_program);
     QVERIFY(!second.tryListen());
-    SingleInstance other(m_dir->filePath(QStringLiteral("QuorvelMate")));
+    SingleInstance other(m_dir->filePath(u"QuorvelMate"_s));
     QVERIFY(other.tryListen());
 }
 
@@ -112,17 +114,14 @@ void tst_ProgramServices::settingFolder_data()
     QTest::addColumn<bool>("exists");
 
     // Paths are relative to a fresh folder; "config" stands for the user's configuration.
-    QTest::newRow("writable program folder") << ""
-                                             << "bin" << true << "bin" << true;
-    QTest::newRow("override wins") << "mine"
-                                   << "bin" << true << "mine" << true;
-    QTest::newRow("override not created for readers") << "mine"
-                                                      << "bin" << false << "mine" << false;
-    QTest::newRow("unwritable program folder") << ""
-                                               << "file/bin" << true << "config/Quorvel" << true;
+    QTest::newRow("writable program folder") << u""_s << u"bin"_s << true << u"bin"_s << true;
+    QTest::newRow("override wins") << u"mine"_s << u"bin"_s << true << u"mine"_s << true;
+    QTest::newRow("override not created for readers")
+        << u"mine"_s << u"bin"_s << false << u"mine"_s << false;
+    QTest::newRow("unwritable program folder")
+        << u""_s << u"file/bin"_s << true << u"config/Quorvel"_s << true;
     QTest::newRow("unwritable program folder, reader")
-        << ""
-        << "file/bin" << false << "config/Quorvel" << false;
+        << u""_s << u"file/bin"_s << false << u"config/Quorvel"_s << false;
 }
 
 void tst_ProgramServices::settingFolder()
@@ -134,12 +133,12 @@ void tst_ProgramServices::settingFolder()
     QFETCH(bool, exists);
 
     const QDir base(m_dir->path());
-    QVERIFY(base.mkpath(QStringLiteral("bin")));
+    QVERIFY(base.mkpath(u"bin"_s));
     // A regular file: nothing can be created below it, not even by root.
-    QFile file(base.filePath(QStringLiteral("file")));
+    QFile file(base.filePath(u"file"_s));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(base.filePath(QStringLiteral("config"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(base.filePath(u"config"_s)));
 
     const QString overrideFolder =
         override.trimmed().isEmpty() ? override : base.filePath(override);
@@ -147,7 +146,7 @@ void tst_ProgramServices::settingFolder()
     QCOMPARE(folder, QDir::cleanPath(base.filePath(expected)));
     QCOMPARE(QFileInfo(folder).isDir(), exists);
     // The writability probe leaves nothing behind.
-    QCOMPARE(QDir(base.filePath(QStringLiteral("bin")))
+    QCOMPARE(QDir(base.filePath(u"bin"_s))
                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());
 }
