@@ -87,9 +87,8 @@ void tst_MyTree::cleanup()
 QStringList tst_MyTree::topKeys() const
 {
     QStringList keys;
-    for (int i = 0; i < m_widget->topLevelItemCount(); ++i) {
+    for (int i = 0; i < m_widget->topLevelItemCount(); ++i)
         keys << Cls_MyTree::NodeKey(m_widget->topLevelItem(i));
-    }
     return keys;
 }
 
@@ -97,17 +96,15 @@ QStringList tst_MyTree::childKeys(const QString &parentKey) const
 {
     QStringList keys;
     const QTreeWidgetItem *parent = m_tree->FindNode(parentKey);
-    for (int i = 0; parent != nullptr && i < parent->childCount(); ++i) {
+    for (int i = 0; parent != nullptr && i < parent->childCount(); ++i)
         keys << Cls_MyTree::NodeKey(parent->child(i));
-    }
     return keys;
 }
 
 void tst_MyTree::addFrames(const QStringList &keys)
 {
-    for (const QString &key : keys) {
+    for (const QString &key : keys)
         QVERIFY(m_tree->AddRootNode(key + u" title"_s, key, key + u"-tag"_s));
-    }
 }
 
 void tst_MyTree::setInitEmptiesControl()
@@ -138,9 +135,8 @@ void tst_MyTree::generatedKeys()
     QFETCH(int, priorKeys);
     QFETCH(QString, expected);
 
-    for (int i = 0; i < priorKeys; ++i) {
+    for (int i = 0; i < priorKeys; ++i)
         QVERIFY(m_tree->AddRootNode(u"Frame"_s, QString(), QString()));
-    }
     // Explicit keys do not use the counter.
     QVERIFY(m_tree->AddRootNode(u"P"_s, u"P"_s, QString()));
     QVERIFY(m_tree->AddNode(u"P"_s, u"Q"_s, u"Q"_s, {}));
@@ -181,18 +177,16 @@ void tst_MyTree::refusedKeys()
     QVERIFY(m_tree->AddChild(u"Root0"_s, u"Item"_s, u"Item"_s, QString()));
     const auto nodeCount = [this] {
         int count = 0;
-        for (QTreeWidgetItemIterator it(m_widget.get()); *it != nullptr; ++it) {
+        for (QTreeWidgetItemIterator it(m_widget.get()); *it != nullptr; ++it)
             ++count;
-        }
         return count;
     };
     const int before = nodeCount();
 
     QVERIFY(!m_tree->AddChild(parentKey, u"X"_s, key, QString()));
     QVERIFY(!m_tree->AddNode(parentKey, u"X"_s, key, QString()));
-    if (m_tree->FindNode(parentKey) != nullptr) {
+    if (m_tree->FindNode(parentKey) != nullptr)
         QVERIFY(!m_tree->AddRootNode(u"X"_s, key, QString()));
-    }
 
     QCOMPARE(nodeCount(), before);
     QVERIFY(m_tree->FindNode(u"SettingName"_s) == nullptr);
@@ -258,9 +252,8 @@ void tst_MyTree::expandLoadsChildren()
         ++loads;
         const QString key = Cls_MyTree::NodeKey(node);
         const QStringList names{u"zeta"_s, u"alpha"_s, u"beta"_s};
-        for (int i = 0; i < names.size(); ++i) {
+        for (int i = 0; i < names.size(); ++i)
             QVERIFY(m_tree->AddChild(key, names.at(i), key + QString::number(i), QString()));
-        }
     });
     QTreeWidgetItem *frame = m_tree->FindNode(u"A"_s);
     frame->setExpanded(true);
@@ -332,9 +325,8 @@ void tst_MyTree::moves()
         addFrames({u"F"_s});
         QTreeWidgetItem *frame = m_tree->FindNode(u"F"_s);
         frame->setExpanded(true);
-        for (const QString &key : keys) {
+        for (const QString &key : keys)
             QVERIFY(m_tree->AddChild(u"F"_s, key, key, key + u"-tag"_s));
-        }
     } else {
         addFrames(keys);
     }
@@ -448,9 +440,8 @@ void tst_MyTree::selectionChecks()
 
     addFrames({u"F"_s});
     QVERIFY(m_tree->AddChild(u"F"_s, u"item"_s, u"I"_s, {}));
-    if (!select.isEmpty()) {
+    if (!select.isEmpty())
         QVERIFY(m_tree->SelectNode(select));
-    }
 
     QCOMPARE(m_tree->IsNodeSelect(true), isSelected);
     QVERIFY(m_recorder->isEmpty());
