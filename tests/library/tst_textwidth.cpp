@@ -18,9 +18,8 @@ private slots:
 static QString codePoints(const QString &text)
 {
     QStringList parts;
-    for (const QChar c : text) {
+    for (const QChar c : text)
         parts << QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0');
-    }
     return parts.join(u' ');
 }
 
@@ -39,18 +38,15 @@ void tst_TextWidth::referenceCases_data()
     QTest::newRow("voiced then semi-voiced") << u"ﾊﾞﾟ"_s << u"バ゜"_s << u"ﾊﾞﾟ"_s;
 
     QFile file(QStringLiteral(QUORVEL_TESTDATA_DIR "/width_cases.tsv"));
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly))
         QSKIP("width_cases.tsv not found beside the project");
-    }
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
     for (qsizetype n = 1; n < lines.size(); ++n) {
         QString line = lines.at(n);
-        if (line.endsWith(u'\r')) {
+        if (line.endsWith(u'\r'))
             line.chop(1);
-        }
-        if (line.isEmpty()) {
+        if (line.isEmpty())
             continue;
-        }
         const QStringList columns = line.split(u'\t');
         QVERIFY2(columns.size() >= 3, qPrintable(QStringLiteral("line %1").arg(n + 1)));
         const QString note = columns.size() > 3 ? columns.at(3) : QString();
@@ -78,9 +74,8 @@ void tst_TextWidth::singleCharactersRoundTrip()
     for (char32_t c = 0; c < 0x10000; ++c) {
         const QString one{QChar(char16_t(c))};
         const QString wide = FncStr_ToWide(one);
-        if (wide != one && (c < 0xFFE8 || c > 0xFFEE)) {
+        if (wide != one && (c < 0xFFE8 || c > 0xFFEE))
             QVERIFY2(FncStr_ToNarrow(wide) == one, qPrintable(codePoints(one)));
-        }
         const QString narrow = FncStr_ToNarrow(one);
         if (narrow != one && c != 0x3099 && c != 0x309A) {
             splits += narrow.size() == 2 ? 1 : 0;
