@@ -265,12 +265,11 @@ QString metacharacterSoup(QRandomGenerator &random)
         u"\\"_qs,    u"*?"_qs,    u"??"_qs,     u"(?<\\u0061>"_qs};
     QString s;
     const int length = 1 + int(random.bounded(12));
-    for (int i = 0; i < length; ++i) {
+    for (int i = 0; i < length; ++i)
         if (random.bounded(3) == 0)
             s += pieces[int(random.bounded(int(pieces.size())))];
         else
             s += characters[int(random.bounded(int(characters.size())))];
-    }
     return s;
 }
 
@@ -435,9 +434,8 @@ void tst_EcmaRegExpNode::corpusAgreesWithNode()
     for (qsizetype i = 0; i < cases.size(); ++i) {
         const Outcome ours = runEngine(cases[i]);
         if (ours.rejected != expected[i].rejected ||
-            (!ours.rejected && ours.text != expected[i].text)) {
+            (!ours.rejected && ours.text != expected[i].text))
             failures << describe(cases[i], expected[i], ours);
-        }
     }
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
 }
@@ -456,7 +454,7 @@ void tst_EcmaRegExpNode::randomPatternsAgreeWithNode()
 
     int compared = 0, agreed = 0, repeatedGroup = 0, repeatedGroupAgreed = 0;
     int nodeOnly = 0, oursOnly = 0, unexpectedRejects = 0;
-    QStringList examples, repeatedGroupExamples, rejectExamples, lookbehindExamples;
+    QStringList examples, rejectExamples;
     for (qsizetype i = 0; i < m_random.size(); ++i) {
         const Case &c = m_random[i];
         const Outcome &expected = m_randomOutcomes[i];
@@ -470,8 +468,6 @@ void tst_EcmaRegExpNode::randomPatternsAgreeWithNode()
                 if (!ours.text.contains(u"lookbehind")) {
                     ++unexpectedRejects;
                     rejectExamples << describe(c, expected, ours);
-                } else if (lookbehindExamples.size() < 5) {
-                    lookbehindExamples << quote(c.pattern);
                 }
             }
             continue;
@@ -480,8 +476,6 @@ void tst_EcmaRegExpNode::randomPatternsAgreeWithNode()
         if (hasRepeatedGroup(c.pattern)) {
             ++repeatedGroup;
             repeatedGroupAgreed += same;
-            if (!same && repeatedGroupExamples.size() < 10)
-                repeatedGroupExamples << describe(c, expected, ours);
             continue;
         }
         ++compared;
@@ -493,12 +487,6 @@ void tst_EcmaRegExpNode::randomPatternsAgreeWithNode()
     qInfo("random patterns: %d of %d agree (%.2f%%); with a repeated group %d of %d agree; "
           "rejected only by node %d, only here %d (variable-length lookbehind)",
           agreed, compared, agreement, repeatedGroupAgreed, repeatedGroup, nodeOnly, oursOnly);
-    for (const QString &example : std::as_const(examples))
-        qInfo("  differs: %s", qPrintable(example));
-    for (const QString &example : std::as_const(repeatedGroupExamples))
-        qInfo("  differs (repeated group): %s", qPrintable(example));
-    for (const QString &example : std::as_const(lookbehindExamples))
-        qInfo("  rejected here: %s", qPrintable(example));
     QCOMPARE(nodeOnly, 0);
     QVERIFY2(unexpectedRejects == 0, qPrintable(rejectExamples.mid(0, 10).join(u'\n')));
     QVERIFY(compared > 15000);
