@@ -29,8 +29,8 @@ private slots:
     void cleanup();
     void runItem_data();
     void runItem();
-    void emptyItemAfterCopyItemIsNotACopy();
-    void missingItemIsNotFound();
+    void nothingToRun_data();
+    void nothingToRun();
     void datePlaceholderIsTheLoadDate();
 
 private:
@@ -135,25 +135,25 @@ void tst_ItemRunner::runItem()
     QCOMPARE(result.patternError.isSet(), patternError);
 }
 
-void tst_ItemRunner::emptyItemAfterCopyItemIsNotACopy()
+void tst_ItemRunner::nothingToRun_data()
 {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("found");
+    // An empty item is no copy item, even right after one.
+    QTest::newRow("empty item after a copy item") << 1 << true;
+    QTest::newRow("missing item") << 5 << false;
+}
+
+void tst_ItemRunner::nothingToRun()
+{
+    QFETCH(int, index);
+    QFETCH(bool, found);
     load({element(u"Name"_s, u"c"_s) + element(u"Data"_s, u"xyz"_s),
           element(u"Name"_s, u"nothing"_s)});
     QCOMPARE(RunItem(*m_model, 0, u"abc"_s, true).kind, ItemKind::Copy);
 
-    const ItemRunResult result = RunItem(*m_model, 1, u"abc"_s, true);
-    QVERIFY(result.found);
-    QCOMPARE(result.kind, ItemKind::None);
-    QCOMPARE(result.output, QString());
-}
-
-void tst_ItemRunner::missingItemIsNotFound()
-{
-    load({element(u"Name"_s, u"c"_s) + element(u"Data"_s, u"xyz"_s)});
-    QVERIFY(RunItem(*m_model, 0, u"abc"_s, false).found);
-
-    const ItemRunResult result = RunItem(*m_model, 5, u"abc"_s, true);
-    QVERIFY(!result.found);
+    const ItemRunResult result = RunItem(*m_model, index, u"abc"_s, true);
+    QCOMPARE(result.found, found);
     QCOMPARE(result.kind, ItemKind::None);
     QCOMPARE(result.output, QString());
 }
