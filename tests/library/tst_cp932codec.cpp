@@ -39,7 +39,6 @@ void tst_Cp932Codec::referenceFilesRoundTrip()
     text.replace(u'\n', u"\r\n"_s);
 
     const QString decoded = Cp932Codec::decode(windowsBytes);
-    QCOMPARE(decoded.size(), text.size());
     QCOMPARE(decoded, text);
 
     Cp932Unencodable failure;
@@ -49,7 +48,6 @@ void tst_Cp932Codec::referenceFilesRoundTrip()
         qPrintable(
             u"refused U+%1 at %2"_s.arg(uint(failure.codePoint), 4, 16).arg(failure.position)));
     QVERIFY(!failure.isSet());
-    QCOMPARE(encoded->size(), windowsBytes.size());
     QCOMPARE(*encoded, windowsBytes);
 }
 
