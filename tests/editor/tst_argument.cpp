@@ -3,7 +3,6 @@
 #include "Frm_Setting.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -19,8 +18,6 @@ private slots:
     void editorArguments();
     void lines_data();
     void lines();
-    void joinPath_data();
-    void joinPath();
     void folderPath_data();
     void folderPath();
     void cleanName_data();
@@ -110,28 +107,6 @@ void tst_Argument::lines()
     QCOMPARE(seen, lines);
     argument.MoveFirst();
     QCOMPARE(argument.GetItem(index), word);
-}
-
-void tst_Argument::joinPath_data()
-{
-    const QString s = QDir::separator();
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("both separators") << u"/a/"_s << u"/b"_s << u"/a/b"_s;
-    QTest::newRow("empty folder") << QString() << u"b"_s << u"b"_s;
-    QTest::newRow("blank folder") << u"   "_s << u"b"_s << u"b"_s;
-    QTest::newRow("neither") << u"/a"_s << u"b"_s << u"/a"_s + s + "b";
-    QTest::newRow("name leads") << u"/a"_s << u"/b"_s << u"/a/b"_s;
-    QTest::newRow("folder ends") << u"/a/"_s << u"b"_s << u"/a/b"_s;
-}
-
-void tst_Argument::joinPath()
-{
-    QFETCH(QString, folder);
-    QFETCH(QString, name);
-    QFETCH(QString, expected);
-    QCOMPARE(Frm_Setting::FncStr_JoinPath(folder, name), expected);
 }
 
 void tst_Argument::folderPath_data()
