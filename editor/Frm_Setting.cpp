@@ -79,6 +79,27 @@ QString toDisplay(const QString &text)
     return shown;
 }
 
+// Word wrap looks for a break point again for each screen line of a word, so a pasted blob
+// without blanks took minutes to show; such a text wraps anywhere instead.
+void setPageText(QPlainTextEdit *box, const QString &text)
+{
+    constexpr qsizetype kLongestWord = 10000;
+    qsizetype run = 0;
+    bool longRun = false;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongestWord) {
+            longRun = true;
+            break;
+        }
+    }
+    // Emptied first: a new mode lays out the text that is still there.
+    box->clear();
+    box->setWordWrapMode(longRun ? QTextOption::WrapAnywhere
+                                 : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    box->setPlainText(text);
+}
+
 int hexDigit(QChar c)
 {
     const char16_t u = c.unicode();
@@ -1126,9 +1147,9 @@ void Frm_Setting::Sub_ShowItemPage(QTreeWidgetItem *node)
     } else if (model.isLink()) {
         type = 2;
     }
-    ui->Txt_Data->setPlainText(toDisplay(model.GetData()));
-    ui->Txt_Reg->setPlainText(toDisplay(model.GetReg()));
-    ui->Txt_Replace->setPlainText(toDisplay(model.GetReplaceString()));
+    setPageText(ui->Txt_Data, toDisplay(model.GetData()));
+    setPageText(ui->Txt_Reg, toDisplay(model.GetReg()));
+    setPageText(ui->Txt_Replace, toDisplay(model.GetReplaceString()));
     ui->Txt_Link->setText(model.GetLink());
     if (model.GetData().isEmpty() && model.GetReg().isEmpty() &&
         model.GetReplaceString().isEmpty() && model.GetLink().isEmpty()) {

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -97,6 +98,8 @@ private slots:
     void unreadableSettingIsNotReplaced();
     void longValueSurvivesSave_data();
     void longValueSurvivesSave();
+    void unbrokenValueShowsQuickly_data();
+    void unbrokenValueShowsQuickly();
     void backupAndRestore();
     void deletedItemStaysDeleted();
     void newFrameDoesNotCopyItems();
@@ -870,6 +873,34 @@ void tst_FrmSetting::longValueSurvivesSave()
     m_form->mnu_Save_Click();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
     QVERIFY(readSetting("s.xml").contains(u'>' + QString(40000, u'y') + u'<'));
+}
+
+void tst_FrmSetting::unbrokenValueShowsQuickly_data()
+{
+    QTest::addColumn<QString>("body");
+    // A pasted blob without blanks: wrapping it at word boundaries took minutes.
+    const QString v(400000, u'x');
+    QTest::newRow("data") << "<Data>" + v + "</Data>";
+    QTest::newRow("pattern") << "<Reg>" + v + "</Reg>";
+    QTest::newRow("replacement") << "<Reg>a</Reg><Replace>" + v + "</Replace>";
+}
+
+void tst_FrmSetting::unbrokenValueShowsQuickly()
+{
+    QFETCH(QString, body);
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I", body)})}));
+    QVERIFY(openForm());
+    QTreeWidgetItem *frame = topNode(0);
+    expand(frame);
+    QElapsedTimer timer;
+    timer.start();
+    clickNode(frame->child(0));
+    clickNode(frame);
+    clickNode(frame->child(0));
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+    m_form->mnu_Save_Click();
+    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
+    QVERIFY(readSetting("s.xml").contains(u'>' + QString(400000, u'x') + u'<'));
 }
 
 void tst_FrmSetting::backupAndRestore()
