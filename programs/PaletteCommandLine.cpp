@@ -37,24 +37,33 @@ const QString kSettings = QStringLiteral("settings");
 const QString kSettingsDir = QStringLiteral("settings-dir");
 const QString kScreenshot = QStringLiteral("screenshot");
 
-void writeBytes(FILE *stream, const QByteArray &bytes)
+bool writeBytes(FILE *stream, const QByteArray &bytes)
 {
+    bool written = true;
     if (!bytes.isEmpty()) {
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+        written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream) ==
+                  static_cast<size_t>(bytes.size());
     }
-    std::fflush(stream);
+    return std::fflush(stream) == 0 && written;
 }
 
-void writeText(FILE *stream, const QString &text)
+bool writeText(FILE *stream, const QString &text)
 {
     QStringEncoder encoder(QStringEncoder::Utf8);
-    writeBytes(stream, encoder.encode(text));
+    return writeBytes(stream, encoder.encode(text));
 }
 
 void writeError(const QString &line)
 {
     writeText(stderr,
               QCoreApplication::applicationName() + QStringLiteral(": ") + line + QChar(u'\n'));
+}
+
+// A result that did not reach its reader (a full disk, a closed pipe) is no success.
+int outputFailed()
+{
+    writeError(QStringLiteral("cannot write standard output"));
+    return ExitOutputFailed;
 }
 
 ItemKind kindOfPreparedItem(const Cls_MySettingFile &model)
@@ -115,6 +124,10 @@ bool readStandardInput(QString &text, QString &error)
         return false;
     }
     const QByteArray bytes = input.readAll();
+    if (input.error() != QFileDevice::NoError) {
+        error = QStringLiteral("cannot read standard input");
+        return false;
+    }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
                                                      QStringDecoder::Flag::Stateless);
     text = decoder.decode(bytes);
@@ -152,7 +165,9 @@ int listItems(const QList<PaletteItem> &items, Cls_MySettingFile &model)
     while (shownFrame < model.GetCount() - 1) {
         frameLine(++shownFrame);
     }
-    writeText(stdout, text);
+    if (!writeText(stdout, text)) {
+        return outputFailed();
+    }
     return ExitOk;
 }
 
@@ -202,7 +217,9 @@ int applyItem(const Request &request, const QList<PaletteItem> &items, Cls_MySet
     }
 
     QStringEncoder encoder(QStringEncoder::Utf8);
-    writeBytes(stdout, encoder.encode(result.output));
+    if (!writeBytes(stdout, encoder.encode(result.output))) {
+        return outputFailed();
+    }
 
     // As a click does: whatever is not a copy item and has a link is handed to the shell.
     if (request.open && result.kind != ItemKind::Copy && model.isLink()) {
@@ -338,8 +355,9 @@ void AddOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
         QStringLiteral("The palette. Without --apply or --list it shows its window.\n"
-                       "Exit status: 0 success, 2 bad argument or unknown item, 3 pattern "
-                       "error, 4 the link could not be opened."));
+                       "Exit status: 0 success, 1 the result could not be written, 2 bad "
+                       "argument or unknown item, 3 pattern error, 4 the link could not "
+                       "be opened."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({

@@ -16,6 +16,7 @@ namespace PaletteCommandLine {
 enum ExitStatus : int
 {
     ExitOk = 0,
+    ExitOutputFailed = 1,
     ExitBadArgument = 2,
     ExitPatternError = 3,
     ExitOpenFailed = 4,

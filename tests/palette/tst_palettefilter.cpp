@@ -62,6 +62,8 @@ private slots:
     void list();
     void missingSettingFileIsNotCreated();
     void openFailureIsNotSuccess();
+    void brokenStreamIsNotSuccess_data();
+    void brokenStreamIsNotSuccess();
     void withoutDisplay_data();
     void withoutDisplay();
 
@@ -271,6 +273,51 @@ void tst_PaletteFilter::openFailureIsNotSuccess()
     QCOMPARE(result.status, 4);
     QCOMPARE(result.out, QByteArray("/nonexistent/quorvel/target.txt"));
     QVERIFY(!result.err.isEmpty());
+}
+
+void tst_PaletteFilter::brokenStreamIsNotSuccess_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const QString folder = m_dir.path();
+#ifdef Q_OS_LINUX
+    // A full disk: the result is lost, so the run must not report success.
+    QTest::newRow("apply into a full disk") << QStringList{"--apply", "Tips/今日日付"} << QString()
+                                            << "/dev/full" << 1 << "cannot write standard output";
+    QTest::newRow("list into a full disk")
+        << QStringList{"--list"} << QString() << "/dev/full" << 1 << "cannot write standard output";
+#endif
+    QTest::newRow("input is a folder") << QStringList{"--apply", "1/1"} << folder << QString() << 2
+                                       << "cannot read standard input";
+}
+
+void tst_PaletteFilter::brokenStreamIsNotSuccess()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QProcess process;
+    if (!input.isEmpty()) {
+        process.setStandardInputFile(input);
+    }
+    if (!output.isEmpty()) {
+        process.setStandardOutputFile(output);
+    }
+    process.start(kProgram, QStringList{"--settings", settingFile()} + arguments);
+    QVERIFY(process.waitForStarted(10000));
+    if (input.isEmpty()) {
+        process.closeWriteChannel();
+    }
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    const QByteArray err = process.readAllStandardError();
+    QCOMPARE(process.exitCode(), status);
+    QVERIFY2(QString::fromUtf8(err).contains(message), err.constData());
 }
 
 void tst_PaletteFilter::withoutDisplay_data()
