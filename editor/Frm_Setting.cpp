@@ -459,14 +459,7 @@ void Frm_Setting::Sub_ListSettingFiles(QComboBox *combo)
 {
     const QSignalBlocker blocker(combo);
     combo->clear();
-    const Cls_FileSystem fileSystem;
-    const QStringList names =
-        fileSystem.GetCol_EnumFileList(FncStr_JoinPath(gStr_SettingFolder, QStringLiteral("*")));
-    for (const QString &name : names) {
-        if (name.endsWith(QStringLiteral(".xml"), Qt::CaseSensitive)) {
-            combo->addItem(name.left(name.size() - 4));
-        }
-    }
+    combo->addItems(SettingFileNames(gStr_SettingFolder));
     // Nothing is chosen until the load sequence chooses.
     combo->setCurrentIndex(-1);
 }

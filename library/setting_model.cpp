@@ -1,5 +1,6 @@
 #include "setting_model.h"
 
+#include "file_system.h"
 #include "program_state.h"
 #include "text_file.h"
 #include "text_transformation.h"
@@ -600,4 +601,19 @@ void OpenSettingFile(bool fillDates)
         return;
     if (model->SaveFile(DefaultSettingFileText()))
         model->LoadFile();
+}
+
+QStringList SettingFileNames(const QString &folder, VbError *error)
+{
+    const QString extension = QStringLiteral(".xml");
+    const Cls_FileSystem fileSystem;
+    QStringList names;
+    for (const QString &name :
+         fileSystem.GetCol_EnumFileList(TextFile::joinPath(folder, QStringLiteral("*")))) {
+        if (name.endsWith(extension, Qt::CaseSensitive))
+            names.append(name.chopped(extension.size()));
+    }
+    if (error && fileSystem.GetLng_ErrorNo() != 0)
+        *error = VbError{fileSystem.GetLng_ErrorNo(), fileSystem.GetStr_ErrorDetail(), {}};
+    return names;
 }

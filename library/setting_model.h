@@ -163,3 +163,7 @@ QString DefaultSettingFileText();
 // Opens gStr_SettingFile in gStr_SettingFolder into a new gObj_Setting: load, or write
 // the default file and load again. The model may end up with only defaults.
 void OpenSettingFile(bool fillDates = true);
+
+// The setting names in a folder: file names ending in ".xml" (case-sensitive) without it,
+// in listing order. A listing error is reported through error when given.
+QStringList SettingFileNames(const QString &folder, VbError *error = nullptr);

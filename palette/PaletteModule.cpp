@@ -1,7 +1,6 @@
 #include "PaletteModule.h"
 
 #include "Frm_Item_FromIniFile.h"
-#include "file_system.h"
 #include "platform_wrappers.h"
 #include "program_state.h"
 #include "setting_model.h"
@@ -68,17 +67,11 @@ QString FncStr_JoinPath(const QString &folder, const QString &name)
 void Sub_ListSettingFiles(QComboBox &selector)
 {
     selector.clear();
-    Cls_FileSystem fileSystem;
-    const QStringList names =
-        fileSystem.GetCol_EnumFileList(FncStr_JoinPath(gStr_SettingFolder, QStringLiteral("*")));
-    const QString extension = QStringLiteral(".xml");
-    for (const QString &name : names) {
-        if (name.size() >= extension.size() && name.right(extension.size()) == extension)
-            selector.addItem(name.left(name.size() - extension.size()));
-    }
-    if (fileSystem.GetLng_ErrorNo() != 0) {
-        Sub_ShowError(VbError{fileSystem.GetLng_ErrorNo(), fileSystem.GetStr_ErrorDetail(),
-                              QStringLiteral("Sub_ListSettingFiles")});
+    VbError error;
+    selector.addItems(SettingFileNames(gStr_SettingFolder, &error));
+    if (error.isSet()) {
+        error.source = QStringLiteral("Sub_ListSettingFiles");
+        Sub_ShowError(error);
     }
 }
 
