@@ -2,6 +2,7 @@
 
 #include "file_system.h"
 #include "program_state.h"
+#include "setting_values.h"
 #include "text_file.h"
 #include "text_transformation.h"
 
@@ -10,37 +11,6 @@
 #include <stdexcept>
 
 namespace {
-
-const QString KeyColorSetting = QStringLiteral("ColorSetting");
-const QString KeyDataSetting = QStringLiteral("DataSetting");
-const QString KeyCommonSetting = QStringLiteral("CommonSetting");
-const QString KeyTitle = QStringLiteral("Title");
-const QString KeyName = QStringLiteral("Name");
-const QString KeyReg = QStringLiteral("Reg");
-const QString KeyReplace = QStringLiteral("Replace");
-const QString KeyData = QStringLiteral("Data");
-const QString KeyLink = QStringLiteral("Link");
-const QString KeyFont = QStringLiteral("Font");
-const QString KeyItemFont = QStringLiteral("ItemFont");
-const QString KeyLineCount = QStringLiteral("LineCount");
-const QString KeyLastSetting = QStringLiteral("LastSetting");
-const QString KeyVersion = QStringLiteral("Version");
-const QString KeyTopMost = QStringLiteral("TopMost");
-const QString KeyFontSize = QStringLiteral("FontSize");
-const QString KeyItemHeight = QStringLiteral("ItemHeight");
-const QString KeyItemWidth = QStringLiteral("ItemWidth");
-const QString KeyMarginTop = QStringLiteral("MarginTop");
-const QString KeyMarginBottom = QStringLiteral("MarginBottom");
-const QString KeyAlign = QStringLiteral("Align");
-const QString KeyValign = QStringLiteral("Valign");
-const QString KeyPositioningTop = QStringLiteral("PositioningTop");
-const QString KeyPositioningLeft = QStringLiteral("PositioningLeft");
-const QString KeyPictureName = QStringLiteral("PictureName");
-const QString KeyModeSelecter = QStringLiteral("ModeSelecter");
-const QString FramePrefix = QStringLiteral("Frame");
-const QString ItemPrefix = QStringLiteral("Item");
-
-constexpr int MaxFrameNumber = 99;
 
 int positiveRule(const QString &text, int defaultValue)
 {
@@ -105,14 +75,14 @@ void Cls_MySettingFile::SetFileItem(const QString &vData)
 void Cls_MySettingFile::AddDataSetFrame(const QString &vData)
 {
     ++m_childCounter;
-    m_dataSet.AddItem_bln(FramePrefix + QString::number(m_childCounter), vData);
+    m_dataSet.AddItem_bln(SettingFormat::frameKey(m_childCounter), vData);
 }
 
 void Cls_MySettingFile::AddDataSetItem(const QString &vData)
 {
     // Shares the counter with AddDataSetFrame.
     ++m_childCounter;
-    m_dataSet.AddItem_bln(ItemPrefix + QString::number(m_childCounter), vData);
+    m_dataSet.AddItem_bln(SettingFormat::itemKey(m_childCounter), vData);
 }
 
 void Cls_MySettingFile::CurrentFrame(int index)
@@ -169,203 +139,203 @@ Cls_XML &Cls_MySettingFile::Common()
 
 QString Cls_MySettingFile::GetTitle() const
 {
-    return m_common.Gets(KeyTitle);
+    return m_common.Gets(SettingFormat::Title);
 }
 
 void Cls_MySettingFile::SetTitle(const QString &value)
 {
-    m_common.SetItem_bln(KeyTitle, value);
+    m_common.SetItem_bln(SettingFormat::Title, value);
 }
 
 QString Cls_MySettingFile::GetFrameTitle() const
 {
-    return m_dataSet.Gets(KeyTitle);
+    return m_dataSet.Gets(SettingFormat::Title);
 }
 
 void Cls_MySettingFile::SetFrameTitle(const QString &value)
 {
-    m_dataSet.SetItem_bln(KeyTitle, value);
+    m_dataSet.SetItem_bln(SettingFormat::Title, value);
 }
 
 QString Cls_MySettingFile::GetLink() const
 {
     // Unlike the other item keys, readable whether or not an item was prepared.
-    return m_tmp.Gets(KeyLink);
+    return m_tmp.Gets(SettingFormat::Link);
 }
 
 void Cls_MySettingFile::SetLink(const QString &value)
 {
-    m_tmp.SetItem_bln(KeyLink, value);
+    m_tmp.SetItem_bln(SettingFormat::Link, value);
 }
 
 QString Cls_MySettingFile::GetFont() const
 {
-    return m_dataSet.GetFileItemDefault_str(KeyFont, m_defaultFont);
+    return m_dataSet.GetFileItemDefault_str(SettingFormat::Font, m_defaultFont);
 }
 
 void Cls_MySettingFile::SetFont(const QString &value)
 {
-    m_dataSet.SetItem_bln(KeyFont, value);
+    m_dataSet.SetItem_bln(SettingFormat::Font, value);
 }
 
 QString Cls_MySettingFile::GetItemFont() const
 {
-    return m_dataSet.GetFileItemDefault_str(KeyItemFont, m_defaultFont);
+    return m_dataSet.GetFileItemDefault_str(SettingFormat::ItemFont, m_defaultFont);
 }
 
 void Cls_MySettingFile::SetItemFont(const QString &value)
 {
-    m_dataSet.SetItem_bln(KeyItemFont, value);
+    m_dataSet.SetItem_bln(SettingFormat::ItemFont, value);
 }
 
 int Cls_MySettingFile::GetLineCount() const
 {
-    return positiveRule(m_dataSet.Gets(KeyLineCount), 1);
+    return positiveRule(m_dataSet.Gets(SettingFormat::LineCount), 1);
 }
 
 void Cls_MySettingFile::SetLineCount(const QString &value)
 {
-    m_dataSet.SetItem_bln(KeyLineCount, value);
+    m_dataSet.SetItem_bln(SettingFormat::LineCount, value);
 }
 
 QString Cls_MySettingFile::GetLastSetting() const
 {
-    return m_dataSet.Gets(KeyLastSetting);
+    return m_dataSet.Gets(SettingFormat::LastSetting);
 }
 
 void Cls_MySettingFile::SetLastSetting(const QString &value)
 {
-    m_dataSet.SetItem_bln(KeyLastSetting, value);
+    m_dataSet.SetItem_bln(SettingFormat::LastSetting, value);
 }
 
 QString Cls_MySettingFile::GetVersion() const
 {
-    return m_common.Gets(KeyVersion);
+    return m_common.Gets(SettingFormat::Version);
 }
 
 void Cls_MySettingFile::SetVersion(const QString &value)
 {
-    m_common.SetItem_bln(KeyVersion, value);
+    m_common.SetItem_bln(SettingFormat::Version, value);
 }
 
 QString Cls_MySettingFile::GetTopMost() const
 {
-    return m_common.Gets(KeyTopMost);
+    return m_common.Gets(SettingFormat::TopMost);
 }
 
 void Cls_MySettingFile::SetTopMost(const QString &value)
 {
-    m_common.SetItem_bln(KeyTopMost, value);
+    m_common.SetItem_bln(SettingFormat::TopMost, value);
 }
 
 int Cls_MySettingFile::GetFontSize() const
 {
-    return positiveRule(m_common.Gets(KeyFontSize), 9);
+    return positiveRule(m_common.Gets(SettingFormat::FontSize), 9);
 }
 
 void Cls_MySettingFile::SetFontSize(const QString &value)
 {
-    m_common.SetItem_bln(KeyFontSize, value);
+    m_common.SetItem_bln(SettingFormat::FontSize, value);
 }
 
 int Cls_MySettingFile::GetItemHeight() const
 {
-    return positiveRule(m_common.Gets(KeyItemHeight), 225);
+    return positiveRule(m_common.Gets(SettingFormat::ItemHeight), 225);
 }
 
 void Cls_MySettingFile::SetItemHeight(const QString &value)
 {
-    m_common.SetItem_bln(KeyItemHeight, value);
+    m_common.SetItem_bln(SettingFormat::ItemHeight, value);
 }
 
 int Cls_MySettingFile::GetItemWidth() const
 {
-    return positiveRule(m_common.Gets(KeyItemWidth), 2445);
+    return positiveRule(m_common.Gets(SettingFormat::ItemWidth), 2445);
 }
 
 void Cls_MySettingFile::SetItemWidth(const QString &value)
 {
-    m_common.SetItem_bln(KeyItemWidth, value);
+    m_common.SetItem_bln(SettingFormat::ItemWidth, value);
 }
 
 int Cls_MySettingFile::GetMarginTop() const
 {
-    return positiveRule(m_common.Gets(KeyMarginTop), 270);
+    return positiveRule(m_common.Gets(SettingFormat::MarginTop), 270);
 }
 
 void Cls_MySettingFile::SetMarginTop(const QString &value)
 {
-    m_common.SetItem_bln(KeyMarginTop, value);
+    m_common.SetItem_bln(SettingFormat::MarginTop, value);
 }
 
 int Cls_MySettingFile::GetMarginBottom() const
 {
-    return positiveRule(m_common.Gets(KeyMarginBottom), 70);
+    return positiveRule(m_common.Gets(SettingFormat::MarginBottom), 70);
 }
 
 void Cls_MySettingFile::SetMarginBottom(const QString &value)
 {
-    m_common.SetItem_bln(KeyMarginBottom, value);
+    m_common.SetItem_bln(SettingFormat::MarginBottom, value);
 }
 
 QString Cls_MySettingFile::GetAlign() const
 {
-    return m_common.Gets(KeyAlign);
+    return m_common.Gets(SettingFormat::Align);
 }
 
 void Cls_MySettingFile::SetAlign(const QString &value)
 {
-    m_common.SetItem_bln(KeyAlign, value);
+    m_common.SetItem_bln(SettingFormat::Align, value);
 }
 
 QString Cls_MySettingFile::GetValign() const
 {
-    return m_common.Gets(KeyValign);
+    return m_common.Gets(SettingFormat::Valign);
 }
 
 void Cls_MySettingFile::SetValign(const QString &value)
 {
-    m_common.SetItem_bln(KeyValign, value);
+    m_common.SetItem_bln(SettingFormat::Valign, value);
 }
 
 int Cls_MySettingFile::GetPositioningTop() const
 {
-    return integerRule(m_common.Gets(KeyPositioningTop));
+    return integerRule(m_common.Gets(SettingFormat::PositioningTop));
 }
 
 void Cls_MySettingFile::SetPositioningTop(const QString &value)
 {
-    m_common.SetItem_bln(KeyPositioningTop, value);
+    m_common.SetItem_bln(SettingFormat::PositioningTop, value);
 }
 
 int Cls_MySettingFile::GetPositioningLeft() const
 {
-    return integerRule(m_common.Gets(KeyPositioningLeft));
+    return integerRule(m_common.Gets(SettingFormat::PositioningLeft));
 }
 
 void Cls_MySettingFile::SetPositioningLeft(const QString &value)
 {
-    m_common.SetItem_bln(KeyPositioningLeft, value);
+    m_common.SetItem_bln(SettingFormat::PositioningLeft, value);
 }
 
 QString Cls_MySettingFile::GetPictureName() const
 {
-    return m_common.Gets(KeyPictureName);
+    return m_common.Gets(SettingFormat::PictureName);
 }
 
 void Cls_MySettingFile::SetPictureName(const QString &value)
 {
-    m_common.SetItem_bln(KeyPictureName, value);
+    m_common.SetItem_bln(SettingFormat::PictureName, value);
 }
 
 QString Cls_MySettingFile::GetModeSelecter() const
 {
-    return m_common.Gets(KeyModeSelecter);
+    return m_common.Gets(SettingFormat::ModeSelecter);
 }
 
 void Cls_MySettingFile::SetModeSelecter(const QString &value)
 {
-    m_common.SetItem_bln(KeyModeSelecter, value);
+    m_common.SetItem_bln(SettingFormat::ModeSelecter, value);
 }
 
 bool Cls_MySettingFile::IsPrepare() const
@@ -390,46 +360,46 @@ bool Cls_MySettingFile::isLink() const
 
 QString Cls_MySettingFile::GetName() const
 {
-    return m_prepared ? m_tmp.Gets(KeyName) : QString();
+    return m_prepared ? m_tmp.Gets(SettingFormat::Name) : QString();
 }
 
 void Cls_MySettingFile::SetName(const QString &value)
 {
     if (m_prepared)
-        m_tmp.SetItem_bln(KeyName, value);
+        m_tmp.SetItem_bln(SettingFormat::Name, value);
 }
 
 QString Cls_MySettingFile::GetReg() const
 {
-    return m_prepared ? m_tmp.Gets(KeyReg) : QString();
+    return m_prepared ? m_tmp.Gets(SettingFormat::Reg) : QString();
 }
 
 void Cls_MySettingFile::SetReg(const QString &value)
 {
     if (m_prepared)
-        m_tmp.SetItem_bln(KeyReg, value);
+        m_tmp.SetItem_bln(SettingFormat::Reg, value);
 }
 
 QString Cls_MySettingFile::GetReplaceString() const
 {
-    return m_prepared ? m_tmp.Gets(KeyReplace) : QString();
+    return m_prepared ? m_tmp.Gets(SettingFormat::Replace) : QString();
 }
 
 void Cls_MySettingFile::SetReplaceString(const QString &value)
 {
     if (m_prepared)
-        m_tmp.SetItem_bln(KeyReplace, value);
+        m_tmp.SetItem_bln(SettingFormat::Replace, value);
 }
 
 QString Cls_MySettingFile::GetData() const
 {
-    return m_prepared ? m_tmp.Gets(KeyData) : QString();
+    return m_prepared ? m_tmp.Gets(SettingFormat::Data) : QString();
 }
 
 void Cls_MySettingFile::SetData(const QString &value)
 {
     if (m_prepared)
-        m_tmp.SetItem_bln(KeyData, value);
+        m_tmp.SetItem_bln(SettingFormat::Data, value);
 }
 
 bool Cls_MySettingFile::isCopy() const
@@ -494,10 +464,10 @@ bool Cls_MySettingFile::SaveFileAllItems()
     Cls_XML document;
     document.SaveFilePath_Prop(m_path);
     document.IndentLevel_Prop(0);
-    document.TopTagName_Prop(QStringLiteral("myItem"));
-    document.AddItem_bln(KeyColorSetting, m_color.GetItemAll_str(QString()));
-    document.AddItem_bln(KeyCommonSetting, m_common.GetItemAll_str(QString()));
-    document.AddItem_bln(KeyDataSetting, m_dataSet.GetItemAll_str(QString()));
+    document.TopTagName_Prop(SettingFormat::SavedRoot);
+    document.AddItem_bln(SettingFormat::ColorSetting, m_color.GetItemAll_str(QString()));
+    document.AddItem_bln(SettingFormat::CommonSetting, m_common.GetItemAll_str(QString()));
+    document.AddItem_bln(SettingFormat::DataSetting, m_dataSet.GetItemAll_str(QString()));
     if (document.SaveFile_bln(m_name))
         return true;
     m_unencodable = document.LastUnencodable();
@@ -544,20 +514,18 @@ bool Cls_MySettingFile::LoadFile()
     }
 
     const QString text = document.FileData();
-    m_color.SetFileItem(text, KeyColorSetting);
-    m_common.SetFileItem(text, KeyCommonSetting);
-    const QString commonFont = m_common.Gets(KeyFont);
+    m_color.SetFileItem(text, SettingFormat::ColorSetting);
+    m_common.SetFileItem(text, SettingFormat::CommonSetting);
+    const QString commonFont = m_common.Gets(SettingFormat::Font);
     if (!commonFont.isEmpty())
         m_defaultFont = commonFont;
-    document.SetFileItem(text, KeyDataSetting);
-    for (int number = 1; number <= MaxFrameNumber; ++number) {
-        const QString frame = document.Gets(FramePrefix + QString::number(number));
-        if (frame.isEmpty())
-            continue;
-        m_frameNumbers.append(QString::number(number));
-        m_frameTexts.append(frame);
-        ++m_frameCount;
-    }
+    document.SetFileItem(text, SettingFormat::DataSetting);
+    SettingFormat::forEachFrame(document.GetFileItemAll(),
+                                [this](int number, const QString &frameText) {
+                                    m_frameNumbers.append(QString::number(number));
+                                    m_frameTexts.append(frameText);
+                                    ++m_frameCount;
+                                });
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "ecma_regexp.h"
 #include "platform_wrappers.h"
 #include "setting_model.h"
+#include "setting_values.h"
 
 #include <new>
 #include <optional>
@@ -145,7 +146,7 @@ bool Cls_MySettingFile::SetDataPrepare(int lngIndex)
 {
     m_prepared = false;
     // Item numbers are 1-based in the file; a negative or huge index simply finds nothing.
-    const QString key = u"Item"_s + QString::number(qint64(lngIndex) + 1);
+    const QString key = SettingFormat::itemKey(qint64(lngIndex) + 1);
     const QString itemText = m_dataSet.GetFileItem_str(key);
     if (!itemText.isEmpty()) {
         m_tmp.SetFileItem(itemText, QString());
@@ -193,8 +194,8 @@ QString Cls_MySettingFile::RegExpExecute(int lngA_Index, const QString &strA_Dat
     }
     // Read the item document itself: the test bench loads Tmp directly, which leaves the
     // prepared flag (and so GetReg) as it was, and an empty pattern would match everywhere.
-    const QString pattern = m_tmp.GetFileItem_str(u"Reg"_s);
-    const QString replacement = m_tmp.GetFileItem_str(u"Replace"_s);
+    const QString pattern = m_tmp.GetFileItem_str(SettingFormat::Reg);
+    const QString replacement = m_tmp.GetFileItem_str(SettingFormat::Replace);
 
     std::optional<QString> result;
     try {

@@ -6,6 +6,7 @@
 #include "platform_wrappers.h"
 #include "program_state.h"
 #include "setting_model.h"
+#include "setting_values.h"
 #include "single_instance.h"
 
 #include <QCheckBox>
@@ -42,10 +43,9 @@ constexpr int kBottomOverlap = 135;
 // window height allows for caption and borders, plus the bottom area's overlap.
 constexpr int kCaptionAllowance = 250 + kBottomOverlap;
 constexpr int kBorderAllowance = 90;
-// Setting values beyond these would only build windows no screen can show, and their
-// sums could overflow.
+// Setting values beyond this (or line counts beyond the item limit) would only build
+// windows no screen can show, and their sums could overflow.
 constexpr int kMaxLength = 30000;
-constexpr int kMaxItems = 100;
 
 const char *const kTwipsProperty = "twipsGeometry";
 const char *const kTagProperty = "tag";
@@ -555,7 +555,7 @@ bool Frm_Item_FromIniFile::FncBln_BuildItems(int frame)
     try {
         Cls_MySettingFile &settings = model();
         ItemCursor cursor;
-        cursor.columns = qBound(1, settings.GetLineCount(), kMaxItems);
+        cursor.columns = qBound(1, settings.GetLineCount(), SettingFormat::MaxItems);
         cursor.topBase = TwipsGeometry(Fra_Items.at(frame)).y() + m_itemMetrics.marginTop;
         cursor.leftBase = m_itemMetrics.left;
         cursor.height = m_itemMetrics.itemHeight;
@@ -568,14 +568,10 @@ bool Frm_Item_FromIniFile::FncBln_BuildItems(int frame)
             cursor.columnLeft.append(cursor.leftBase + column * columnWidth);
             cursor.columnWidth.append(columnWidth);
         }
-        for (int number = 0; number < kMaxItems; ++number) {
-            if (!settings.SetDataPrepare(number))
-                continue;
-            const QString name = settings.GetName();
-            if (name.isEmpty())
-                continue;
+        for (const auto &[number, item] :
+             SettingFrame::parse(settings.CurrentFrameData()).namedItems()) {
             ++cursor.counter;
-            cursor.caption = name;
+            cursor.caption = item.name;
             cursor.itemNumber = number;
             const int column = cursor.counter % cursor.columns;
             if (column == 0)

@@ -3,6 +3,7 @@
 #include "platform_wrappers.h"
 #include "program_state.h"
 #include "setting_model.h"
+#include "setting_values.h"
 #include "settings_location.h"
 
 #include <QCommandLineParser>
@@ -26,8 +27,6 @@
 namespace PaletteCommandLine {
 
 namespace {
-
-constexpr int kItemsPerFrame = 100;
 
 const QString kApply = QStringLiteral("apply");
 const QString kAppend = QStringLiteral("append");
@@ -66,16 +65,16 @@ int outputFailed()
     return ExitOutputFailed;
 }
 
-ItemKind kindOfPreparedItem(const Cls_MySettingFile &model)
+ItemKind kindOf(const SettingItem &item)
 {
     // The precedence of a click: a pattern wins over a stored text over a link.
-    if (model.isReg()) {
+    if (!item.reg.isEmpty()) {
         return ItemKind::Edit;
     }
-    if (model.isData()) {
+    if (!item.data.isEmpty()) {
         return ItemKind::Copy;
     }
-    if (model.isLink()) {
+    if (!item.link.isEmpty()) {
         return ItemKind::Link;
     }
     return ItemKind::None;
@@ -245,18 +244,16 @@ QList<PaletteItem> ListPaletteItems(Cls_MySettingFile &model)
         model.CurrentFrame(frame);
         const QString title = model.GetFrameTitle();
         int position = 0;
-        for (int index = 0; index < kItemsPerFrame; ++index) {
-            if (!model.SetDataPrepare(index) || model.GetName().isEmpty()) {
-                continue;
-            }
+        for (const auto &[index, value] :
+             SettingFrame::parse(model.CurrentFrameData()).namedItems()) {
             PaletteItem item;
             item.frameIndex = frame;
             item.itemIndex = index;
             item.position = ++position;
             item.buttonIndex = buttonIndex++;
             item.frameTitle = title;
-            item.name = model.GetName();
-            item.kind = kindOfPreparedItem(model);
+            item.name = value.name;
+            item.kind = kindOf(value);
             items.append(item);
         }
     }
