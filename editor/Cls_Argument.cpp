@@ -2,6 +2,9 @@
 
 #include "cp932_codec.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 const QString kLineBreak = QStringLiteral("\r\n");
@@ -125,6 +128,18 @@ EditorArguments FncArg_ParseEditorArguments(const QStringList &arguments)
             continue;
         }
         rest.append(argument);
+    }
+    // A file handed over by the desktop (its menu entry's %f): the file's own folder and
+    // name, blanks and all, whatever --settings-dir said.
+    if (!rest.isEmpty() &&
+        (rest.first().contains(u'/') || rest.first().contains(QDir::separator()))) {
+        const QFileInfo file(rest.first());
+        result.settingsFolder = QDir::cleanPath(file.absolutePath());
+        result.settingName = file.fileName();
+        if (result.settingName.endsWith(QStringLiteral(".xml"))) {
+            result.settingName.chop(4);
+        }
+        return result;
     }
     result.settingName = FncStr_SettingNameFromCommandLine(rest.join(QLatin1Char(' ')));
     return result;

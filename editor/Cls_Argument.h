@@ -38,7 +38,8 @@ struct EditorArguments
 };
 
 // "--settings-dir DIR" is taken out first; the remaining arguments form the command-line
-// text whose first word names the setting.
+// text whose first word names the setting. A first argument with a path separator is a
+// setting file's path instead: its folder and its name without ".xml".
 EditorArguments FncArg_ParseEditorArguments(const QStringList &arguments);
 // The setting name of a whole command-line text (trimmed, first word, ".xml" removed).
 QString FncStr_SettingNameFromCommandLine(const QString &commandLine);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringList>
 #include <QTemporaryFile>
 
 namespace {
@@ -13,7 +14,29 @@ QString cleanFolder(const QString &folder)
     return QDir::cleanPath(QDir(folder).absolutePath());
 }
 
+// Folders of the system's own software, even where root could write beside the program.
+const QStringList kSystemPrefixes = {QStringLiteral("/usr"), QStringLiteral("/opt"),
+                                     QStringLiteral("/bin"), QStringLiteral("/sbin")};
+
 } // namespace
+
+bool FncBln_IsInstalledProgramFolder(const QString &programFolder)
+{
+    if (programFolder.trimmed().isEmpty()) {
+        return false;
+    }
+    // A link into a prefix is judged by where it leads.
+    const QFileInfo info(programFolder);
+    const QString folder = info.exists() ? info.canonicalFilePath() : cleanFolder(programFolder);
+    for (const QString &prefix : kSystemPrefixes) {
+        if (folder == prefix || folder.startsWith(prefix + u'/')) {
+            return true;
+        }
+    }
+    const QString entry = QStringLiteral("../share/applications/") +
+                          QStringLiteral(QUORVEL_APP_ID) + QStringLiteral(".desktop");
+    return QFileInfo(QDir(folder).filePath(entry)).isFile();
+}
 
 bool FncBln_IsFolderWritable(const QString &folder)
 {
@@ -39,7 +62,8 @@ QString FncStr_SettingFolder(const QString &overrideFolder, const QString &progr
     QString folder;
     if (!overrideFolder.trimmed().isEmpty()) {
         folder = cleanFolder(overrideFolder);
-    } else if (FncBln_IsFolderWritable(programFolder)) {
+    } else if (!FncBln_IsInstalledProgramFolder(programFolder) &&
+               FncBln_IsFolderWritable(programFolder)) {
         return cleanFolder(programFolder);
     } else {
         folder = FncStr_UserSettingFolder();

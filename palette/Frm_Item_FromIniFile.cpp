@@ -166,7 +166,9 @@ Frm_Item_FromIniFile::~Frm_Item_FromIniFile()
 void Frm_Item_FromIniFile::Sub_CreateControls()
 {
     setWindowTitle(QStringLiteral("Tarnwick"));
-    setWindowIcon(ownIcon());
+    // The program's icon where it set one; the drawn one serves hosts without.
+    const QIcon programIcon = QGuiApplication::windowIcon();
+    setWindowIcon(programIcon.isNull() ? ownIcon() : programIcon);
     setFont(makeFont(msGothic(), 9));
 
     Cmd_Dummy = new QPushButton(this);

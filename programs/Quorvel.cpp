@@ -1,6 +1,7 @@
 // The palette program: the window, or the command-line filter when asked for one.
 #include "PaletteCommandLine.h"
 #include "PaletteModule.h"
+#include "ProgramIcon.h"
 #include "platform_widgets.h"
 #include "program_state.h"
 #include "setting_model.h"
@@ -152,6 +153,7 @@ int runWindow(int argc, char **argv)
 {
     QApplication app(argc, argv);
     setApplicationInfo();
+    SetProgramIcon(QStringLiteral(QUORVEL_APP_ID));
 
     QCommandLineParser parser;
     AddOptions(parser);

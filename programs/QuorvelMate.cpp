@@ -1,6 +1,7 @@
 // The settings editor's start routine.
 #include "Cls_Argument.h"
 #include "Frm_Setting.h"
+#include "ProgramIcon.h"
 #include "platform_widgets.h"
 #include "program_state.h"
 #include "setting_model.h"
@@ -13,6 +14,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    SetProgramIcon(QStringLiteral(QUORVEL_EDITOR_APP_ID));
     const QString programPath = QCoreApplication::applicationFilePath();
 
     SingleInstance instance(programPath);

@@ -3,6 +3,7 @@
 #include "Frm_Setting.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -62,6 +63,11 @@ void tst_Argument::editorArguments_data()
         << QStringList{"z", "--settings-dir"} << u"z"_s << QString();
     QTest::newRow("nothing") << QStringList{} << QString() << QString();
     QTest::newRow("split words joined") << QStringList{"my", "file.xml"} << u"my"_s << QString();
+    QTest::newRow("file from the desktop") << QStringList{"/h/.config/Quorvel/My tools.xml"}
+                                           << u"My tools"_s << u"/h/.config/Quorvel"_s;
+    QTest::newRow("file beats the folder option")
+        << QStringList{"--settings-dir", "/s", "/t/a.xml"} << u"a"_s << u"/t"_s;
+    QTest::newRow("relative file") << QStringList{"sub/../b.xml"} << u"b"_s << QDir::currentPath();
 }
 
 void tst_Argument::editorArguments()

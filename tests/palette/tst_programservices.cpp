@@ -113,6 +113,18 @@ void tst_ProgramServices::settingFolder_data()
         << u""_s << u"file/bin"_s << true << u"config/Quorvel"_s << true;
     QTest::newRow("unwritable program folder, reader")
         << u""_s << u"file/bin"_s << false << u"config/Quorvel"_s << false;
+    // Installed programs: the folder beside them is never used, even by root.
+    QTest::newRow("system prefix") << u""_s << u"/usr/bin"_s << true << u"config/Quorvel"_s << true;
+    QTest::newRow("local prefix") << u""_s << u"/usr/local/bin"_s << true << u"config/Quorvel"_s
+                                  << true;
+    QTest::newRow("optional software")
+        << u""_s << u"/opt/quorvel/bin"_s << true << u"config/Quorvel"_s << true;
+    QTest::newRow("link to a system folder")
+        << u""_s << u"usr-link"_s << true << u"config/Quorvel"_s << true;
+    QTest::newRow("installed in the user's prefix")
+        << u""_s << u"prefix/bin"_s << true << u"config/Quorvel"_s << true;
+    QTest::newRow("override beats an installed folder")
+        << u"mine"_s << u"/usr/bin"_s << true << u"mine"_s << true;
 }
 
 void tst_ProgramServices::settingFolder()
@@ -129,17 +141,28 @@ void tst_ProgramServices::settingFolder()
     QFile file(base.filePath(u"file"_s));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
+    // What an install into a prefix of the user's own leaves beside the program.
+    QVERIFY(base.mkpath(u"prefix/bin"_s));
+    QVERIFY(base.mkpath(u"prefix/share/applications"_s));
+    QFile entry(base.filePath(u"prefix/share/applications/" QUORVEL_APP_ID ".desktop"_s));
+    QVERIFY(entry.open(QIODevice::WriteOnly));
+    entry.close();
+    QVERIFY(QFile::link(u"/usr/bin"_s, base.filePath(u"usr-link"_s)));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(base.filePath(u"config"_s)));
 
     const QString overrideFolder =
         override.trimmed().isEmpty() ? override : base.filePath(override);
-    const QString folder = FncStr_SettingFolder(overrideFolder, base.filePath(program), create);
+    const QString programFolder = base.filePath(program);
+    const QString folder = FncStr_SettingFolder(overrideFolder, programFolder, create);
     QCOMPARE(folder, QDir::cleanPath(base.filePath(expected)));
     QCOMPARE(QFileInfo(folder).isDir(), exists);
     // The writability probe leaves nothing behind.
     QCOMPARE(QDir(base.filePath(u"bin"_s))
                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());
+    QCOMPARE(
+        QDir(programFolder).entryList({u".quorvel-probe-*"_s}, QDir::AllEntries | QDir::Hidden),
+        QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_ProgramServices)
