@@ -26,6 +26,14 @@ for needed in libqt6widgets6 libpcre2-16-0 qt6-qpa-plugins; do
     [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed"
 done
 
+# apt finds every dependency in Debian's archive (its lists are there once install-deps.sh
+# has installed anything).
+if apt-cache policy libqt6widgets6 | grep -q "Candidate: [0-9]"; then
+    apt-get install --simulate --no-install-recommends "./$deb" >/dev/null ||
+        fail "apt cannot install $deb"
+    echo "apt: $deb installs with its dependencies"
+fi
+
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
