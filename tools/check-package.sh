@@ -28,7 +28,7 @@ done
 
 # apt finds every dependency in Debian's archive (its lists are there once install-deps.sh
 # has installed anything).
-if apt-cache policy libqt6widgets6 | grep -q "Candidate: [0-9]"; then
+if [[ $(apt-cache policy libqt6widgets6) == *"Candidate: "[0-9]* ]]; then
     apt-get install --simulate --no-install-recommends "./$deb" >/dev/null ||
         fail "apt cannot install $deb"
     echo "apt: $deb installs with its dependencies"
@@ -44,8 +44,8 @@ for file in "$root/usr/bin/Quorvel" "$root/usr/bin/QuorvelMate" "$apps/$id.deskt
     [ -f "$file" ] || fail "missing ${file#"$root"}"
 done
 for size in 48 256; do
-    file "$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" |
-        grep -q "PNG image data, $size x $size," || fail "no ${size} px icon"
+    [[ $(file "$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png") == \
+        *"PNG image data, $size x $size,"* ]] || fail "no ${size} px icon"
 done
 
 desktop-file-validate "$apps"/*.desktop
