@@ -9,29 +9,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A long text without blanks wraps anywhere: laying it out at word boundaries takes minutes.
-void setResultText(QPlainTextEdit *box, const QString &text)
-{
-    constexpr qsizetype kLongestWord = 10000;
-    qsizetype run = 0;
-    bool longRun = false;
-    for (const QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > kLongestWord) {
-            longRun = true;
-            break;
-        }
-    }
-    box->clear();
-    box->setWordWrapMode(longRun ? QTextOption::WrapAnywhere
-                                 : QTextOption::WrapAtWordBoundaryOrAnywhere);
-    box->setPlainText(text);
-}
-
-} // namespace
-
 Cls_LiveTestBench::Cls_LiveTestBench(QPlainTextEdit *pattern, QPlainTextEdit *replacement,
                                      QPlainTextEdit *sample, QPlainTextEdit *result,
                                      QLabel *countLabel, QObject *parent)
@@ -62,6 +39,25 @@ void Cls_LiveTestBench::setActive(bool on)
         m_engine.cancel();
         clearHighlights();
     }
+}
+
+// A long text without blanks wraps anywhere: laying it out at word boundaries takes minutes.
+void Cls_LiveTestBench::Sub_SetBoxText(QPlainTextEdit *box, const QString &text)
+{
+    constexpr qsizetype kLongestWord = 10000;
+    qsizetype run = 0;
+    bool longRun = false;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongestWord) {
+            longRun = true;
+            break;
+        }
+    }
+    box->clear();
+    box->setWordWrapMode(longRun ? QTextOption::WrapAnywhere
+                                 : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    box->setPlainText(text);
 }
 
 QString Cls_LiveTestBench::FncStr_BoxText(const QPlainTextEdit *box)
@@ -105,7 +101,7 @@ void Cls_LiveTestBench::showResult(const RegExpTestResult &result)
         return;
     }
     clearHighlights();
-    setResultText(m_result, result.output);
+    Sub_SetBoxText(m_result, result.output);
     QString label;
     if (result.failed()) {
         label = FncStr_ErrorText(result.error);

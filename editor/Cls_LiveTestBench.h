@@ -32,6 +32,9 @@ public:
     // A multi-line box's text with CR LF line ends, as the item page stores it; unlike
     // toPlainText() it keeps non-breaking spaces.
     static QString FncStr_BoxText(const QPlainTextEdit *box);
+    // Puts a result into a box; a text with a very long run without blanks wraps anywhere,
+    // since laying it out at word boundaries would take minutes.
+    static void Sub_SetBoxText(QPlainTextEdit *box, const QString &text);
     // "3件一致".
     static QString FncStr_CountText(int count);
     // The pattern's error with its position (from 1), or why the run stopped.
