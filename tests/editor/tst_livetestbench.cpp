@@ -141,7 +141,8 @@ void tst_LiveTestBench::runawayLeavesWindowResponsive()
     QTRY_COMPARE(m_bench->engine().runningCount(), 1);
     const int before = ticks;
     QTest::qWait(300);
-    QVERIFY(ticks - before >= 10);
+    // A blocked loop would tick once at most.
+    QVERIFY(ticks - before >= 3);
     QCOMPARE(m_bench->engine().runningCount(), 1);
     // Typing a new pattern over it cancels the runaway.
     QTest::keyClick(child<QPlainTextEdit>(u"Txt_Reg"_s), Qt::Key_A, Qt::ControlModifier);
