@@ -7,6 +7,8 @@
 #include <QTextEdit>
 #include <QWidget>
 
+#include <algorithm>
+
 Cls_Effect::Cls_Effect(QObject *parent)
     : QObject(parent)
 {
@@ -74,6 +76,28 @@ void Cls_Effect::watchPress(QWidget *label, int releasePointSize)
         m_pressSizes.insert(label, releasePointSize);
         follow(label);
     }
+}
+
+int Cls_Effect::watchEditorLabels(const QWidget *root)
+{
+    static const QStringList prefixes = {QStringLiteral("Lbl_Clear_"), QStringLiteral("Lbl_Copy_"),
+                                         QStringLiteral("Lbl_Select_")};
+    static const QStringList names = {QStringLiteral("Lbl_DefaultClipboard"),
+                                      QStringLiteral("Lbl_TestFrameOpen"),
+                                      QStringLiteral("Lbl_OpenOption")};
+    int found = 0;
+    for (QWidget *w : root->findChildren<QWidget *>()) {
+        const QString name = w->objectName();
+        const bool clickable =
+            names.contains(name) ||
+            std::any_of(prefixes.cbegin(), prefixes.cend(),
+                        [&name](const QString &p) { return name.startsWith(p); });
+        if (clickable) {
+            watchLabel(w);
+            ++found;
+        }
+    }
+    return found;
 }
 
 void Cls_Effect::pressFont(QWidget *label)

@@ -34,6 +34,10 @@ public:
     // Press effect of its own for labels the form handles itself (preset labels, sample
     // items, grid cells): one point smaller on press, releasePointSize on release.
     void watchPress(QWidget *label, int releasePointSize = DefaultFontSize);
+    // Watches the editor's clickable labels found under root by name: the Clear, Copy and
+    // Select labels, Lbl_DefaultClipboard, Lbl_TestFrameOpen and Lbl_OpenOption. Returns how
+    // many were found.
+    int watchEditorLabels(const QWidget *root);
 
     QWidget *boundLabel() const { return m_label; }
     QWidget *boundTextBox() const { return m_textBox; }

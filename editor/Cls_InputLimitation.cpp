@@ -228,6 +228,24 @@ void Cls_InputLimitation::unwatch(QLineEdit *box)
     }
 }
 
+int Cls_InputLimitation::watchEditorFields(const QWidget *root)
+{
+    static const QStringList digits = {
+        u"Txt_FontSize"_s,     u"Txt_ItemHeight"_s, u"Txt_ItemWidth"_s, u"Txt_MarginTop"_s,
+        u"Txt_MarginBottom"_s, u"Txt_LineCount"_s,  u"Txt_Cols"_s,      u"Txt_Rows"_s};
+    static const QStringList signedDigits = {u"Txt_PositioningLeft"_s, u"Txt_PositioningTop"_s};
+    int found = 0;
+    for (const QStringList *names : {&digits, &signedDigits}) {
+        for (const QString &name : *names) {
+            if (auto *box = root->findChild<QLineEdit *>(name)) {
+                watch(box, Mode::Numeric, names == &signedDigits);
+                ++found;
+            }
+        }
+    }
+    return found;
+}
+
 bool Cls_InputLimitation::FncBln_IsAccepted(QChar c, Mode mode, bool format, bool minus,
                                             bool yearMonthDay)
 {

@@ -52,6 +52,11 @@ public:
     // each time it gets the focus, so that a page only lists its fields once.
     void watch(QLineEdit *box, Mode mode, bool allowMinus = false);
     void unwatch(QLineEdit *box);
+    // Watches the editor's number fields found under root by name: plain digits for
+    // Txt_FontSize, Txt_ItemHeight, Txt_ItemWidth, Txt_MarginTop, Txt_MarginBottom,
+    // Txt_LineCount, Txt_Cols and Txt_Rows, a minus sign allowed for Txt_PositioningLeft and
+    // Txt_PositioningTop. Returns how many were found.
+    int watchEditorFields(const QWidget *root);
 
     QLineEdit *boundBox() const { return m_box; }
     Mode mode() const { return m_mode; }

@@ -56,8 +56,7 @@ void tst_Effect::init()
     auto *multi = new QPlainTextEdit(u"first line\r\nsecond line"_s, m_window.get());
     multi->setObjectName(u"Txt_Data"_s);
     layout->addWidget(multi);
-    m_effect->watchLabel(child<QLabel>(u"Lbl_Clear_Data"_s));
-    m_effect->watchLabel(child<QLabel>(u"Lbl_Copy_Data"_s));
+    QCOMPARE(m_effect->watchEditorLabels(m_window.get()), 2);
     m_effect->watchPress(child<QLabel>(u"Lbl_Box01_0"_s), 14);
     m_effect->watchTextBox(line);
     m_effect->watchTextBox(multi);

@@ -58,10 +58,11 @@ void tst_InputLimitation::init()
         auto *edit = new QLineEdit(m_window.get());
         edit->setObjectName(name);
         layout->addWidget(edit);
-        if (mode != Mode::None) {
-            m_limit->watch(edit, mode, name.startsWith(u"Txt_Positioning"_s));
+        if (mode == Mode::Date) {
+            m_limit->watch(edit, mode);
         }
     }
+    QCOMPARE(m_limit->watchEditorFields(m_window.get()), 5);
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
