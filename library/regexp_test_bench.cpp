@@ -11,6 +11,44 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The palette's per-match edit. Its own version reports running out of memory in a message
+// box, which must not happen off the window thread; here the failure ends the run instead.
+// The tests hold both to the same results.
+void appendEdited(QString &out, QStringView match, const QString &directive,
+                  const Cls_RegExpExtraString &names)
+{
+    const auto trimmed = [](const QString &text) {
+        qsizetype first = 0;
+        qsizetype last = text.size();
+        while (first < last && text[first] == u' ') {
+            ++first;
+        }
+        while (last > first && text[last - 1] == u' ') {
+            --last;
+        }
+        return QStringView(text).sliced(first, last - first);
+    };
+    if (directive == names.LowerCase()) {
+        out.append(match.toString().toLower());
+    } else if (directive == names.UpperCase()) {
+        out.append(match.toString().toUpper());
+    } else if (directive == names.TrimLowerCase()) {
+        out.append(trimmed(match.toString().toLower()));
+    } else if (directive == names.TrimUpperCase()) {
+        out.append(trimmed(match.toString().toUpper()));
+    } else if (directive == names.Wide()) {
+        FncStr_AppendWide(out, match);
+    } else if (directive == names.Narrow()) {
+        FncStr_AppendNarrow(out, match);
+    } else {
+        out.append(match);
+    }
+}
+
+} // namespace
+
 struct RegExpTestBench::Job
 {
     quint64 request = 0;
@@ -198,7 +236,7 @@ RegExpTestResult RegExpTestBench::FncResult_Run(EcmaRegExp &regExp, const QStrin
         }
         if (directive) {
             edited.append(source.sliced(position, start - position));
-            edited.append(extra.MatchingEdit(sample.sliced(start, length), replacement));
+            appendEdited(edited, source.sliced(start, length), replacement, extra);
             position = start + length;
         }
     });

@@ -71,6 +71,9 @@ void tst_RegExpTestBench::sameResultAsThePalette_data()
     for (const auto &preset : RegExpPresets::directivePresets()) {
         QTest::newRow(qPrintable(preset.caption)) << u"[a-z]+ "_s << preset.directive << sample;
     }
+    QTest::newRow("narrow katakana") << u"[ァ-ヴー]+"_s << u"/Narrow"_s << u"データ ガイド"_s;
+    QTest::newRow("wide half-width") << u"[ｦ-ﾟ]+"_s << u"/Wide"_s << u"ﾃﾞｰﾀ ｶﾞｲﾄﾞ"_s;
+    QTest::newRow("trim inside") << u" [a-z] "_s << u"/TrimUpperCase"_s << u"a b c d"_s;
     QTest::newRow("no match") << u"zzz"_s << u"/UpperCase"_s << sample;
     QTest::newRow("empty matches") << u"x*"_s << u"-"_s << u"abc"_s;
     QTest::newRow("groups") << u"(\\w+),(\\w+)"_s << u"$2;$1"_s << sample;
