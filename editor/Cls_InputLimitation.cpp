@@ -188,7 +188,7 @@ void Cls_InputLimitation::Set_Edit(QLineEdit *box)
     if (text == accepted) {
         return;
     }
-    const qsizetype refused = FncLng_FirstRefused(text, m_mode, m_format, m_minus, m_yearMonthDay);
+    const qsizetype refused = firstRefused(text, m_mode, m_format, m_minus, m_yearMonthDay);
     if (refused < 0) {
         box->setProperty(AcceptedTextProperty, text);
         return;
@@ -246,8 +246,7 @@ int Cls_InputLimitation::watchEditorFields(const QWidget *root)
     return found;
 }
 
-bool Cls_InputLimitation::FncBln_IsAccepted(QChar c, Mode mode, bool format, bool minus,
-                                            bool yearMonthDay)
+bool Cls_InputLimitation::isAccepted(QChar c, Mode mode, bool format, bool minus, bool yearMonthDay)
 {
     switch (mode) {
     case Mode::Numeric:
@@ -271,19 +270,19 @@ bool Cls_InputLimitation::FncBln_IsAccepted(QChar c, Mode mode, bool format, boo
     return true;
 }
 
-qsizetype Cls_InputLimitation::FncLng_FirstRefused(const QString &text, Mode mode, bool format,
-                                                   bool minus, bool yearMonthDay)
+qsizetype Cls_InputLimitation::firstRefused(const QString &text, Mode mode, bool format, bool minus,
+                                            bool yearMonthDay)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!FncBln_IsAccepted(text[i], mode, format, minus, yearMonthDay)) {
+        if (!isAccepted(text[i], mode, format, minus, yearMonthDay)) {
             return i;
         }
     }
     return -1;
 }
 
-QString Cls_InputLimitation::FncStr_LeaveFormat(const QString &text, Mode mode, bool yearMonthDay,
-                                                bool clearBadDate, bool *wellFormed)
+QString Cls_InputLimitation::leaveFormat(const QString &text, Mode mode, bool yearMonthDay,
+                                         bool clearBadDate, bool *wellFormed)
 {
     auto malformed = [wellFormed] {
         if (wellFormed) {
@@ -329,7 +328,7 @@ QString Cls_InputLimitation::FncStr_LeaveFormat(const QString &text, Mode mode, 
     return text;
 }
 
-QString Cls_InputLimitation::FncStr_EditFormat(const QString &text, Mode mode, bool yearMonthDay)
+QString Cls_InputLimitation::editFormat(const QString &text, Mode mode, bool yearMonthDay)
 {
     switch (mode) {
     case Mode::Numeric:
@@ -441,7 +440,7 @@ void Cls_InputLimitation::formatOnLeaving()
     }
     const QString text = m_box->text();
     const QString formatted =
-        FncStr_LeaveFormat(text, m_mode, m_yearMonthDay, m_clearBadDate, &m_wellFormed);
+        leaveFormat(text, m_mode, m_yearMonthDay, m_clearBadDate, &m_wellFormed);
     if (formatted != text) {
         m_box->setText(formatted);
     }
@@ -454,7 +453,7 @@ void Cls_InputLimitation::formatForEditing()
     }
     if (m_format) {
         const QString text = m_box->text();
-        const QString editing = FncStr_EditFormat(text, m_mode, m_yearMonthDay);
+        const QString editing = editFormat(text, m_mode, m_yearMonthDay);
         if (editing != text) {
             m_box->setText(editing);
         }

@@ -65,15 +65,15 @@ public:
     bool isWellFormed() const { return m_wellFormed; }
 
     // The text rules and formats, usable without a box.
-    static bool FncBln_IsAccepted(QChar c, Mode mode, bool format, bool minus, bool yearMonthDay);
+    static bool isAccepted(QChar c, Mode mode, bool format, bool minus, bool yearMonthDay);
     // Position (from 0) of the first refused character, or -1.
-    static qsizetype FncLng_FirstRefused(const QString &text, Mode mode, bool format, bool minus,
-                                         bool yearMonthDay);
+    static qsizetype firstRefused(const QString &text, Mode mode, bool format, bool minus,
+                                  bool yearMonthDay);
     // The value as leaving the box leaves it; wellFormed is cleared for a bad date or time.
-    static QString FncStr_LeaveFormat(const QString &text, Mode mode, bool yearMonthDay,
-                                      bool clearBadDate, bool *wellFormed = nullptr);
+    static QString leaveFormat(const QString &text, Mode mode, bool yearMonthDay, bool clearBadDate,
+                               bool *wellFormed = nullptr);
     // The value as a double click leaves it, ready to edit.
-    static QString FncStr_EditFormat(const QString &text, Mode mode, bool yearMonthDay);
+    static QString editFormat(const QString &text, Mode mode, bool yearMonthDay);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

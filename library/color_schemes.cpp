@@ -43,7 +43,7 @@ QString schemeStatus(const QString &caption)
     return u"Default Settingの「"_s + caption + u"」を選択しました。"_s;
 }
 
-QString FncStr_NormalizeRow(const QString &text)
+QString normalizeRow(const QString &text)
 {
     return (u"000000"_s + text).right(6);
 }
@@ -80,7 +80,7 @@ int readPair(QStringView pair)
 
 } // namespace
 
-QColor FncColor_FromText(const QString &text)
+QColor fromText(const QString &text)
 {
     QString s = text;
     const bool digitsOnly = !s.isEmpty() && std::all_of(s.cbegin(), s.cend(), [](QChar c) {
@@ -95,7 +95,7 @@ QColor FncColor_FromText(const QString &text)
     return QColor(readPair(v.mid(0, 2)), readPair(v.mid(2, 2)), readPair(v.mid(4, 2)));
 }
 
-QString FncStr_FromColor(const QColor &color)
+QString fromColor(const QColor &color)
 {
     return u"%1%2%3"_s.arg(color.red(), 2, 16, QChar(u'0'))
         .arg(color.green(), 2, 16, QChar(u'0'))
@@ -103,12 +103,12 @@ QString FncStr_FromColor(const QColor &color)
         .toUpper();
 }
 
-bool FncBln_FlagOn(const QString &text)
+bool flagOn(const QString &text)
 {
     return text.toLower() == u"true"_s;
 }
 
-QString FncStr_FlagText(bool on)
+QString flagText(bool on)
 {
     return on ? u"True"_s : u"False"_s;
 }

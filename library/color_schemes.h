@@ -27,15 +27,15 @@ QString schemeStatus(const QString &caption);
 
 // A row's text after showing it: padded on the left with zeros to six characters, or its
 // last six characters when longer (ff → 0000ff).
-QString FncStr_NormalizeRow(const QString &text);
+QString normalizeRow(const QString &text);
 // The colour of a row's text: digits-only text padded to six first; each pair read as a
 // hexadecimal number up to its first non-hexadecimal character (none gives 0).
-QColor FncColor_FromText(const QString &text);
+QColor fromText(const QString &text);
 // Red, green and blue as two upper-case hexadecimal digits each (pure red → FF0000).
-QString FncStr_FromColor(const QColor &color);
+QString fromColor(const QColor &color);
 
 // Flag values of the whole-window options: true exactly when, lower-cased, it is "true".
-bool FncBln_FlagOn(const QString &text);
-QString FncStr_FlagText(bool on);
+bool flagOn(const QString &text);
+QString flagText(bool on);
 
 } // namespace ColorSchemes

@@ -155,7 +155,7 @@ void RegExpTestBench::start()
                     job->regExp = &regExp;
                 }
                 if (!job->cancelled.load()) {
-                    result = FncResult_Run(regExp, pattern, replacement, sample);
+                    result = run(regExp, pattern, replacement, sample);
                 }
                 const std::lock_guard lock(job->mutex);
                 job->regExp = nullptr;
@@ -210,8 +210,8 @@ void RegExpTestBench::onThreadFinished(QThread *thread)
     thread->deleteLater();
 }
 
-RegExpTestResult RegExpTestBench::FncResult_Run(EcmaRegExp &regExp, const QString &pattern,
-                                                const QString &replacement, const QString &sample)
+RegExpTestResult RegExpTestBench::run(EcmaRegExp &regExp, const QString &pattern,
+                                      const QString &replacement, const QString &sample)
 {
     RegExpTestResult result;
     if (pattern.isEmpty()) {
@@ -267,8 +267,7 @@ RegExpTestResult RegExpTestBench::FncResult_Run(EcmaRegExp &regExp, const QStrin
 }
 
 QList<RegExpTestResult::Span>
-RegExpTestBench::FncLst_SpansWithoutCR(const QString &text,
-                                       const QList<RegExpTestResult::Span> &spans)
+RegExpTestBench::spansWithoutCR(const QString &text, const QList<RegExpTestResult::Span> &spans)
 {
     // removedBefore[i]: carriage returns of CR LF pairs before position i.
     QList<qsizetype> removedBefore(text.size() + 1, 0);

@@ -67,12 +67,12 @@ public:
     int cancelledRuns() const { return m_cancelledRuns; }
 
     // One run, synchronously, on the calling thread.
-    static RegExpTestResult FncResult_Run(EcmaRegExp &regExp, const QString &pattern,
-                                          const QString &replacement, const QString &sample);
+    static RegExpTestResult run(EcmaRegExp &regExp, const QString &pattern,
+                                const QString &replacement, const QString &sample);
     // Spans of a CR LF text moved to the same text with each CR LF as one line break, as a
     // multi-line box holds it.
-    static QList<RegExpTestResult::Span>
-    FncLst_SpansWithoutCR(const QString &text, const QList<RegExpTestResult::Span> &spans);
+    static QList<RegExpTestResult::Span> spansWithoutCR(const QString &text,
+                                                        const QList<RegExpTestResult::Span> &spans);
 
 signals:
     // The result of the latest request, on the thread that owns the bench.

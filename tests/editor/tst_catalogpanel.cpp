@@ -1,4 +1,4 @@
-#include "Cls_CatalogPanel.h"
+#include "CatalogPanel.h"
 #include "MessageBoxRecorder.h"
 #include "setting_catalog.h"
 
@@ -32,10 +32,10 @@ void tst_CatalogPanel::answerDecides()
     QFETCH(int, index);
     QFETCH(int, answer);
     QFETCH(bool, chosen);
-    Cls_CatalogPanel panel;
+    CatalogPanel panel;
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
-    QSignalSpy spy(&panel, &Cls_CatalogPanel::catalogChosen);
+    QSignalSpy spy(&panel, &CatalogPanel::catalogChosen);
     MessageBoxRecorder boxes;
     boxes.queueAnswer(answer);
     auto *label = panel.findChild<QLabel *>(u"Lbl_DefaultSetting_%1"_s.arg(index));

@@ -1,4 +1,4 @@
-#include "Cls_ColorSchemePanel.h"
+#include "ColorSchemePanel.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -15,11 +15,11 @@ private slots:
 
 void tst_ColorSchemePanel::buttonsGiveTheirScheme()
 {
-    Cls_ColorSchemePanel panel;
+    ColorSchemePanel panel;
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
     QList<ColorSchemes::Scheme> chosen;
-    connect(&panel, &Cls_ColorSchemePanel::schemeChosen, this,
+    connect(&panel, &ColorSchemePanel::schemeChosen, this,
             [&](const ColorSchemes::Scheme &scheme) { chosen << scheme; });
     QCOMPARE(panel.findChild<QPushButton *>(u"Cmd_DefaultColor_11"_s)->text(), u"Orange"_s);
     QVERIFY(!panel.findChild<QPushButton *>(u"Cmd_DefaultColor_12"_s));

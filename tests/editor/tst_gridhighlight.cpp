@@ -1,4 +1,4 @@
-#include "Cls_GridHighlight.h"
+#include "GridHighlight.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -38,10 +38,10 @@ void tst_GridHighlight::init()
     m_window = std::make_unique<QWidget>();
     auto *grid = new QGridLayout(m_window.get());
     QList<QList<QWidget *>> columns;
-    for (int c = 1; c <= Cls_GridHighlight::Columns; ++c) {
+    for (int c = 1; c <= GridHighlight::Columns; ++c) {
         QList<QWidget *> column;
-        for (int r = 0; r < Cls_GridHighlight::Rows; ++r) {
-            auto *label = new QLabel(Cls_GridHighlight::FncStr_Caption(c, r), m_window.get());
+        for (int r = 0; r < GridHighlight::Rows; ++r) {
+            auto *label = new QLabel(GridHighlight::caption(c, r), m_window.get());
             label->setObjectName(u"Lbl_Box0%1_%2"_s.arg(c).arg(r));
             QFont font = label->font();
             font.setPointSize(9);
@@ -51,7 +51,7 @@ void tst_GridHighlight::init()
         }
         columns << column;
     }
-    new Cls_GridHighlight(columns, m_window.get());
+    new GridHighlight(columns, m_window.get());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -82,13 +82,13 @@ void tst_GridHighlight::isLit()
     QFETCH(int, column);
     QFETCH(int, row);
     QFETCH(bool, lit);
-    QCOMPARE(Cls_GridHighlight::FncBln_IsLit(cellColumn, cellRow, column, row), lit);
+    QCOMPARE(GridHighlight::isLit(cellColumn, cellRow, column, row), lit);
 }
 
 void tst_GridHighlight::captions()
 {
-    QCOMPARE(Cls_GridHighlight::FncStr_Caption(1, 0), u"1×1"_s);
-    QCOMPARE(Cls_GridHighlight::FncStr_Caption(3, 4), u"3×5"_s);
+    QCOMPARE(GridHighlight::caption(1, 0), u"1×1"_s);
+    QCOMPARE(GridHighlight::caption(3, 4), u"3×5"_s);
 }
 
 void tst_GridHighlight::pointerLightsTheBlock_data()
@@ -106,17 +106,15 @@ void tst_GridHighlight::pointerLightsTheBlock()
     QFETCH(int, row);
     // From the largest block to a smaller one: cells outside it must turn white again.
     QTest::mouseMove(cell(3, 4));
-    QTRY_COMPARE(cell(3, 4)->palette().color(QPalette::Window), Cls_GridHighlight::litColor());
+    QTRY_COMPARE(cell(3, 4)->palette().color(QPalette::Window), GridHighlight::litColor());
     QTest::mouseMove(cell(column, row));
-    QTRY_COMPARE(cell(column, row)->palette().color(QPalette::Window),
-                 Cls_GridHighlight::litColor());
+    QTRY_COMPARE(cell(column, row)->palette().color(QPalette::Window), GridHighlight::litColor());
     int lit = 0;
     for (int c = 1; c <= 3; ++c) {
         for (int r = 0; r < 5; ++r) {
             const QColor colour = cell(c, r)->palette().color(QPalette::Window);
-            QVERIFY(colour == Cls_GridHighlight::litColor() ||
-                    colour == Cls_GridHighlight::restColor());
-            lit += colour == Cls_GridHighlight::litColor();
+            QVERIFY(colour == GridHighlight::litColor() || colour == GridHighlight::restColor());
+            lit += colour == GridHighlight::litColor();
         }
     }
     QCOMPARE(lit, column * (row + 1));

@@ -227,7 +227,7 @@ void tst_InputLimitation::leaveFormat()
     QFETCH(QString, expected);
     QFETCH(bool, wellFormed);
     bool ok = true;
-    QCOMPARE(Cls_InputLimitation::FncStr_LeaveFormat(text, mode, yearMonthDay, clearBadDate, &ok),
+    QCOMPARE(Cls_InputLimitation::leaveFormat(text, mode, yearMonthDay, clearBadDate, &ok),
              expected);
     QCOMPARE(ok, wellFormed);
 }
@@ -249,7 +249,7 @@ void tst_InputLimitation::editFormat()
     QFETCH(QString, text);
     QFETCH(Mode, mode);
     QFETCH(QString, expected);
-    QCOMPARE(Cls_InputLimitation::FncStr_EditFormat(text, mode, false), expected);
+    QCOMPARE(Cls_InputLimitation::editFormat(text, mode, false), expected);
 }
 
 QTEST_MAIN(tst_InputLimitation)

@@ -1,4 +1,4 @@
-#include "Cls_LiveTestBench.h"
+#include "LiveTestBench.h"
 #include "regexp_presets.h"
 
 #include <QLabel>
@@ -37,7 +37,7 @@ private:
     QList<std::pair<int, int>> highlights() const;
 
     std::unique_ptr<QWidget> m_window;
-    Cls_LiveTestBench *m_bench = nullptr;
+    LiveTestBench *m_bench = nullptr;
 };
 
 void tst_LiveTestBench::init()
@@ -56,7 +56,7 @@ void tst_LiveTestBench::init()
     label->setObjectName(u"Lbl_TestMatchCount"_s);
     layout->addWidget(label);
     boxes[2]->setPlainText(RegExpPresets::initialSample());
-    m_bench = new Cls_LiveTestBench(boxes[0], boxes[1], boxes[2], boxes[3], label, m_window.get());
+    m_bench = new LiveTestBench(boxes[0], boxes[1], boxes[2], boxes[3], label, m_window.get());
     m_bench->engine().setDelay(50);
     m_bench->setActive(true);
     m_window->show();
@@ -119,7 +119,7 @@ void tst_LiveTestBench::badPatternShowsErrorAndEmptyResult()
 void tst_LiveTestBench::inactiveDoesNothing()
 {
     m_bench->setActive(false);
-    QSignalSpy updated(m_bench, &Cls_LiveTestBench::updated);
+    QSignalSpy updated(m_bench, &LiveTestBench::updated);
     typeInto(u"Txt_Reg"_s, u"Item"_s);
     QTest::qWait(300);
     QCOMPARE(updated.size(), 0);
@@ -156,15 +156,15 @@ void tst_LiveTestBench::boxTextKeepsNonBreakingSpace()
 {
     auto *box = child<QPlainTextEdit>(u"Txt_Reg"_s);
     box->setPlainText(u"a\u00A0b\r\nc"_s);
-    QCOMPARE(Cls_LiveTestBench::FncStr_BoxText(box), u"a\u00A0b\r\nc"_s);
+    QCOMPARE(LiveTestBench::boxText(box), u"a\u00A0b\r\nc"_s);
 }
 
 void tst_LiveTestBench::statusTexts()
 {
-    QCOMPARE(Cls_LiveTestBench::FncStr_TestRunStatus({}), u"置換しました。"_s);
-    QCOMPARE(Cls_LiveTestBench::FncStr_TestRunStatus({u"Unmatched ')'"_s, 2}),
+    QCOMPARE(LiveTestBench::testRunStatus({}), u"置換しました。"_s);
+    QCOMPARE(LiveTestBench::testRunStatus({u"Unmatched ')'"_s, 2}),
              u"パターンの誤り（3文字目）：Unmatched ')'"_s);
-    QCOMPARE(Cls_LiveTestBench::FncStr_ErrorText({u"Matching was cancelled"_s, -1}),
+    QCOMPARE(LiveTestBench::errorText({u"Matching was cancelled"_s, -1}),
              u"パターンを実行できません：Matching was cancelled"_s);
 }
 

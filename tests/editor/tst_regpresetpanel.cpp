@@ -1,5 +1,5 @@
-#include "Cls_RegPresetPanel.h"
-#include "Cls_TextCommands.h"
+#include "RegPresetPanel.h"
+#include "TextCommands.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -33,7 +33,7 @@ private:
     }
     QString text(const QString &name) const
     {
-        return Cls_TextCommands::FncStr_Text(child<QWidget>(name));
+        return TextCommands::fieldText(child<QWidget>(name));
     }
     void click(const QString &label) { QTest::mouseClick(child<QLabel>(label), Qt::LeftButton); }
 
@@ -51,12 +51,12 @@ void tst_RegPresetPanel::init()
     reg->setObjectName(u"Txt_Reg"_s);
     auto *replace = new QPlainTextEdit(u"keep"_s, m_window.get());
     replace->setObjectName(u"Txt_Replace"_s);
-    auto *panel = new Cls_RegPresetPanel(title, reg, replace, m_window.get());
+    auto *panel = new RegPresetPanel(title, reg, replace, m_window.get());
     for (QWidget *w : {static_cast<QWidget *>(title), static_cast<QWidget *>(reg),
                        static_cast<QWidget *>(replace), static_cast<QWidget *>(panel)}) {
         layout->addWidget(w);
     }
-    m_status = std::make_unique<QSignalSpy>(panel, &Cls_RegPresetPanel::statusMessage);
+    m_status = std::make_unique<QSignalSpy>(panel, &RegPresetPanel::statusMessage);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

@@ -1,5 +1,5 @@
-#include "Cls_LiveTestBench.h"
-#include "Cls_RegTestArea.h"
+#include "LiveTestBench.h"
+#include "RegTestArea.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -26,14 +26,14 @@ private slots:
 
 private:
     std::unique_ptr<QWidget> m_window;
-    Cls_RegTestArea *m_area = nullptr;
+    RegTestArea *m_area = nullptr;
 };
 
 void tst_RegTestArea::init()
 {
     m_window = std::make_unique<QWidget>();
     auto *layout = new QVBoxLayout(m_window.get());
-    m_area = new Cls_RegTestArea(m_window.get());
+    m_area = new RegTestArea(m_window.get());
     layout->addWidget(m_area);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -48,30 +48,29 @@ void tst_RegTestArea::startsHiddenWithTheSample()
 {
     QVERIFY(m_area->isHidden());
     QCOMPARE(m_area->title(), u"置換テスト"_s);
-    QCOMPARE(
-        Cls_LiveTestBench::FncStr_BoxText(m_window->findChild<QPlainTextEdit *>(u"Txt_TestBase"_s)),
-        u"This is sentences for the test. \r\nPlease use it freely. \r\n\r\n"
-        u"Item1,Item2,Item3,Item4\r\n"_s);
+    QCOMPARE(LiveTestBench::boxText(m_window->findChild<QPlainTextEdit *>(u"Txt_TestBase"_s)),
+             u"This is sentences for the test. \r\nPlease use it freely. \r\n\r\n"
+             u"Item1,Item2,Item3,Item4\r\n"_s);
     QCOMPARE(m_window->findChild<QPushButton *>(u"Cmd_RegTest"_s)->text(), u"実行"_s);
 }
 
 void tst_RegTestArea::toggle()
 {
-    QCOMPARE(m_area->FncStr_Toggle(), u"置換作業のテスト用画面を開きました。"_s);
+    QCOMPARE(m_area->toggle(), u"置換作業のテスト用画面を開きました。"_s);
     QVERIFY(m_area->isVisible());
-    QCOMPARE(m_area->FncStr_Toggle(), u"置換作業のテスト用画面を閉じました。"_s);
+    QCOMPARE(m_area->toggle(), u"置換作業のテスト用画面を閉じました。"_s);
     QVERIFY(m_area->isHidden());
 }
 
 void tst_RegTestArea::runButtonAndClear()
 {
-    m_area->FncStr_Toggle();
+    m_area->toggle();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QSignalSpy run(m_area, &Cls_RegTestArea::runRequested);
-    QSignalSpy status(m_area, &Cls_RegTestArea::statusMessage);
+    QSignalSpy run(m_area, &RegTestArea::runRequested);
+    QSignalSpy status(m_area, &RegTestArea::statusMessage);
     QTest::mouseClick(m_window->findChild<QPushButton *>(u"Cmd_RegTest"_s), Qt::LeftButton);
     QCOMPARE(run.size(), 1);
-    m_area->Sub_ShowResult(u"result\r\ntext"_s);
+    m_area->showResult(u"result\r\ntext"_s);
     QCOMPARE(m_area->resultBox()->toPlainText(), u"result\ntext"_s);
     QTest::mouseClick(m_window->findChild<QLabel *>(u"Lbl_Clear_TestAfter"_s), Qt::LeftButton);
     QVERIFY(m_area->resultBox()->toPlainText().isEmpty());

@@ -1,4 +1,4 @@
-#include "Cls_SamplePalette.h"
+#include "SamplePalette.h"
 #include "color_schemes.h"
 
 #include <QLineEdit>
@@ -28,13 +28,13 @@ private:
     }
     int litCount() const;
 
-    std::unique_ptr<Cls_SamplePalette> m_sample;
+    std::unique_ptr<SamplePalette> m_sample;
 };
 
 void tst_SamplePalette::init()
 {
-    m_sample = std::make_unique<Cls_SamplePalette>();
-    m_sample->Sub_RefreshSample(ColorSchemes::blackSchemes().at(1).values); // "Pink"
+    m_sample = std::make_unique<SamplePalette>();
+    m_sample->refreshSample(ColorSchemes::blackSchemes().at(1).values); // "Pink"
     m_sample->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_sample.get()));
 }
@@ -88,7 +88,7 @@ void tst_SamplePalette::exactlyOneItemLit()
     QCOMPARE(litCount(), 1);
     QCOMPARE(item(2)->palette().color(QPalette::Base), QColor(0, 0, 0));
     // A new scheme puts every item back to rest.
-    m_sample->Sub_RefreshSample(ColorSchemes::lightSchemes().at(0).values);
+    m_sample->refreshSample(ColorSchemes::lightSchemes().at(0).values);
     QCOMPARE(m_sample->litItem(), -1);
     QCOMPARE(item(9)->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xFF));
 }

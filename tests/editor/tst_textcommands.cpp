@@ -1,4 +1,4 @@
-#include "Cls_TextCommands.h"
+#include "TextCommands.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -13,7 +13,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-using Command = Cls_TextCommands::Command;
+using Command = TextCommands::Command;
 
 class tst_TextCommands final : public QObject
 {
@@ -38,7 +38,7 @@ private:
     void click(const QString &label) { QTest::mouseClick(child<QLabel>(label), Qt::LeftButton); }
 
     std::unique_ptr<QWidget> m_window;
-    Cls_TextCommands *m_commands = nullptr;
+    TextCommands *m_commands = nullptr;
     std::unique_ptr<QSignalSpy> m_status;
 };
 
@@ -46,7 +46,7 @@ void tst_TextCommands::init()
 {
     m_window = std::make_unique<QWidget>();
     auto *layout = new QVBoxLayout(m_window.get());
-    m_commands = new Cls_TextCommands(m_window.get());
+    m_commands = new TextCommands(m_window.get());
     auto *link = new QLineEdit(u"http://example.invalid/"_s, m_window.get());
     link->setObjectName(u"Txt_Link"_s);
     auto *data = new QPlainTextEdit(u"line 1\r\nline 2"_s, m_window.get());
@@ -55,11 +55,11 @@ void tst_TextCommands::init()
     layout->addWidget(data);
     for (QWidget *field : {static_cast<QWidget *>(link), static_cast<QWidget *>(data)}) {
         for (Command command : {Command::Clear, Command::Copy, Command::Select}) {
-            layout->addWidget(m_commands->FncLbl_Create(command, field, m_window.get()));
+            layout->addWidget(m_commands->createLabel(command, field, m_window.get()));
         }
     }
-    layout->addWidget(m_commands->FncLbl_CreateDefaultClipboard(data, m_window.get()));
-    m_status = std::make_unique<QSignalSpy>(m_commands, &Cls_TextCommands::statusMessage);
+    layout->addWidget(m_commands->createDefaultClipboardLabel(data, m_window.get()));
+    m_status = std::make_unique<QSignalSpy>(m_commands, &TextCommands::statusMessage);
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -112,7 +112,7 @@ void tst_TextCommands::defaultClipboardTwice()
 {
     click(u"Lbl_DefaultClipboard"_s);
     click(u"Lbl_DefaultClipboard"_s);
-    const QString text = Cls_TextCommands::FncStr_Text(child<QPlainTextEdit>(u"Txt_Data"_s));
+    const QString text = TextCommands::fieldText(child<QPlainTextEdit>(u"Txt_Data"_s));
     QCOMPARE(text, u"line 1\r\nline 2"_s + QString(16, u'@'));
     QCOMPARE(m_status->size(), 0);
 }

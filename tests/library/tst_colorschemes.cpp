@@ -34,7 +34,7 @@ void tst_ColorSchemes::schemes()
     for (const auto *list : {&lightSchemes(), &blackSchemes()}) {
         for (const Scheme &scheme : *list) {
             for (const QString &value : scheme.values) {
-                QCOMPARE(FncStr_FromColor(FncColor_FromText(value)), value);
+                QCOMPARE(ColorSchemes::fromColor(ColorSchemes::fromText(value)), value);
             }
         }
     }
@@ -56,8 +56,8 @@ void tst_ColorSchemes::showRow()
     QFETCH(QString, text);
     QFETCH(QString, row);
     QFETCH(QColor, colour);
-    QCOMPARE(FncStr_NormalizeRow(text), row);
-    QCOMPARE(FncColor_FromText(FncStr_NormalizeRow(text)), colour);
+    QCOMPARE(normalizeRow(text), row);
+    QCOMPARE(ColorSchemes::fromText(normalizeRow(text)), colour);
 }
 
 void tst_ColorSchemes::fromText_data()
@@ -76,13 +76,13 @@ void tst_ColorSchemes::fromText()
 {
     QFETCH(QString, text);
     QFETCH(QColor, colour);
-    QCOMPARE(FncColor_FromText(text), colour);
+    QCOMPARE(ColorSchemes::fromText(text), colour);
 }
 
 void tst_ColorSchemes::fromColor()
 {
-    QCOMPARE(FncStr_FromColor(QColor(255, 0, 0)), u"FF0000"_s);
-    QCOMPARE(FncStr_FromColor(QColor(0, 0, 5)), u"000005"_s);
+    QCOMPARE(ColorSchemes::fromColor(QColor(255, 0, 0)), u"FF0000"_s);
+    QCOMPARE(ColorSchemes::fromColor(QColor(0, 0, 5)), u"000005"_s);
 }
 
 void tst_ColorSchemes::flags_data()
@@ -100,8 +100,8 @@ void tst_ColorSchemes::flags()
 {
     QFETCH(QString, text);
     QFETCH(bool, on);
-    QCOMPARE(FncBln_FlagOn(text), on);
-    QCOMPARE(FncStr_FlagText(on), on ? u"True"_s : u"False"_s);
+    QCOMPARE(flagOn(text), on);
+    QCOMPARE(flagText(on), on ? u"True"_s : u"False"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_ColorSchemes)

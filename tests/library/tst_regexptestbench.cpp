@@ -96,8 +96,7 @@ void tst_RegExpTestBench::sameResultAsThePalette()
     const QString expected = model.RegExpExecute(0, sample, true);
 
     EcmaRegExp regExp(pattern);
-    const RegExpTestResult result =
-        RegExpTestBench::FncResult_Run(regExp, pattern, replacement, sample);
+    const RegExpTestResult result = RegExpTestBench::run(regExp, pattern, replacement, sample);
     QVERIFY(!result.failed());
     QCOMPARE(result.output, expected);
 }
@@ -184,7 +183,7 @@ void tst_RegExpTestBench::spansWithoutCR()
 {
     const QString text = u"ab\r\ncd\r\n\r\nef"_s;
     const QList<Span> spans = {{0, 2}, {2, 2}, {4, 2}, {6, 4}, {10, 2}};
-    QCOMPARE(RegExpTestBench::FncLst_SpansWithoutCR(text, spans),
+    QCOMPARE(RegExpTestBench::spansWithoutCR(text, spans),
              (QList<Span>{{0, 2}, {2, 1}, {3, 2}, {5, 2}, {7, 2}}));
 }
 

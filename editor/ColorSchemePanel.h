@@ -1,4 +1,4 @@
-// Cls_ColorSchemePanel: the colour page's scheme buttons, Cmd_DefaultColor 0–11 under
+// ColorSchemePanel: the colour page's scheme buttons, Cmd_DefaultColor 0–11 under
 // "Default Setting" and Cmd_DefaultColorBlack 0–5 under "Backcolor Black".
 #pragma once
 
@@ -6,14 +6,14 @@
 
 #include <QWidget>
 
-class Cls_ColorSchemePanel final : public QWidget
+class ColorSchemePanel final : public QWidget
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Cls_ColorSchemePanel)
+    Q_DISABLE_COPY_MOVE(ColorSchemePanel)
 
 public:
-    explicit Cls_ColorSchemePanel(QWidget *parent = nullptr);
-    ~Cls_ColorSchemePanel() override;
+    explicit ColorSchemePanel(QWidget *parent = nullptr);
+    ~ColorSchemePanel() override;
 
 signals:
     // The page writes the five rows, shows each, refreshes the sample and then shows

@@ -1,8 +1,8 @@
-#include "Cls_RegPresetPanel.h"
+#include "RegPresetPanel.h"
 
 #include "Cls_Effect.h"
-#include "Cls_LabelClick.h"
-#include "Cls_TextCommands.h"
+#include "LabelClick.h"
+#include "TextCommands.h"
 #include "regexp_presets.h"
 
 #include <QGridLayout>
@@ -29,8 +29,8 @@ void addInColumns(QGroupBox *group, QLabel *label, int index, int columns)
 
 } // namespace
 
-Cls_RegPresetPanel::Cls_RegPresetPanel(QWidget *itemTitle, QWidget *pattern, QWidget *replacement,
-                                       QWidget *parent)
+RegPresetPanel::RegPresetPanel(QWidget *itemTitle, QWidget *pattern, QWidget *replacement,
+                               QWidget *parent)
     : QTabWidget(parent)
     , m_itemTitle(itemTitle)
     , m_pattern(pattern)
@@ -45,8 +45,8 @@ Cls_RegPresetPanel::Cls_RegPresetPanel(QWidget *itemTitle, QWidget *pattern, QWi
     QGroupBox *defaults = presetGroup(u"Default Setting"_s, u"Fra_RegSet"_s, items);
     const auto &itemPresets = RegExpPresets::itemPresets();
     for (int k = 0; k < itemPresets.size(); ++k) {
-        QLabel *label = FncLbl_Preset(u"Lbl_RegSet"_s, k, itemPresets.at(k).caption, defaults);
-        Cls_LabelClick::Sub_OnClick(label, [this, k] { Sub_ApplyItemPreset(k); });
+        QLabel *label = presetLabel(u"Lbl_RegSet"_s, k, itemPresets.at(k).caption, defaults);
+        LabelClick::onClick(label, [this, k] { applyItemPreset(k); });
         addInColumns(defaults, label, k, 2);
     }
     itemsLayout->addWidget(defaults);
@@ -60,16 +60,16 @@ Cls_RegPresetPanel::Cls_RegPresetPanel(QWidget *itemTitle, QWidget *pattern, QWi
     const auto &directivePresets = RegExpPresets::directivePresets();
     for (int k = 0; k < directivePresets.size(); ++k) {
         QLabel *label =
-            FncLbl_Preset(u"Lbl_RegSetEtc"_s, k, directivePresets.at(k).caption, directives);
-        Cls_LabelClick::Sub_OnClick(label, [this, k] { Sub_ApplyDirective(k); });
+            presetLabel(u"Lbl_RegSetEtc"_s, k, directivePresets.at(k).caption, directives);
+        LabelClick::onClick(label, [this, k] { applyDirective(k); });
         addInColumns(directives, label, k, 1);
     }
     QGroupBox *searches = presetGroup(u"検索内容"_s, u"Fra_RegOpt_1"_s, options);
     const auto &searchPresets = RegExpPresets::searchPresets();
     for (int k = 0; k < searchPresets.size(); ++k) {
         QLabel *label =
-            FncLbl_Preset(u"Lbl_RegSearchEtc"_s, k, searchPresets.at(k).caption, searches);
-        Cls_LabelClick::Sub_OnClick(label, [this, k] { Sub_ApplySearchPreset(k); });
+            presetLabel(u"Lbl_RegSearchEtc"_s, k, searchPresets.at(k).caption, searches);
+        LabelClick::onClick(label, [this, k] { applySearchPreset(k); });
         addInColumns(searches, label, k, 2);
     }
     optionsLayout->addWidget(directives);
@@ -77,10 +77,10 @@ Cls_RegPresetPanel::Cls_RegPresetPanel(QWidget *itemTitle, QWidget *pattern, QWi
     addTab(options, u"既定値のサンプル集"_s);
 }
 
-Cls_RegPresetPanel::~Cls_RegPresetPanel() = default;
+RegPresetPanel::~RegPresetPanel() = default;
 
-QLabel *Cls_RegPresetPanel::FncLbl_Preset(const QString &name, int index, const QString &caption,
-                                          QWidget *parent)
+QLabel *RegPresetPanel::presetLabel(const QString &name, int index, const QString &caption,
+                                    QWidget *parent)
 {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(u"%1_%2"_s.arg(name).arg(index));
@@ -91,35 +91,35 @@ QLabel *Cls_RegPresetPanel::FncLbl_Preset(const QString &name, int index, const 
     return label;
 }
 
-void Cls_RegPresetPanel::Sub_ApplyItemPreset(int index)
+void RegPresetPanel::applyItemPreset(int index)
 {
     const auto &presets = RegExpPresets::itemPresets();
     if (index < 0 || index >= presets.size()) {
         return;
     }
     const auto &preset = presets.at(index);
-    Cls_TextCommands::Sub_SetText(m_itemTitle, preset.caption);
-    Cls_TextCommands::Sub_SetText(m_pattern, preset.pattern);
-    Cls_TextCommands::Sub_SetText(m_replacement, preset.replacement);
+    TextCommands::setFieldText(m_itemTitle, preset.caption);
+    TextCommands::setFieldText(m_pattern, preset.pattern);
+    TextCommands::setFieldText(m_replacement, preset.replacement);
     emit statusMessage(RegExpPresets::itemPresetStatus(preset.caption));
 }
 
-void Cls_RegPresetPanel::Sub_ApplyDirective(int index)
+void RegPresetPanel::applyDirective(int index)
 {
     const auto &presets = RegExpPresets::directivePresets();
     if (index < 0 || index >= presets.size()) {
         return;
     }
-    Cls_TextCommands::Sub_SetText(m_replacement, presets.at(index).directive);
+    TextCommands::setFieldText(m_replacement, presets.at(index).directive);
     emit statusMessage(presets.at(index).status);
 }
 
-void Cls_RegPresetPanel::Sub_ApplySearchPreset(int index)
+void RegPresetPanel::applySearchPreset(int index)
 {
     const auto &presets = RegExpPresets::searchPresets();
     if (index < 0 || index >= presets.size()) {
         return;
     }
-    Cls_TextCommands::Sub_SetText(m_pattern, presets.at(index).pattern);
+    TextCommands::setFieldText(m_pattern, presets.at(index).pattern);
     emit statusMessage(RegExpPresets::searchPresetStatus(presets.at(index).caption));
 }

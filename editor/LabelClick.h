@@ -1,4 +1,4 @@
-// Cls_LabelClick: makes a label clickable. The action runs when the left button is released
+// LabelClick: makes a label clickable. The action runs when the left button is released
 // over the label it was pressed on, as a button's click does.
 #pragma once
 
@@ -8,20 +8,20 @@
 
 class QWidget;
 
-class Cls_LabelClick final : public QObject
+class LabelClick final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Cls_LabelClick)
+    Q_DISABLE_COPY_MOVE(LabelClick)
 
 public:
     // The watcher lives as long as the label.
-    static Cls_LabelClick *Sub_OnClick(QWidget *label, std::function<void()> action);
+    static LabelClick *onClick(QWidget *label, std::function<void()> action);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    Cls_LabelClick(QWidget *label, std::function<void()> action);
+    LabelClick(QWidget *label, std::function<void()> action);
 
     std::function<void()> m_action;
     bool m_pressed = false;

@@ -1,7 +1,7 @@
-#include "Cls_RegTestArea.h"
+#include "RegTestArea.h"
 
-#include "Cls_LiveTestBench.h"
-#include "Cls_TextCommands.h"
+#include "LiveTestBench.h"
+#include "TextCommands.h"
 #include "regexp_presets.h"
 
 #include <QGridLayout>
@@ -12,9 +12,9 @@
 
 using namespace Qt::StringLiterals;
 
-Cls_RegTestArea::Cls_RegTestArea(QWidget *parent)
+RegTestArea::RegTestArea(QWidget *parent)
     : QGroupBox(u"置換テスト"_s, parent)
-    , m_commands(new Cls_TextCommands(this))
+    , m_commands(new TextCommands(this))
 {
     setObjectName(u"Fra_RegTest"_s);
     setAutoFillBackground(true);
@@ -34,8 +34,8 @@ Cls_RegTestArea::Cls_RegTestArea(QWidget *parent)
         auto *row = new QHBoxLayout;
         row->addWidget(new QLabel(caption, this));
         row->addStretch();
-        row->addWidget(m_commands->FncLbl_Create(Cls_TextCommands::Command::Clear, box, this));
-        row->addWidget(m_commands->FncLbl_Create(Cls_TextCommands::Command::Copy, box, this));
+        row->addWidget(m_commands->createLabel(TextCommands::Command::Clear, box, this));
+        row->addWidget(m_commands->createLabel(TextCommands::Command::Copy, box, this));
         return row;
     };
     auto *layout = new QVBoxLayout(this);
@@ -53,14 +53,14 @@ Cls_RegTestArea::Cls_RegTestArea(QWidget *parent)
     layout->addLayout(resultHeader);
     layout->addWidget(Txt_TestAfter, 1);
 
-    connect(Cmd_RegTest, &QPushButton::clicked, this, &Cls_RegTestArea::runRequested);
-    connect(m_commands, &Cls_TextCommands::statusMessage, this, &Cls_RegTestArea::statusMessage);
+    connect(Cmd_RegTest, &QPushButton::clicked, this, &RegTestArea::runRequested);
+    connect(m_commands, &TextCommands::statusMessage, this, &RegTestArea::statusMessage);
     hide();
 }
 
-Cls_RegTestArea::~Cls_RegTestArea() = default;
+RegTestArea::~RegTestArea() = default;
 
-QString Cls_RegTestArea::FncStr_Toggle()
+QString RegTestArea::toggle()
 {
     const bool open = isHidden();
     setVisible(open);
@@ -70,7 +70,7 @@ QString Cls_RegTestArea::FncStr_Toggle()
     return RegExpPresets::testAreaStatus(open);
 }
 
-void Cls_RegTestArea::Sub_ShowResult(const QString &text)
+void RegTestArea::showResult(const QString &text)
 {
-    Cls_LiveTestBench::Sub_SetBoxText(Txt_TestAfter, text);
+    LiveTestBench::setBoxText(Txt_TestAfter, text);
 }

@@ -1,4 +1,4 @@
-#include "Cls_ColorSchemePanel.h"
+#include "ColorSchemePanel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -7,7 +7,7 @@
 
 using namespace Qt::StringLiterals;
 
-Cls_ColorSchemePanel::Cls_ColorSchemePanel(QWidget *parent)
+ColorSchemePanel::ColorSchemePanel(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(u"Fra_ColorSchemes"_s);
@@ -31,4 +31,4 @@ Cls_ColorSchemePanel::Cls_ColorSchemePanel(QWidget *parent)
     group(u"Backcolor Black"_s, u"Cmd_DefaultColorBlack"_s, ColorSchemes::blackSchemes(), 2);
 }
 
-Cls_ColorSchemePanel::~Cls_ColorSchemePanel() = default;
+ColorSchemePanel::~ColorSchemePanel() = default;

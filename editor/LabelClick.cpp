@@ -1,14 +1,14 @@
-#include "Cls_LabelClick.h"
+#include "LabelClick.h"
 
 #include <QMouseEvent>
 #include <QWidget>
 
-Cls_LabelClick *Cls_LabelClick::Sub_OnClick(QWidget *label, std::function<void()> action)
+LabelClick *LabelClick::onClick(QWidget *label, std::function<void()> action)
 {
-    return new Cls_LabelClick(label, std::move(action));
+    return new LabelClick(label, std::move(action));
 }
 
-Cls_LabelClick::Cls_LabelClick(QWidget *label, std::function<void()> action)
+LabelClick::LabelClick(QWidget *label, std::function<void()> action)
     : QObject(label)
     , m_action(std::move(action))
 {
@@ -16,7 +16,7 @@ Cls_LabelClick::Cls_LabelClick(QWidget *label, std::function<void()> action)
     label->installEventFilter(this);
 }
 
-bool Cls_LabelClick::eventFilter(QObject *watched, QEvent *event)
+bool LabelClick::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
         m_pressed = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;

@@ -1,7 +1,7 @@
-#include "Cls_CatalogPanel.h"
+#include "CatalogPanel.h"
 
 #include "Cls_Effect.h"
-#include "Cls_LabelClick.h"
+#include "LabelClick.h"
 #include "platform_wrappers.h"
 #include "setting_catalog.h"
 
@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-Cls_CatalogPanel::Cls_CatalogPanel(QWidget *parent)
+CatalogPanel::CatalogPanel(QWidget *parent)
     : QWidget(parent)
     , m_effect(new Cls_Effect(this))
 {
@@ -29,8 +29,8 @@ Cls_CatalogPanel::Cls_CatalogPanel(QWidget *parent)
         font.setPointSize(Cls_Effect::DefaultFontSize);
         label->setFont(font);
         m_effect->watchLabel(label);
-        Cls_LabelClick::Sub_OnClick(label, [this, k] {
-            if (FncBln_Confirm(k)) {
+        LabelClick::onClick(label, [this, k] {
+            if (confirm(k)) {
                 emit catalogChosen(k);
             }
         });
@@ -39,9 +39,9 @@ Cls_CatalogPanel::Cls_CatalogPanel(QWidget *parent)
     layout->addStretch();
 }
 
-Cls_CatalogPanel::~Cls_CatalogPanel() = default;
+CatalogPanel::~CatalogPanel() = default;
 
-bool Cls_CatalogPanel::FncBln_Confirm(int index)
+bool CatalogPanel::confirm(int index)
 {
     const auto &catalogs = SettingCatalog::catalogs();
     if (index < 0 || index >= catalogs.size()) {

@@ -1,4 +1,4 @@
-// Cls_GridHighlight: the quick-creation grid's pointer look. Over the cell of column c and
+// GridHighlight: the quick-creation grid's pointer look. Over the cell of column c and
 // row r, the block of columns 1 to c and rows 0 to r turns light yellow, showing the
 // c×(r+1) shape to be created; a pressed cell's font is one point smaller and returns to
 // 14 points on release.
@@ -13,10 +13,10 @@
 
 class QWidget;
 
-class Cls_GridHighlight final : public QObject
+class GridHighlight final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Cls_GridHighlight)
+    Q_DISABLE_COPY_MOVE(GridHighlight)
 
 public:
     static constexpr int Columns = 3;
@@ -27,14 +27,14 @@ public:
 
     // columns[c - 1][r] is the cell of column c (1 to 3) and row r (0 to 4): Lbl_Box01,
     // Lbl_Box02 and Lbl_Box03.
-    explicit Cls_GridHighlight(const QList<QList<QWidget *>> &columns, QObject *parent = nullptr);
+    explicit GridHighlight(const QList<QList<QWidget *>> &columns, QObject *parent = nullptr);
 
     // Whether the cell of cellColumn/cellRow is lit with the pointer over column/row.
-    static bool FncBln_IsLit(int cellColumn, int cellRow, int column, int row);
+    static bool isLit(int cellColumn, int cellRow, int column, int row);
     // "1×1" … "3×5".
-    static QString FncStr_Caption(int column, int row);
+    static QString caption(int column, int row);
 
-    void Sub_Highlight(int column, int row);
+    void highlight(int column, int row);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,7 +1,7 @@
-#include "Cls_TextCommands.h"
+#include "TextCommands.h"
 
-#include "Cls_LabelClick.h"
-#include "Cls_LiveTestBench.h"
+#include "LabelClick.h"
+#include "LiveTestBench.h"
 #include "regexp_presets.h"
 
 #include <QClipboard>
@@ -13,49 +13,49 @@
 
 using namespace Qt::StringLiterals;
 
-Cls_TextCommands::Cls_TextCommands(QObject *parent)
+TextCommands::TextCommands(QObject *parent)
     : QObject(parent)
 {
 }
 
-Cls_TextCommands::~Cls_TextCommands() = default;
+TextCommands::~TextCommands() = default;
 
-QLabel *Cls_TextCommands::FncLbl_Create(Command command, QWidget *field, QWidget *parent)
+QLabel *TextCommands::createLabel(Command command, QWidget *field, QWidget *parent)
 {
-    auto *label = new QLabel(FncStr_Caption(command), parent);
+    auto *label = new QLabel(caption(command), parent);
     QString fieldName = field->objectName();
     if (fieldName.startsWith(u"Txt_"_s)) {
         fieldName.remove(0, 4);
     }
-    label->setObjectName(u"Lbl_%1_%2"_s.arg(FncStr_Caption(command), fieldName));
-    Sub_Bind(command, label, field);
+    label->setObjectName(u"Lbl_%1_%2"_s.arg(caption(command), fieldName));
+    bind(command, label, field);
     return label;
 }
 
-void Cls_TextCommands::Sub_Bind(Command command, QWidget *label, QWidget *field)
+void TextCommands::bind(Command command, QWidget *label, QWidget *field)
 {
-    Cls_LabelClick::Sub_OnClick(label, [this, command, field] { Sub_Run(command, field); });
+    LabelClick::onClick(label, [this, command, field] { run(command, field); });
 }
 
-QLabel *Cls_TextCommands::FncLbl_CreateDefaultClipboard(QWidget *dataField, QWidget *parent)
+QLabel *TextCommands::createDefaultClipboardLabel(QWidget *dataField, QWidget *parent)
 {
     auto *label = new QLabel(u"default clipboard"_s, parent);
     label->setObjectName(u"Lbl_DefaultClipboard"_s);
-    Cls_LabelClick::Sub_OnClick(label, [this, dataField] { Sub_AppendMarker(dataField); });
+    LabelClick::onClick(label, [this, dataField] { appendMarker(dataField); });
     return label;
 }
 
-void Cls_TextCommands::Sub_Run(Command command, QWidget *field)
+void TextCommands::run(Command command, QWidget *field)
 {
     switch (command) {
     case Command::Clear:
-        Sub_SetText(field, QString());
+        setFieldText(field, QString());
         break;
     case Command::Copy: {
         // Emptied first: copying an empty field leaves an empty clipboard.
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->clear();
-        const QString text = FncStr_Text(field);
+        const QString text = fieldText(field);
         if (!text.isEmpty()) {
             clipboard->setText(text);
         }
@@ -71,10 +71,10 @@ void Cls_TextCommands::Sub_Run(Command command, QWidget *field)
         }
         break;
     }
-    emit statusMessage(FncStr_Status(command));
+    emit statusMessage(status(command));
 }
 
-void Cls_TextCommands::Sub_AppendMarker(QWidget *dataField)
+void TextCommands::appendMarker(QWidget *dataField)
 {
     if (auto *plain = qobject_cast<QPlainTextEdit *>(dataField)) {
         // Appended at the end without moving the user's caret or selection.
@@ -82,11 +82,11 @@ void Cls_TextCommands::Sub_AppendMarker(QWidget *dataField)
         end.movePosition(QTextCursor::End);
         end.insertText(RegExpPresets::ClipboardMarker);
     } else {
-        Sub_SetText(dataField, FncStr_Text(dataField) + RegExpPresets::ClipboardMarker);
+        setFieldText(dataField, fieldText(dataField) + RegExpPresets::ClipboardMarker);
     }
 }
 
-QString Cls_TextCommands::FncStr_Caption(Command command)
+QString TextCommands::caption(Command command)
 {
     switch (command) {
     case Command::Clear:
@@ -99,7 +99,7 @@ QString Cls_TextCommands::FncStr_Caption(Command command)
     return {};
 }
 
-QString Cls_TextCommands::FncStr_Status(Command command)
+QString TextCommands::status(Command command)
 {
     switch (command) {
     case Command::Clear:
@@ -112,13 +112,13 @@ QString Cls_TextCommands::FncStr_Status(Command command)
     return {};
 }
 
-QString Cls_TextCommands::FncStr_Text(const QWidget *field)
+QString TextCommands::fieldText(const QWidget *field)
 {
     if (const auto *line = qobject_cast<const QLineEdit *>(field)) {
         return line->text();
     }
     if (const auto *plain = qobject_cast<const QPlainTextEdit *>(field)) {
-        return Cls_LiveTestBench::FncStr_BoxText(plain);
+        return LiveTestBench::boxText(plain);
     }
     if (const auto *rich = qobject_cast<const QTextEdit *>(field)) {
         QString text = rich->document()->toRawText();
@@ -128,7 +128,7 @@ QString Cls_TextCommands::FncStr_Text(const QWidget *field)
     return {};
 }
 
-void Cls_TextCommands::Sub_SetText(QWidget *field, const QString &text)
+void TextCommands::setFieldText(QWidget *field, const QString &text)
 {
     if (auto *line = qobject_cast<QLineEdit *>(field)) {
         line->setText(text);

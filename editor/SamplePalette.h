@@ -1,4 +1,4 @@
-// Cls_SamplePalette: the colour page's small copy of the palette ("表示サンプル"): three
+// SamplePalette: the colour page's small copy of the palette ("表示サンプル"): three
 // frames of sample items that show the five colours at once, with the palette's pointer and
 // press effects.
 #pragma once
@@ -11,24 +11,24 @@
 
 class QLineEdit;
 
-class Cls_SamplePalette final : public QGroupBox
+class SamplePalette final : public QGroupBox
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Cls_SamplePalette)
+    Q_DISABLE_COPY_MOVE(SamplePalette)
 
 public:
     static constexpr int ItemCount = 14;
     static constexpr int RestingPointSize = 9;
 
-    explicit Cls_SamplePalette(QWidget *parent = nullptr);
-    ~Cls_SamplePalette() override;
+    explicit SamplePalette(QWidget *parent = nullptr);
+    ~SamplePalette() override;
 
     // Applies the five colour texts (Base, Title, Label, Back, Fore, as the rows hold them)
     // and puts every item back to its resting look.
-    void Sub_RefreshSample(const std::array<QString, 5> &colorTexts);
+    void refreshSample(const std::array<QString, 5> &colorTexts);
     // The look of the item under the pointer for one item, the resting look for the rest.
-    void Sub_HoverItem(int index);
-    void Sub_ResetItems();
+    void hoverItem(int index);
+    void resetItems();
 
     // The item in the selected look, or -1.
     int litItem() const { return m_lit; }

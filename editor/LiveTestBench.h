@@ -1,4 +1,4 @@
-// Cls_LiveTestBench: ties the test area's boxes to the live test bench. While it is active,
+// LiveTestBench: ties the test area's boxes to the live test bench. While it is active,
 // a change to the pattern, the replacement or the sample re-runs the item over the sample a
 // moment after the last keystroke: the result fills the result box, the matches are
 // highlighted in the sample, and a label tells how many matched or what is wrong with the
@@ -13,15 +13,15 @@
 class QLabel;
 class QPlainTextEdit;
 
-class Cls_LiveTestBench final : public QObject
+class LiveTestBench final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Cls_LiveTestBench)
+    Q_DISABLE_COPY_MOVE(LiveTestBench)
 
 public:
-    Cls_LiveTestBench(QPlainTextEdit *pattern, QPlainTextEdit *replacement, QPlainTextEdit *sample,
-                      QPlainTextEdit *result, QLabel *countLabel, QObject *parent = nullptr);
-    ~Cls_LiveTestBench() override;
+    LiveTestBench(QPlainTextEdit *pattern, QPlainTextEdit *replacement, QPlainTextEdit *sample,
+                  QPlainTextEdit *result, QLabel *countLabel, QObject *parent = nullptr);
+    ~LiveTestBench() override;
 
     // On while the test area is open; switching on runs once, switching off cancels and
     // removes the highlights.
@@ -31,16 +31,16 @@ public:
 
     // A multi-line box's text with CR LF line ends, as the item page stores it; unlike
     // toPlainText() it keeps non-breaking spaces.
-    static QString FncStr_BoxText(const QPlainTextEdit *box);
+    static QString boxText(const QPlainTextEdit *box);
     // Puts a result into a box; a text with a very long run without blanks wraps anywhere,
     // since laying it out at word boundaries would take minutes.
-    static void Sub_SetBoxText(QPlainTextEdit *box, const QString &text);
+    static void setBoxText(QPlainTextEdit *box, const QString &text);
     // "3件一致".
-    static QString FncStr_CountText(int count);
+    static QString countText(int count);
     // The pattern's error with its position (from 1), or why the run stopped.
-    static QString FncStr_ErrorText(const RegExpError &error);
+    static QString errorText(const RegExpError &error);
     // The status line after the test button's run: the error when the engine refused.
-    static QString FncStr_TestRunStatus(const RegExpError &error);
+    static QString testRunStatus(const RegExpError &error);
 
 signals:
     void updated(const RegExpTestResult &result);

@@ -1,4 +1,4 @@
-// Cls_RegTestArea: the test area "置換テスト" (Fra_RegTest) of the item page: the sample
+// RegTestArea: the test area "置換テスト" (Fra_RegTest) of the item page: the sample
 // box, the result box with their Clear and Copy labels, the run button and the live
 // bench's match count. It starts hidden; the page opens it for edit items only.
 #pragma once
@@ -8,16 +8,16 @@
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-class Cls_TextCommands;
+class TextCommands;
 
-class Cls_RegTestArea final : public QGroupBox
+class RegTestArea final : public QGroupBox
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Cls_RegTestArea)
+    Q_DISABLE_COPY_MOVE(RegTestArea)
 
 public:
-    explicit Cls_RegTestArea(QWidget *parent = nullptr);
-    ~Cls_RegTestArea() override;
+    explicit RegTestArea(QWidget *parent = nullptr);
+    ~RegTestArea() override;
 
     QPlainTextEdit *sampleBox() const { return Txt_TestBase; }
     QPlainTextEdit *resultBox() const { return Txt_TestAfter; }
@@ -26,9 +26,9 @@ public:
 
     // Shows or hides the area (shown in front of the other controls) and returns the status
     // text: "置換作業のテスト用画面を開きました。" or "…閉じました。".
-    QString FncStr_Toggle();
+    QString toggle();
     // The test button's result, replacing the result box's text.
-    void Sub_ShowResult(const QString &text);
+    void showResult(const QString &text);
 
 signals:
     // Cmd_RegTest was clicked: the page stores the item page and runs the item.
@@ -41,5 +41,5 @@ private:
     QPlainTextEdit *Txt_TestAfter = nullptr;
     QLabel *Lbl_TestMatchCount = nullptr;
     QPushButton *Cmd_RegTest = nullptr;
-    Cls_TextCommands *m_commands = nullptr;
+    TextCommands *m_commands = nullptr;
 };

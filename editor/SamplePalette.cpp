@@ -1,4 +1,4 @@
-#include "Cls_SamplePalette.h"
+#include "SamplePalette.h"
 
 #include "Cls_Effect.h"
 #include "color_schemes.h"
@@ -24,7 +24,7 @@ void setColors(QWidget *w, QPalette::ColorRole background, const QColor &back,
 
 } // namespace
 
-Cls_SamplePalette::Cls_SamplePalette(QWidget *parent)
+SamplePalette::SamplePalette(QWidget *parent)
     : QGroupBox(u"表示サンプル"_s, parent)
 {
     setObjectName(u"Fra_ColorSample"_s);
@@ -79,28 +79,28 @@ Cls_SamplePalette::Cls_SamplePalette(QWidget *parent)
         Fra_Items.append(frame);
     }
     outer->addStretch();
-    Sub_ResetItems();
+    resetItems();
 }
 
-Cls_SamplePalette::~Cls_SamplePalette() = default;
+SamplePalette::~SamplePalette() = default;
 
-void Cls_SamplePalette::Sub_RefreshSample(const std::array<QString, 5> &colorTexts)
+void SamplePalette::refreshSample(const std::array<QString, 5> &colorTexts)
 {
-    using ColorSchemes::FncColor_FromText;
-    m_base = FncColor_FromText(colorTexts[0]);
-    const QColor title = FncColor_FromText(colorTexts[1]);
-    m_label = FncColor_FromText(colorTexts[2]);
-    m_back = FncColor_FromText(colorTexts[3]);
-    m_fore = FncColor_FromText(colorTexts[4]);
+    using ColorSchemes::fromText;
+    m_base = fromText(colorTexts[0]);
+    const QColor title = fromText(colorTexts[1]);
+    m_label = fromText(colorTexts[2]);
+    m_back = fromText(colorTexts[3]);
+    m_fore = fromText(colorTexts[4]);
     for (QGroupBox *frame : std::as_const(Fra_Items)) {
         setColors(frame, QPalette::Window, m_base, QPalette::WindowText, title);
     }
-    Sub_ResetItems();
+    resetItems();
 }
 
-void Cls_SamplePalette::Sub_HoverItem(int index)
+void SamplePalette::hoverItem(int index)
 {
-    Sub_ResetItems();
+    resetItems();
     if (index < 0 || index >= Txt_Button.size()) {
         return;
     }
@@ -108,7 +108,7 @@ void Cls_SamplePalette::Sub_HoverItem(int index)
     m_lit = index;
 }
 
-void Cls_SamplePalette::Sub_ResetItems()
+void SamplePalette::resetItems()
 {
     for (QLineEdit *item : std::as_const(Txt_Button)) {
         setColors(item, QPalette::Base, m_base, QPalette::Text, m_label);
@@ -116,7 +116,7 @@ void Cls_SamplePalette::Sub_ResetItems()
     m_lit = -1;
 }
 
-bool Cls_SamplePalette::eventFilter(QObject *watched, QEvent *event)
+bool SamplePalette::eventFilter(QObject *watched, QEvent *event)
 {
     auto *item = qobject_cast<QLineEdit *>(watched);
     const int index = item ? int(Txt_Button.indexOf(item)) : -1;
@@ -127,7 +127,7 @@ bool Cls_SamplePalette::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Enter:
     case QEvent::MouseMove:
         if (m_lit != index) {
-            Sub_HoverItem(index);
+            hoverItem(index);
         }
         // The sample is a picture of buttons: no text is selected by dragging.
         return event->type() == QEvent::MouseMove;

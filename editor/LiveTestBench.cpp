@@ -1,4 +1,4 @@
-#include "Cls_LiveTestBench.h"
+#include "LiveTestBench.h"
 
 #include "regexp_presets.h"
 
@@ -9,9 +9,9 @@
 
 using namespace Qt::StringLiterals;
 
-Cls_LiveTestBench::Cls_LiveTestBench(QPlainTextEdit *pattern, QPlainTextEdit *replacement,
-                                     QPlainTextEdit *sample, QPlainTextEdit *result,
-                                     QLabel *countLabel, QObject *parent)
+LiveTestBench::LiveTestBench(QPlainTextEdit *pattern, QPlainTextEdit *replacement,
+                             QPlainTextEdit *sample, QPlainTextEdit *result, QLabel *countLabel,
+                             QObject *parent)
     : QObject(parent)
     , m_pattern(pattern)
     , m_replacement(replacement)
@@ -20,14 +20,14 @@ Cls_LiveTestBench::Cls_LiveTestBench(QPlainTextEdit *pattern, QPlainTextEdit *re
     , m_countLabel(countLabel)
 {
     for (QPlainTextEdit *box : {pattern, replacement, sample}) {
-        connect(box, &QPlainTextEdit::textChanged, this, &Cls_LiveTestBench::requestRun);
+        connect(box, &QPlainTextEdit::textChanged, this, &LiveTestBench::requestRun);
     }
-    connect(&m_engine, &RegExpTestBench::finished, this, &Cls_LiveTestBench::showResult);
+    connect(&m_engine, &RegExpTestBench::finished, this, &LiveTestBench::showResult);
 }
 
-Cls_LiveTestBench::~Cls_LiveTestBench() = default;
+LiveTestBench::~LiveTestBench() = default;
 
-void Cls_LiveTestBench::setActive(bool on)
+void LiveTestBench::setActive(bool on)
 {
     if (on == m_active) {
         return;
@@ -42,7 +42,7 @@ void Cls_LiveTestBench::setActive(bool on)
 }
 
 // A long text without blanks wraps anywhere: laying it out at word boundaries takes minutes.
-void Cls_LiveTestBench::Sub_SetBoxText(QPlainTextEdit *box, const QString &text)
+void LiveTestBench::setBoxText(QPlainTextEdit *box, const QString &text)
 {
     constexpr qsizetype kLongestWord = 10000;
     qsizetype run = 0;
@@ -60,7 +60,7 @@ void Cls_LiveTestBench::Sub_SetBoxText(QPlainTextEdit *box, const QString &text)
     box->setPlainText(text);
 }
 
-QString Cls_LiveTestBench::FncStr_BoxText(const QPlainTextEdit *box)
+QString LiveTestBench::boxText(const QPlainTextEdit *box)
 {
     QString text = box->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u"\r\n"_s);
@@ -68,12 +68,12 @@ QString Cls_LiveTestBench::FncStr_BoxText(const QPlainTextEdit *box)
     return text;
 }
 
-QString Cls_LiveTestBench::FncStr_CountText(int count)
+QString LiveTestBench::countText(int count)
 {
     return u"%1件一致"_s.arg(count);
 }
 
-QString Cls_LiveTestBench::FncStr_ErrorText(const RegExpError &error)
+QString LiveTestBench::errorText(const RegExpError &error)
 {
     if (error.offset >= 0) {
         return u"パターンの誤り（%1文字目）：%2"_s.arg(error.offset + 1).arg(error.message);
@@ -81,32 +81,32 @@ QString Cls_LiveTestBench::FncStr_ErrorText(const RegExpError &error)
     return u"パターンを実行できません：%1"_s.arg(error.message);
 }
 
-QString Cls_LiveTestBench::FncStr_TestRunStatus(const RegExpError &error)
+QString LiveTestBench::testRunStatus(const RegExpError &error)
 {
-    return error.isSet() ? FncStr_ErrorText(error) : RegExpPresets::testRunStatus();
+    return error.isSet() ? errorText(error) : RegExpPresets::testRunStatus();
 }
 
-void Cls_LiveTestBench::requestRun()
+void LiveTestBench::requestRun()
 {
     if (!m_active || !m_pattern || !m_replacement || !m_sample) {
         return;
     }
-    m_ranSample = FncStr_BoxText(m_sample);
-    m_engine.request(FncStr_BoxText(m_pattern), FncStr_BoxText(m_replacement), m_ranSample);
+    m_ranSample = boxText(m_sample);
+    m_engine.request(boxText(m_pattern), boxText(m_replacement), m_ranSample);
 }
 
-void Cls_LiveTestBench::showResult(const RegExpTestResult &result)
+void LiveTestBench::showResult(const RegExpTestResult &result)
 {
     if (!m_active || !m_sample || !m_result) {
         return;
     }
     clearHighlights();
-    Sub_SetBoxText(m_result, result.output);
+    setBoxText(m_result, result.output);
     QString label;
     if (result.failed()) {
-        label = FncStr_ErrorText(result.error);
+        label = errorText(result.error);
     } else if (result.ran) {
-        label = FncStr_CountText(result.matchCount);
+        label = countText(result.matchCount);
         QList<QTextEdit::ExtraSelection> selections;
         selections.reserve(result.spans.size());
         // Two shades in turn, so that matches next to each other stay apart.
@@ -115,7 +115,7 @@ void Cls_LiveTestBench::showResult(const RegExpTestResult &result)
         formats[1].setBackground(QColor(0xFF, 0xB8, 0x60));
         const int end = m_sample->document()->characterCount() - 1;
         for (const auto &[start, length] :
-             RegExpTestBench::FncLst_SpansWithoutCR(m_ranSample, result.spans)) {
+             RegExpTestBench::spansWithoutCR(m_ranSample, result.spans)) {
             if (length == 0 || start >= end) {
                 continue;
             }
@@ -132,7 +132,7 @@ void Cls_LiveTestBench::showResult(const RegExpTestResult &result)
     emit updated(result);
 }
 
-void Cls_LiveTestBench::clearHighlights()
+void LiveTestBench::clearHighlights()
 {
     if (m_sample) {
         m_sample->setExtraSelections({});
