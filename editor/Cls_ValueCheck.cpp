@@ -41,6 +41,45 @@ bool Cls_ValueCheck::FncBln_FramesReadBack(const Elements &frames)
     return FncBln_ReadsBack(text, frames, section);
 }
 
+QString Cls_ValueCheck::FncStr_ComposeDocument(const Document &document)
+{
+    Cls_XML writer;
+    writer.IndentLevel_Prop(0);
+    writer.TopTagName_Prop(QStringLiteral("myItem"));
+    writer.AddItem_bln(QStringLiteral("ColorSetting"), FncStr_Compose(document.colors));
+    writer.AddItem_bln(QStringLiteral("CommonSetting"), FncStr_Compose(document.common));
+    writer.AddItem_bln(QStringLiteral("DataSetting"), FncStr_Compose(document.frames));
+    return writer.GetFileItemAll_str();
+}
+
+bool Cls_ValueCheck::FncBln_DocumentReadsBack(const Document &document)
+{
+    const QString text = FncStr_ComposeDocument(document);
+    return FncBln_ReadsBack(text, document.colors, QStringLiteral("ColorSetting")) &&
+           FncBln_ReadsBack(text, document.common, QStringLiteral("CommonSetting")) &&
+           FncBln_ReadsBack(text, document.frames, QStringLiteral("DataSetting"));
+}
+
+QString Cls_ValueCheck::FncStr_Culprit(const QString &value,
+                                       const std::function<bool(const QString &)> &readsBack)
+{
+    static const QRegularExpression tag(QStringLiteral("<!--|-->|</?[A-Za-z][A-Za-z0-9]*>"));
+    constexpr int kMostTried = 50;
+    QString first;
+    int tried = 0;
+    auto matches = tag.globalMatch(value);
+    while (matches.hasNext() && tried++ < kMostTried) {
+        const QString piece = matches.next().captured(0);
+        if (first.isEmpty()) {
+            first = piece;
+        }
+        if (!readsBack(piece)) {
+            return piece;
+        }
+    }
+    return first.isEmpty() ? value.left(40) : first;
+}
+
 QString Cls_ValueCheck::FncStr_ItemNameAt(const QString &frameText, qsizetype position)
 {
     static const QRegularExpression itemOpen(QStringLiteral("<(Item[0-9]+)>"));

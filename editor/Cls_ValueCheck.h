@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <utility>
 
 class Cls_ValueCheck final
@@ -25,6 +26,22 @@ public:
                                  const QString &section = {});
     // The frames ("Frame1" … with their texts) as they are saved in the frame section.
     static bool FncBln_FramesReadBack(const Elements &frames);
+
+    // A whole setting file's values: its three sections.
+    struct Document
+    {
+        Elements colors;
+        Elements common;
+        Elements frames;
+    };
+    // The file's text as the save composes it, and whether every value of every section
+    // comes back from it.
+    static QString FncStr_ComposeDocument(const Document &document);
+    static bool FncBln_DocumentReadsBack(const Document &document);
+    // The piece of a value that keeps it from coming back: the first tag or comment mark
+    // that fails on its own, else the first one, else the value's start.
+    static QString FncStr_Culprit(const QString &value,
+                                  const std::function<bool(const QString &)> &readsBack);
     // The name of the item whose element holds the position of a frame's text; empty when
     // the position lies outside every item.
     static QString FncStr_ItemNameAt(const QString &frameText, qsizetype position);

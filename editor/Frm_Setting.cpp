@@ -22,6 +22,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QFrame>
@@ -267,6 +268,7 @@ void Frm_Setting::buildMenus()
     mnu_Open = named(mnu_File->addAction(QStringLiteral("開く(&O)")), QStringLiteral("mnu_Open"));
     mnu_Save =
         named(mnu_File->addAction(QStringLiteral("上書き保存(&S)")), QStringLiteral("mnu_Save"));
+    mnu_Save->setShortcut(QKeySequence::Save);
     named(mnu_File->addSeparator(), QStringLiteral("mnu_FileListItem02"));
     mnu_End = named(mnu_File->addAction(QStringLiteral("終了(&X)")), QStringLiteral("mnu_End"));
 
@@ -351,6 +353,14 @@ void Frm_Setting::connectEvents()
     ui->Trv_EditList->installEventFilter(this);
     ui->Trv_EditList->viewport()->installEventFilter(this);
     ui->Lbl_OpenOption->installEventFilter(this);
+    // Reachable from the keyboard as well: Tab stops on it, Space or Enter opens it.
+    ui->Lbl_OpenOption->setFocusPolicy(Qt::StrongFocus);
+    // Tab and Ctrl+Tab move on from the multi-line boxes as from every other field; a tab
+    // character comes in by pasting.
+    mTabLeaves = {ui->Txt_Data, ui->Txt_Reg, ui->Txt_Replace};
+    for (QObject *box : mTabLeaves) {
+        box->installEventFilter(this);
+    }
     for (QWidget *field : std::initializer_list<QWidget *>{
              ui->Txt_ItemTitle, ui->Txt_Data, ui->Txt_Reg, ui->Txt_Replace, ui->Txt_Link,
              ui->Txt_FrameTitle, ui->Cbo_FrameFont, ui->Cbo_ItemFont, ui->Txt_LineCount}) {
@@ -452,7 +462,8 @@ void Frm_Setting::Sub_ShowStatus(const QString &text)
     } else {
         ui->StatusBar_View->showMessage(text);
     }
-    QCoreApplication::processEvents();
+    // Shown at once, also when long work follows; pending input waits for the loop.
+    ui->StatusBar_View->repaint();
 }
 
 void Frm_Setting::Sub_ListSettingFiles(QComboBox *combo)
@@ -729,25 +740,30 @@ bool Frm_Setting::FncBln_OpenSettingPath(const QString &path)
     gStr_SettingFolder = folder;
     gStr_SettingFile = file;
     mReopen = true;
-    close();
-    OpenSettingFile(false);
     QString chosen = file;
     if (chosen.endsWith(QStringLiteral(".xml"))) {
         chosen.chop(4);
     }
-    auto *form = new Frm_Setting(chosen);
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    form->show();
+    // This form and the menu that runs this command are still on the stack: the new form
+    // comes once they have returned to the event loop.
+    QTimer::singleShot(0, qApp, [chosen] {
+        OpenSettingFile(false);
+        auto *form = new Frm_Setting(chosen);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->show();
+    });
+    close();
     return true;
 }
 
 void Frm_Setting::mnu_Save_Click()
 {
+    // The click that took the focus from a refused field saves nothing.
     if (mRefused) {
+        Sub_ShowStatus(QStringLiteral("設定の保存に失敗しました。"));
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QCoreApplication::processEvents();
     const bool saved = FncBln_SaveSetting();
     QApplication::restoreOverrideCursor();
     Sub_ShowStatus(saved ? QStringLiteral("設定を保存しました。")
@@ -812,8 +828,28 @@ void Frm_Setting::Sub_RestoreBackup()
     const QString backupFolder = FncStr_JoinPath(gStr_SettingFolder, QStringLiteral("_backup"));
     Cls_FileSystem fileSystem;
     bool ok = !name.isEmpty();
+    const QString file = name + QStringLiteral(".xml");
+    if (ok && QFileInfo::exists(FncStr_JoinPath(backupFolder, file))) {
+        // A backup that is no setting file would replace the user's settings with nothing.
+        // A backup cut short (a full disk) still reads, but its document never closes.
+        Cls_XML backupText;
+        backupText.SaveFilePath_Prop(backupFolder);
+        Cls_MySettingFile backup;
+        backup.Path(backupFolder);
+        backup.Name(file);
+        backup.FillDatesOnLoad(false);
+        if (!backupText.OnlyReadFile_bln(file) ||
+            !backupText.FileData().contains(QStringLiteral("</myItem>")) || !backup.LoadFile()) {
+            FncInt_MessageBox(MsgBox::Exclamation,
+                              QStringLiteral("バックアップは設定ファイルとして読み込めないため、"
+                                             "戻しませんでした。\r\n『%1』")
+                                  .arg(FncStr_JoinPath(backupFolder, file)),
+                              QStringLiteral("戻せません"));
+            Sub_ShowStatus(QStringLiteral("バックアップからの復帰に失敗しました"));
+            return;
+        }
+    }
     if (ok) {
-        const QString file = name + QStringLiteral(".xml");
         ok = fileSystem.PFncBln_CopyFile(FncStr_JoinPath(backupFolder, file),
                                          FncStr_JoinPath(gStr_SettingFolder, file), true);
     }
@@ -904,6 +940,7 @@ bool Frm_Setting::FncBln_BuildTree()
     mCopyKey.clear();
     mCopyFlag = false;
     mSkipLoad = false;
+    Sub_ShowFramePage(nullptr);
     Sub_ShowItemPage(nullptr);
     if (!gObj_Setting) {
         return false;
@@ -966,6 +1003,7 @@ void Frm_Setting::Sub_ShowFramePage(QTreeWidgetItem *frame)
         return;
     }
     Cls_MySettingFile &model = *gObj_Setting;
+    mFramePageKey = frame != nullptr ? Cls_MyTree::NodeKey(frame) : QString();
     model.SetCurrentFrame(frame != nullptr ? Cls_MyTree::NodeTag(frame) : QString());
     ui->Txt_FrameTitle->setText(model.GetFrameTitle());
     ui->Cbo_FrameFont->setCurrentText(model.GetFont());
@@ -985,16 +1023,12 @@ QTreeWidgetItem *Frm_Setting::selectedFrameNode() const
     return node->parent() != nullptr ? node->parent() : node;
 }
 
-void Frm_Setting::Sub_RefuseField(QWidget *field, const QString &label, const QString &value)
+void Frm_Setting::Sub_RefuseField(QWidget *field, const QString &label, const QString &piece)
 {
-    QString offending = Cls_ValueCheck::FncStr_OffendingText(value);
-    if (offending.isEmpty()) {
-        offending = value.left(40);
-    }
     FncInt_MessageBox(MsgBox::Exclamation,
                       QStringLiteral("「%1」の内容は、保存すると同じ内容で読み込めません。\r\n"
                                      "次の文字列を取り除くか書き換えてください。\r\n『%2』")
-                          .arg(label, offending),
+                          .arg(label, piece),
                       QStringLiteral("入力内容の確認"));
     if (field == nullptr) {
         return;
@@ -1009,58 +1043,91 @@ void Frm_Setting::Sub_RefuseField(QWidget *field, const QString &label, const QS
     });
 }
 
-bool Frm_Setting::FncBln_CheckReadBack(const QList<PageField> &fields, const QString &composed,
-                                       const QString &section)
+bool Frm_Setting::FncBln_CheckFields(const QList<PageField> &fields, const ValuesCheck &readsBack)
 {
-    Cls_ValueCheck::Elements elements;
+    QStringList values;
     for (const PageField &field : fields) {
-        elements.append({field.key, field.value});
+        values.append(field.value);
     }
-    if (Cls_ValueCheck::FncBln_ReadsBack(composed, elements, section)) {
+    if (readsBack(values)) {
         return true;
     }
-    Sub_RefuseFields(fields);
-    return false;
-}
-
-void Frm_Setting::Sub_RefuseFields(const QList<PageField> &fields)
-{
-    // Blame the first field that holds a comment mark or a tag.
+    // The field that fails with the others emptied is the one to name, with the piece of
+    // it that fails on its own.
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        QStringList alone(fields.size());
+        alone[i] = values.at(i);
+        if (readsBack(alone)) {
+            continue;
+        }
+        const QString piece =
+            Cls_ValueCheck::FncStr_Culprit(values.at(i), [&](const QString &candidate) {
+                QStringList tried(fields.size());
+                tried[i] = candidate;
+                return readsBack(tried);
+            });
+        Sub_RefuseField(fields.at(i).field, fields.at(i).label, piece);
+        return false;
+    }
+    // Only together: the first field that holds a tag or a comment mark.
     for (const PageField &field : fields) {
-        if (!Cls_ValueCheck::FncStr_OffendingText(field.value).isEmpty()) {
-            Sub_RefuseField(field.field, field.label, field.value);
-            return;
+        const QString piece = Cls_ValueCheck::FncStr_OffendingText(field.value);
+        if (!piece.isEmpty()) {
+            Sub_RefuseField(field.field, field.label, piece);
+            return false;
         }
     }
     if (!fields.isEmpty()) {
-        Sub_RefuseField(fields.first().field, fields.first().label, fields.first().value);
+        Sub_RefuseField(fields.first().field, fields.first().label, fields.first().value.left(40));
     }
-}
-
-// The frame text inside the frame section, among the other frames as they will be saved.
-bool Frm_Setting::FncBln_CheckFrameText(QTreeWidgetItem *frame, const QString &frameText,
-                                        const QList<PageField> &frameFields)
-{
-    Cls_ValueCheck::Elements frames;
-    int frameIndex = -1;
-    for (int i = 0; i < ui->Trv_EditList->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *node = ui->Trv_EditList->topLevelItem(i);
-        if (node == frame) {
-            frameIndex = i;
-        }
-        frames.append({QStringLiteral("Frame%1").arg(i + 1),
-                       node == frame ? frameText : Cls_MyTree::NodeTag(node)});
-    }
-    if (frameIndex < 0 || Cls_ValueCheck::FncBln_FramesReadBack(frames)) {
-        return true;
-    }
-    Sub_RefuseFields(frameFields);
     return false;
 }
 
+// The setting file as the save would write it now, with one frame's text in place of its
+// node's tag when given.
+Cls_ValueCheck::Document Frm_Setting::currentDocument(const QTreeWidgetItem *frame,
+                                                      const QString &frameText) const
+{
+    Cls_ValueCheck::Document document;
+    for (const PageField &field : FncLst_ColorFields()) {
+        document.colors.append({field.key, field.value});
+    }
+    for (const PageField &field : FncLst_CommonFields()) {
+        document.common.append({field.key, field.value});
+    }
+    QTreeWidget *tree = ui->Trv_EditList;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *node = tree->topLevelItem(i);
+        document.frames.append({QStringLiteral("Frame%1").arg(i + 1),
+                                node == frame ? frameText : Cls_MyTree::NodeTag(node)});
+    }
+    return document;
+}
+
+// A frame's elements come back from its text, and its text from the whole file.
+bool Frm_Setting::FncBln_FrameReadsBack(const QTreeWidgetItem *frame,
+                                        const Cls_ValueCheck::Elements &elements) const
+{
+    const QString text = Cls_ValueCheck::FncStr_Compose(elements);
+    return Cls_ValueCheck::FncBln_ReadsBack(text, elements) &&
+           (frame == nullptr ||
+            Cls_ValueCheck::FncBln_DocumentReadsBack(currentDocument(frame, text)));
+}
+
+QTreeWidgetItem *Frm_Setting::pageFrame() const
+{
+    return mTree && !mFramePageKey.isEmpty() ? mTree->FindNode(mFramePageKey) : nullptr;
+}
+
+QTreeWidgetItem *Frm_Setting::pageItem() const
+{
+    return mTree && !mItemPageKey.isEmpty() ? mTree->FindNode(mItemPageKey) : nullptr;
+}
+
+// The page goes back into the frame it was read from, wherever the selection is by now.
 bool Frm_Setting::Sub_StoreFramePage(bool loadFirst)
 {
-    QTreeWidgetItem *frame = selectedFrameNode();
+    QTreeWidgetItem *frame = pageFrame();
     if (frame == nullptr || !gObj_Setting) {
         return false;
     }
@@ -1087,10 +1154,8 @@ bool Frm_Setting::Sub_StoreFramePage(bool loadFirst)
     Q_UNUSED(loadFirst)
     const bool unloaded = frame->childCount() > 0 && Cls_MyTree::IsDummyNode(frame->child(0));
     if (unloaded) {
-        QCoreApplication::processEvents();
         Sub_LoadFrameItems(frame);
         mTree->RemoveDummyNode(frame);
-        QCoreApplication::processEvents();
     }
     Cls_ValueCheck::Elements elements;
     for (const PageField &field : fields) {
@@ -1107,22 +1172,18 @@ bool Frm_Setting::Sub_StoreFramePage(bool loadFirst)
         elements.append({QStringLiteral("Item%1").arg(++itemNumber), Cls_MyTree::NodeTag(child)});
     }
     const QString text = model.DataSet().GetItemAll_str(QString());
-    if (!FncBln_CheckReadBack(fields, text, QString())) {
-        return false;
-    }
-    if (!Cls_ValueCheck::FncBln_ReadsBack(text, elements)) {
-        Sub_RefuseFields(fields);
-        return false;
-    }
-    if (!FncBln_CheckFrameText(frame, text, fields)) {
+    const auto readsBack = [&](const QStringList &values) {
+        Cls_ValueCheck::Elements tried = elements;
+        for (qsizetype k = 0; k < values.size(); ++k) {
+            tried[k].second = values.at(k);
+        }
+        return FncBln_FrameReadsBack(frame, tried);
+    };
+    if (!FncBln_CheckFields(fields, readsBack)) {
         return false;
     }
     Cls_MyTree::SetNodeTag(frame, text);
     frame->setText(0, title);
-    QCoreApplication::processEvents();
-    ui->Trv_EditList->viewport()->update();
-    ui->Txt_FrameTitle->setText(title);
-    QCoreApplication::processEvents();
     return true;
 }
 
@@ -1132,6 +1193,7 @@ void Frm_Setting::Sub_ShowItemPage(QTreeWidgetItem *node)
         return;
     }
     Cls_MySettingFile &model = *gObj_Setting;
+    mItemPageKey = node != nullptr ? Cls_MyTree::NodeKey(node) : QString();
     model.SetFileItem(node != nullptr ? Cls_MyTree::NodeTag(node) : QString());
     ui->Txt_ItemTitle->setText(model.GetName());
     int type = 1;
@@ -1191,15 +1253,40 @@ bool Frm_Setting::Sub_StoreItemPage()
         model.SetReplaceString(fields[2].value);
     }
     const QString text = model.Tmp().GetItemAll_str(QString());
-    if (!FncBln_CheckReadBack(fields, text, QString())) {
+    QTreeWidgetItem *node = pageItem();
+    if (node != nullptr && (node->parent() == nullptr || Cls_MyTree::IsDummyNode(node))) {
+        node = nullptr;
+    }
+    if (!FncBln_CheckFields(fields, [&](const QStringList &values) {
+            return FncBln_ItemReadsBack(node, fields, values);
+        })) {
         return false;
     }
-    QTreeWidgetItem *node = mTree ? mTree->SelectedNode() : nullptr;
-    if (node == nullptr || node->parent() == nullptr || Cls_MyTree::IsDummyNode(node)) {
+    if (node == nullptr) {
         return true;
     }
-    // The item among its siblings, in the frame as it stands.
-    QTreeWidgetItem *frame = node->parent();
+    node->setText(0, fields[0].value);
+    Cls_MyTree::SetNodeTag(node, text);
+    return true;
+}
+
+// The item's fields come back from its text, the item from its frame's text, and the frame
+// from the whole file; without a node only the first.
+bool Frm_Setting::FncBln_ItemReadsBack(const QTreeWidgetItem *node, const QList<PageField> &fields,
+                                       const QStringList &values) const
+{
+    Cls_ValueCheck::Elements item;
+    for (qsizetype k = 0; k < fields.size(); ++k) {
+        item.append({fields.at(k).key, values.at(k)});
+    }
+    const QString itemText = Cls_ValueCheck::FncStr_Compose(item);
+    if (!Cls_ValueCheck::FncBln_ReadsBack(itemText, item)) {
+        return false;
+    }
+    if (node == nullptr) {
+        return true;
+    }
+    const QTreeWidgetItem *frame = node->parent();
     Cls_XML frameReader;
     frameReader.SetFileItem(Cls_MyTree::NodeTag(frame), QString());
     Cls_ValueCheck::Elements elements;
@@ -1208,23 +1295,13 @@ bool Frm_Setting::Sub_StoreItemPage()
     }
     int itemNumber = 0;
     for (int i = 0; i < frame->childCount(); ++i) {
-        QTreeWidgetItem *child = frame->child(i);
+        const QTreeWidgetItem *child = frame->child(i);
         if (!Cls_MyTree::IsDummyNode(child)) {
             elements.append({QStringLiteral("Item%1").arg(++itemNumber),
-                             child == node ? text : Cls_MyTree::NodeTag(child)});
+                             child == node ? itemText : Cls_MyTree::NodeTag(child)});
         }
     }
-    const QString frameText = Cls_ValueCheck::FncStr_Compose(elements);
-    if (!Cls_ValueCheck::FncBln_ReadsBack(frameText, elements)) {
-        Sub_RefuseFields(fields);
-        return false;
-    }
-    if (!FncBln_CheckFrameText(frame, frameText, fields)) {
-        return false;
-    }
-    node->setText(0, fields[0].value);
-    Cls_MyTree::SetNodeTag(node, text);
-    return true;
+    return FncBln_FrameReadsBack(frame, elements);
 }
 
 void Frm_Setting::Sub_StoreFrameOrder()
@@ -1284,46 +1361,42 @@ QList<Frm_Setting::PageField> Frm_Setting::FncLst_CommonFields() const
 // the save composes it and read the way the programs read it.
 bool Frm_Setting::FncBln_CheckDocument()
 {
-    Cls_MySettingFile &model = *gObj_Setting;
-    Cls_XML document;
-    document.IndentLevel_Prop(0);
-    document.TopTagName_Prop(QStringLiteral("myItem"));
-    document.AddItem_bln(QStringLiteral("ColorSetting"), model.Color().GetItemAll_str(QString()));
-    document.AddItem_bln(QStringLiteral("CommonSetting"), model.Common().GetItemAll_str(QString()));
-    document.AddItem_bln(QStringLiteral("DataSetting"), model.DataSet().GetItemAll_str(QString()));
-    const QString text = document.GetFileItemAll_str();
-
-    const struct
-    {
-        QList<PageField> fields;
-        QString section;
-        int page;
-    } sections[] = {{FncLst_ColorFields(), QStringLiteral("ColorSetting"), 1},
-                    {FncLst_CommonFields(), QStringLiteral("CommonSetting"), 0}};
-    for (const auto &section : sections) {
-        Cls_ValueCheck::Elements elements;
-        for (const PageField &field : section.fields) {
-            elements.append({field.key, field.value});
+    const Cls_ValueCheck::Document document = currentDocument();
+    const auto colorsReadBack = [&](const QStringList &values) {
+        Cls_ValueCheck::Document tried = document;
+        for (qsizetype k = 0; k < values.size(); ++k) {
+            tried.colors[k].second = values.at(k);
         }
-        if (!Cls_ValueCheck::FncBln_ReadsBack(text, elements, section.section)) {
-            ui->Tab_Title->setCurrentIndex(section.page);
-            Sub_RefuseFields(section.fields);
-            return false;
+        return Cls_ValueCheck::FncBln_DocumentReadsBack(tried);
+    };
+    const auto commonReadsBack = [&](const QStringList &values) {
+        Cls_ValueCheck::Document tried = document;
+        for (qsizetype k = 0; k < values.size(); ++k) {
+            tried.common[k].second = values.at(k);
         }
+        return Cls_ValueCheck::FncBln_DocumentReadsBack(tried);
+    };
+    if (Cls_ValueCheck::FncBln_DocumentReadsBack(document)) {
+        return true;
     }
-    Cls_ValueCheck::Elements frames;
-    for (int i = 0; i < ui->Trv_EditList->topLevelItemCount(); ++i) {
-        frames.append({QStringLiteral("Frame%1").arg(i + 1),
-                       Cls_MyTree::NodeTag(ui->Trv_EditList->topLevelItem(i))});
+    // The section whose fields, emptied, let the rest come back is the one to blame.
+    if (colorsReadBack(QStringList(document.colors.size()))) {
+        ui->Tab_Title->setCurrentIndex(1);
+        return FncBln_CheckFields(FncLst_ColorFields(), colorsReadBack);
     }
+    if (commonReadsBack(QStringList(document.common.size()))) {
+        ui->Tab_Title->setCurrentIndex(0);
+        return FncBln_CheckFields(FncLst_CommonFields(), commonReadsBack);
+    }
+    const QString text = Cls_ValueCheck::FncStr_ComposeDocument(document);
     Cls_XML reader;
     reader.SetFileItem(text, QStringLiteral("DataSetting"));
-    for (int i = 0; i < frames.size(); ++i) {
-        if (reader.Gets(frames[i].first) != frames[i].second) {
+    for (qsizetype i = 0; i < document.frames.size(); ++i) {
+        if (reader.Gets(document.frames[i].first) != document.frames[i].second) {
             FncInt_MessageBox(MsgBox::Exclamation,
                               QStringLiteral("カテゴリ「%1」の内容は、保存すると同じ内容で"
                                              "読み込めません。")
-                                  .arg(ui->Trv_EditList->topLevelItem(i)->text(0)),
+                                  .arg(ui->Trv_EditList->topLevelItem(int(i))->text(0)),
                               QStringLiteral("入力内容の確認"));
             return false;
         }
@@ -1389,7 +1462,6 @@ bool Frm_Setting::FncBln_AddNode(bool isFrame, const QString &text, const QStrin
         }
         if (!frame->isExpanded()) {
             frame->setExpanded(true);
-            QCoreApplication::processEvents();
         }
         // Beyond Item100 the programs read nothing: the item would be lost on the next load.
         int items = 0;
@@ -1459,6 +1531,10 @@ bool Frm_Setting::FncBln_DeleteSelected()
         Sub_StoreFramePage(true);
     }
     ui->Trv_EditList->clearSelection();
+    ui->Trv_EditList->setCurrentItem(nullptr);
+    // Nothing is selected now: the pages show, and store into, nothing.
+    Sub_ShowFramePage(nullptr);
+    Sub_ShowItemPage(nullptr);
     return true;
 }
 
@@ -1556,6 +1632,28 @@ void Frm_Setting::onTreeKey(int key)
     }
 }
 
+// Under the current node, or at the tree's corner when there is none.
+QPoint Frm_Setting::editPopupPosition() const
+{
+    QTreeWidget *tree = ui->Trv_EditList;
+    QTreeWidgetItem *current = tree->currentItem();
+    const QRect rect = current != nullptr ? tree->visualItemRect(current) : QRect();
+    const QPoint local = rect.isValid() ? rect.bottomLeft() : QPoint(0, 0);
+    return tree->viewport()->mapToGlobal(local);
+}
+
+void Frm_Setting::moveFocusOn(QWidget *from, bool forward)
+{
+    QWidget *next = from;
+    do {
+        next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+    } while (next != from && !((next->focusPolicy() & Qt::TabFocus) && next->isVisible() &&
+                               next->isEnabled() && next->window() == from->window()));
+    if (next != from) {
+        next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    }
+}
+
 void Frm_Setting::Sub_ShowEditPopup(const QPoint &globalPos)
 {
     Sub_UpdateEditMenu(false);
@@ -1604,6 +1702,8 @@ void Frm_Setting::mnu_EditListItem_Click(int index)
     default:
         return;
     }
+    // The menu was opened from the tree: its entries follow what the command left.
+    Sub_UpdateEditMenu(false);
     Sub_ShowStatus(status);
 }
 
@@ -1622,8 +1722,10 @@ bool Frm_Setting::FncBln_CreateRootNode()
     model.SetItemFont(ui->Cbo_Fonts->currentText());
     model.SetLineCount(QStringLiteral("1"));
     const QString data = model.DataSet().GetItemAll_str(QString());
-    if (!FncBln_CheckReadBack({{nullptr, QStringLiteral("名称"), kFrameKeys.at(0), name}}, data,
-                              QString())) {
+    const PageField nameField{nullptr, QStringLiteral("名称"), kFrameKeys.at(0), name};
+    if (!FncBln_CheckFields({nameField}, [this](const QStringList &values) {
+            return FncBln_FrameReadsBack(nullptr, {{kFrameKeys.at(0), values.at(0)}});
+        })) {
         return false;
     }
     if (!FncBln_AddNode(true, name, data, false, 0)) {
@@ -1651,8 +1753,10 @@ bool Frm_Setting::FncBln_CreateChildNode()
     model.SetName(name);
     model.SetData(QString());
     const QString data = model.Tmp().GetItemAll_str(QString());
-    if (!FncBln_CheckReadBack({{nullptr, QStringLiteral("名称"), QStringLiteral("Name"), name}},
-                              data, QString())) {
+    const PageField nameField{nullptr, QStringLiteral("名称"), QStringLiteral("Name"), name};
+    if (!FncBln_CheckFields({nameField}, [this, &nameField](const QStringList &values) {
+            return FncBln_ItemReadsBack(nullptr, {nameField}, values);
+        })) {
         return false;
     }
     return FncBln_AddNode(false, name, data, false, 0);
@@ -1696,8 +1800,10 @@ bool Frm_Setting::FncBln_PasteNode()
     model.SetReplaceString(model.GetReplaceString());
     model.SetLink(model.GetLink());
     const QString data = model.Tmp().GetItemAll_str(QString());
-    if (!FncBln_CheckReadBack({{nullptr, QStringLiteral("名称"), QStringLiteral("Name"), name}},
-                              data, QString())) {
+    const PageField nameField{nullptr, QStringLiteral("名称"), QStringLiteral("Name"), name};
+    if (!FncBln_CheckFields({nameField}, [this, &nameField](const QStringList &values) {
+            return FncBln_ItemReadsBack(nullptr, {nameField}, values);
+        })) {
         return false;
     }
     return FncBln_AddNode(false, name, data, false, 0);
@@ -1757,14 +1863,12 @@ bool Frm_Setting::FncBln_CreateSettingGrid()
     ui->Cbo_FrameFont->setCurrentText(QStringLiteral("Times New Roman"));
     ui->Txt_LineCount->setText(ui->Txt_Cols->text());
     Sub_StoreFramePage(true);
-    QCoreApplication::processEvents();
     {
         const QScopedValueRollback<bool> suppress(mSuppressPageSwitch, true);
         mTree->SelectNode(Cls_MyTree::NodeKey(frame));
     }
-    QCoreApplication::processEvents();
     frame->setExpanded(true);
-    QCoreApplication::processEvents();
+    Sub_PageSwitch();
     return true;
 }
 
@@ -1830,6 +1934,11 @@ bool Frm_Setting::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == ui->Trv_EditList && type == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Menu ||
+            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            Sub_ShowEditPopup(editPopupPosition());
+            return true;
+        }
         if (key->modifiers() == Qt::ControlModifier &&
             (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
             onTreeKey(key->key());
@@ -1837,10 +1946,39 @@ bool Frm_Setting::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
+    if (type == QEvent::KeyPress && mTabLeaves.contains(watched)) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (mods & ~(Qt::ShiftModifier | Qt::ControlModifier)) == 0) {
+            const bool back = key->key() == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
+            moveFocusOn(static_cast<QWidget *>(watched), !back);
+            return true;
+        }
+        return false;
+    }
+    if (watched == ui->Lbl_OpenOption && type == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Lbl_OpenOption_Click();
+            return true;
+        }
+        return false;
+    }
+    if (watched == ui->Trv_EditList && type == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::MenuBarFocusReason) {
+            Sub_UpdateEditMenu(false);
+        }
+        return false;
+    }
     if (type == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        // A menu or another window taking the focus for a moment is not leaving the field.
-        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) {
+        // A menu, the menu bar or another window taking the focus for a moment is not
+        // leaving the field.
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason ||
+            reason == Qt::MenuBarFocusReason) {
             return false;
         }
         if (watched == ui->Trv_EditList) {

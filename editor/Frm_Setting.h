@@ -4,7 +4,9 @@
 // model from them.
 #pragma once
 
+#include "Cls_ValueCheck.h"
 #include <QList>
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -138,14 +140,21 @@ private:
     void Sub_SelectSettingEntry(int index);
     void Sub_TargetOwnSettingFile();
     QTreeWidgetItem *selectedFrameNode() const;
+    QTreeWidgetItem *pageFrame() const;
+    QTreeWidgetItem *pageItem() const;
+    QPoint editPopupPosition() const;
+    static void moveFocusOn(QWidget *from, bool forward);
     QString FncStr_FreeKey(const QString &key) const;
     QString itemPageText(QPlainTextEdit *box) const;
-    bool FncBln_CheckReadBack(const QList<PageField> &fields, const QString &composed,
-                              const QString &section);
-    void Sub_RefuseField(QWidget *field, const QString &label, const QString &value);
-    void Sub_RefuseFields(const QList<PageField> &fields);
-    bool FncBln_CheckFrameText(QTreeWidgetItem *frame, const QString &frameText,
-                               const QList<PageField> &frameFields);
+    using ValuesCheck = std::function<bool(const QStringList &values)>;
+    bool FncBln_CheckFields(const QList<PageField> &fields, const ValuesCheck &readsBack);
+    void Sub_RefuseField(QWidget *field, const QString &label, const QString &piece);
+    Cls_ValueCheck::Document currentDocument(const QTreeWidgetItem *frame = nullptr,
+                                             const QString &frameText = {}) const;
+    bool FncBln_FrameReadsBack(const QTreeWidgetItem *frame,
+                               const Cls_ValueCheck::Elements &elements) const;
+    bool FncBln_ItemReadsBack(const QTreeWidgetItem *node, const QList<PageField> &fields,
+                              const QStringList &values) const;
     QList<PageField> FncLst_ColorFields() const;
     QList<PageField> FncLst_CommonFields() const;
     bool FncBln_CheckDocument();
@@ -192,6 +201,10 @@ private:
     QString mCopyTag;
     bool mCopyFlag = false;
     bool mSkipLoad = false;
+    // The nodes the pages were read from, by key: a store writes there and nowhere else.
+    QString mFramePageKey;
+    QString mItemPageKey;
+    QList<QObject *> mTabLeaves;
     // Selecting by code is not a click: it must not refill the pages.
     bool mSuppressPageSwitch = false;
     // A field whose value was refused keeps the focus; the click that took it is dropped.

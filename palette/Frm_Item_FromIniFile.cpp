@@ -14,7 +14,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QEventLoopLocker>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -375,7 +374,6 @@ void Frm_Item_FromIniFile::Cbo_SettingFiles_Click(int index)
     if (name.isEmpty())
         return;
     gStr_SettingFile = name + QStringLiteral(".xml");
-    QCoreApplication::processEvents();
     Lbl_Reload->setVisible(true);
 }
 
@@ -385,12 +383,11 @@ void Frm_Item_FromIniFile::Lbl_Reload_Click()
         return;
     mReloading = true;
     const bool keepOnTop = Chk_Most->isChecked();
-    // No palette window is shown between the unload and the new window: keep the
-    // application from ending on "last window closed" meanwhile.
-    const QEventLoopLocker keepRunning;
-    close();
+    // The new window is up before this one closes, so the program is never left without
+    // a window (a lock held meanwhile would end a host that keeps running without one).
+    mdl_Palette::SetCurrentWindow(nullptr);
     mdl_Palette::Open(keepOnTop, true);
-    QCoreApplication::processEvents();
+    close();
 }
 
 void Frm_Item_FromIniFile::closeEvent(QCloseEvent *event)

@@ -4,6 +4,7 @@
 #include "Frm_Setting.h"
 #include "MessageBoxRecorder.h"
 #include "PaletteModule.h"
+#include "TestFiles.h"
 #include "cp932_codec.h"
 #include "platform_wrappers.h"
 #include "program_state.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,8 +30,10 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
+#include <functional>
 #include <memory>
 
 #ifdef Q_OS_UNIX
@@ -63,6 +67,60 @@ QString settingText(const QStringList &frames)
                  QStringLiteral("<DataSetting>") + frames.join(QString()) +
                      QStringLiteral("</DataSetting>"),
                  QStringLiteral("</myItem>")});
+}
+
+// Runs the program's event loop, as the editor's start routine does, while the steps run
+// one after another a moment apart; a step that opens a modal dialog is answered by the
+// next one from inside the dialog's loop. 42 means every step ran and nothing ended the
+// program on the way.
+int runSteps(const QList<std::function<void()>> &steps, int gap = 60)
+{
+    const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    // One timer per step: a timer does not fire again while its own handler waits in a
+    // dialog.
+    QObject context;
+    for (qsizetype k = 0; k <= steps.size(); ++k) {
+        QTimer::singleShot(int(gap * (k + 1)), &context, [&steps, k] {
+            if (k < steps.size()) {
+                steps.at(k)();
+            } else {
+                QCoreApplication::exit(42);
+            }
+        });
+    }
+    QTimer::singleShot(60000, &context, [] { QCoreApplication::exit(99); });
+    const int status = QApplication::exec();
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
+    return status;
+}
+
+// A click as the window system queues it: press and release wait in the event queue
+// together, behind whatever else the user did.
+void postClick(QWidget *widget, const QPoint &pos, Qt::MouseButton button = Qt::LeftButton)
+{
+    const QPointF global = widget->mapToGlobal(QPointF(pos));
+    QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, QPointF(pos),
+                                                        global, button, button, {}));
+    QCoreApplication::postEvent(
+        widget, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(pos), global, button, {}, {}));
+}
+
+void postKey(QWidget *widget, int key, Qt::KeyboardModifiers modifiers = {})
+{
+    QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, modifiers));
+    QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
+}
+
+// Types into the open-file dialog and presses Enter, as the user does.
+void answerFileDialog(const QString &path)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+    QVERIFY(dialog != nullptr);
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name != nullptr);
+    name->setText(path);
+    QTest::keyClick(name, Qt::Key_Return);
 }
 
 } // namespace
@@ -104,7 +162,6 @@ private slots:
     void deletedItemStaysDeleted();
     void newFrameDoesNotCopyItems();
     void expandingAnotherFrameKeepsPage();
-    void openRebuildsOnNewFolder();
     void rightClickShowsEditMenu();
     void deleteKeyEmptiesFontList();
     void previewShowsAndReloadsPalette();
@@ -113,6 +170,14 @@ private slots:
     void newItemThenAnotherFrameExpands();
     void clickBesideNodes();
     void settingNameOutsideCodePageSaves();
+
+    void openThroughMenuReplacesForm();
+    void secondPreviewKeepsEditorRunning();
+    void quickClicksShowAndStoreLastNode();
+    void queuedArrowKeysKeepPageOnCurrentNode();
+    void bigItemThenNextItemSavesBoth();
+    void keyboardReachesEveryCommand();
+    void restoreRefusesBrokenBackup();
 
 private:
     Frm_Setting *openForm(const QString &argument = {});
@@ -130,7 +195,23 @@ private:
         return found;
     }
     QString status() const { return child<QStatusBar>("StatusBar_View")->currentMessage(); }
+    QPoint nodeCenter(QTreeWidgetItem *node) const
+    {
+        auto *tree = child<QTreeWidget>("Trv_EditList");
+        tree->scrollToItem(node);
+        return tree->visualItemRect(node).center();
+    }
     void leaveTo(QWidget *next);
+    void save() { QTest::mouseClick(child<QPushButton>("Cmd_Save"), Qt::LeftButton); }
+    // An entry of the edit menu, as the menu runs it.
+    void editCommand(int index)
+    {
+        auto *action =
+            m_form->findChild<QAction *>(QStringLiteral("mnu_EditListItem_%1").arg(index));
+        QVERIFY(action != nullptr);
+        QVERIFY2(action->isEnabled(), qPrintable(action->text()));
+        action->trigger();
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QPointer<Frm_Setting> m_form;
@@ -321,7 +402,7 @@ void tst_FrmSetting::editMenuTable()
     QVERIFY(item != nullptr);
     if (copied) {
         clickNode(item);
-        m_form->mnu_EditListItem_Click(6);
+        editCommand(6);
     }
     auto *tree = child<QTreeWidget>("Trv_EditList");
     if (situation == "frame") {
@@ -330,8 +411,13 @@ void tst_FrmSetting::editMenuTable()
         clickNode(item);
     } else {
         tree->clearSelection();
+        tree->setCurrentItem(nullptr);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          QPoint(20, tree->viewport()->height() - 5));
     }
-    m_form->Sub_UpdateEditMenu(situation == "alloff");
+    if (situation == "alloff") {
+        leaveTo(child<QLineEdit>("Txt_Title"));
+    }
     const int indexes[] = {0, 2, 4, 6, 7};
     for (int k = 0; k < 5; ++k) {
         auto *action =
@@ -457,13 +543,13 @@ void tst_FrmSetting::pasteTarget()
     QVERIFY(openForm());
     expand(topNode(0));
     clickNode(topNode(0)->child(0));
-    m_form->mnu_EditListItem_Click(6);
+    editCommand(6);
     QCOMPARE(status(), QStringLiteral("選択していた個所をコピーしました。"));
     QTreeWidgetItem *target = topNode(1);
     expand(target);
     clickNode(frameSelected ? target : target->child(0));
     m_names = {QStringLiteral("Pasted")};
-    m_form->mnu_EditListItem_Click(7);
+    editCommand(7);
     QCOMPARE(status(), QStringLiteral("コピー内容を登録しました。"));
     QCOMPARE(target->childCount(), 2);
     QTreeWidgetItem *pasted = target->child(1);
@@ -474,7 +560,7 @@ void tst_FrmSetting::pasteTarget()
     QVERIFY(Cls_MyTree::NodeTag(target).contains(QStringLiteral("<Name>Pasted</Name>")));
     QCOMPARE(topNode(0)->childCount(), 1);
     // Cancelling the name dialog creates nothing.
-    m_form->mnu_EditListItem_Click(7);
+    editCommand(7);
     QCOMPARE(status(), QStringLiteral("キャンセルしました。"));
     QCOMPARE(target->childCount(), 2);
 }
@@ -678,6 +764,14 @@ void tst_FrmSetting::unreadableValueRefused_data()
                                                << "t</Title>"
                                                << "タイトル"
                                                << "</Title>";
+    QTest::newRow("title names its own close tag") << "Txt_FrameTitle"
+                                                   << "My <Pal> & </Title>x"
+                                                   << "タイトル"
+                                                   << "</Title>";
+    QTest::newRow("title closes the file's section") << "Txt_FrameTitle"
+                                                     << "<DataSetting></DataSetting>"
+                                                     << "タイトル"
+                                                     << "</DataSetting>";
     QTest::newRow("frame title opens an item") << "Txt_FrameTitle"
                                                << "<Item1>"
                                                << "タイトル"
@@ -721,7 +815,7 @@ void tst_FrmSetting::unreadableValueRefused()
     // Saving refuses as well and writes nothing.
     QCoreApplication::processEvents();
     const QString before = readSetting("s.xml");
-    m_form->mnu_Save_Click();
+    save();
     QCOMPARE(status(), QStringLiteral("設定の保存に失敗しました。"));
     QCOMPARE(readSetting("s.xml"), before);
 }
@@ -754,7 +848,7 @@ void tst_FrmSetting::unreadableWindowFieldRefusesSave()
     const QString before = readSetting("s.xml");
     child<QLineEdit>(field)->setText(text);
     m_recorder->clear();
-    m_form->mnu_Save_Click();
+    save();
     QCOMPARE(status(), QStringLiteral("設定の保存に失敗しました。"));
     QCOMPARE(m_recorder->count(), 1);
     QVERIFY2(m_recorder->at(0).prompt.contains(QStringLiteral("「%1」").arg(label)),
@@ -792,7 +886,7 @@ void tst_FrmSetting::unencodableTextRefusesSave()
     leaveTo(child<QTreeWidget>("Trv_EditList"));
     child<QLineEdit>("Txt_Title")->setText(QStringLiteral("\u20ac\u00a0"));
     m_recorder->clear();
-    m_form->mnu_Save_Click();
+    save();
     QCOMPARE(m_recorder->count(), 1);
     QVERIFY2(m_recorder->at(0).prompt.contains(QStringLiteral("基本設定の「タイトル」")),
              qPrintable(m_recorder->at(0).prompt));
@@ -870,7 +964,7 @@ void tst_FrmSetting::longValueSurvivesSave()
     QTreeWidgetItem *frame = topNode(0);
     expand(frame);
     clickNode(frame->child(0));
-    m_form->mnu_Save_Click();
+    save();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
     QVERIFY(readSetting("s.xml").contains(u'>' + QString(40000, u'y') + u'<'));
 }
@@ -898,7 +992,7 @@ void tst_FrmSetting::unbrokenValueShowsQuickly()
     clickNode(frame);
     clickNode(frame->child(0));
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
-    m_form->mnu_Save_Click();
+    save();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
     QVERIFY(readSetting("s.xml").contains(u'>' + QString(400000, u'x') + u'<'));
 }
@@ -941,16 +1035,18 @@ void tst_FrmSetting::deletedItemStaysDeleted()
     QTreeWidgetItem *frame = topNode(0);
     expand(frame);
     clickNode(frame->child(0));
-    m_form->mnu_EditListItem_Click(6);
+    editCommand(6);
     clickNode(frame->child(1));
-    m_form->mnu_EditListItem_Click(4);
+    editCommand(4);
     // A delete ends the copy.
-    m_form->Sub_UpdateEditMenu(false);
     QVERIFY(!m_form->findChild<QAction *>("mnu_EditListItem_7")->isEnabled());
     QCOMPARE(status(), QStringLiteral("選択していた個所を削除しました。"));
     QCOMPARE(m_recorder->boxes().last().title, QStringLiteral("最後の選択"));
-    QVERIFY(!m_form->FncBln_IsNodeSelected());
-    m_form->mnu_Save_Click();
+    QVERIFY(child<QTreeWidget>("Trv_EditList")->selectedItems().isEmpty());
+    // The pages show the selection, which is nothing now.
+    QCOMPARE(child<QLineEdit>("Txt_ItemTitle")->text(), QString());
+    QCOMPARE(child<QLineEdit>("Txt_FrameTitle")->text(), QString());
+    save();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
     const QString saved = readSetting("s.xml");
     QVERIFY(saved.contains("keep"));
@@ -962,13 +1058,14 @@ void tst_FrmSetting::newFrameDoesNotCopyItems()
     writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "a"), itemText(2, "b")})}));
     QVERIFY(openForm());
     QTreeWidgetItem *frame = topNode(0);
-    clickNode(frame);                  // collapsed: its items were never loaded
-    m_form->mnu_EditListItem_Click(0); // cancelled: stores nothing
+    clickNode(frame); // collapsed: its items were never loaded
+    editCommand(0);   // cancelled: stores nothing
     QCOMPARE(status(), QStringLiteral("新規カテゴリを追加をやめました。"));
     // Storing the frame leaves its items on the model's frame document.
     QTest::mouseClick(child<QPushButton>("Cmd_FrameUpdate"), Qt::LeftButton);
+    clickNode(frame);
     m_names = {QStringLiteral("Fresh")};
-    m_form->mnu_EditListItem_Click(0);
+    editCommand(0);
     QCOMPARE(status(), QStringLiteral("新規カテゴリを追加しました。"));
     QCOMPARE(topNode(1)->text(0), QStringLiteral("Fresh"));
     QVERIFY2(!Cls_MyTree::NodeTag(topNode(1)).contains("<Item1>"),
@@ -992,43 +1089,6 @@ void tst_FrmSetting::expandingAnotherFrameKeepsPage()
     leaveTo(child<QTreeWidget>("Trv_EditList"));
     QCOMPARE(topNode(0)->text(0), QStringLiteral("A"));
     QVERIFY(Cls_MyTree::NodeTag(topNode(0)).contains("<Name>a2</Name>"));
-}
-
-void tst_FrmSetting::openRebuildsOnNewFolder()
-{
-    writeSetting("here.xml", settingText({frameText(1, "Here", {})}));
-    QVERIFY(openForm());
-    QTemporaryDir other;
-    QVERIFY(other.isValid());
-    for (const QString &name : {QStringLiteral("alpha.xml"), QStringLiteral("zeta.xml")}) {
-        Cls_MySettingFile model;
-        model.Path(other.path());
-        model.Name(name);
-        QVERIFY(model.SaveFile(settingText({frameText(1, name, {})})));
-    }
-    bool ended = false;
-    Frm_Setting::SetEndHandler([&ended] { ended = true; });
-    const auto previous = Frm_Setting::SetFileChooser(
-        [&other](QWidget *) { return QDir(other.path()).filePath("zeta.xml"); });
-    Frm_Setting *old = m_form;
-    QVERIFY(old->FncBln_OpenSettingFile());
-    Frm_Setting::SetFileChooser(previous);
-    QVERIFY(!ended);
-    QVERIFY(Frm_Setting::Instance() != nullptr);
-    QVERIFY(Frm_Setting::Instance() != old);
-    delete old;
-    m_form = Frm_Setting::Instance();
-    QCOMPARE(QDir(gStr_SettingFolder).canonicalPath(), QDir(other.path()).canonicalPath());
-    auto *combo = child<QComboBox>("Cbo_SettingFiles");
-    QCOMPARE(combo->count(), 2);
-    // The chosen file, not the first of the list.
-    QCOMPARE(combo->currentText(), QStringLiteral("zeta"));
-    QCOMPARE(topNode(0)->text(0), QStringLiteral("zeta.xml"));
-    // A cancelled dialog changes nothing.
-    Frm_Setting::SetFileChooser([](QWidget *) { return QString(); });
-    QVERIFY(!m_form->FncBln_OpenSettingFile());
-    Frm_Setting::SetFileChooser({});
-    QCOMPARE(Frm_Setting::Instance(), m_form.data());
 }
 
 void tst_FrmSetting::rightClickShowsEditMenu()
@@ -1085,11 +1145,10 @@ void tst_FrmSetting::previewShowsAndReloadsPalette()
     writeSetting("other.xml", settingText({frameText(1, "Other", {})}));
     const QString other = readSetting("other.xml");
     gStr_SettingFile = QStringLiteral("other.xml");
-    m_form->FncBln_ShowPreview();
+    QTest::mouseClick(child<QPushButton>("Cmd_Preview"), Qt::LeftButton);
     QCOMPARE(gObj_Setting->Name(), QStringLiteral("s.xml"));
     gStr_SettingFile = QStringLiteral("other.xml");
-    mdl_Palette::CurrentWindow()->Lbl_Reload_Click();
-    m_form->mnu_Save_Click();
+    save();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
     QCOMPARE(readSetting("other.xml"), other);
     QVERIFY(readSetting("s.xml").contains("<Name>I</Name><Data>@@@@/@@/@@</Data>"));
@@ -1117,7 +1176,7 @@ void tst_FrmSetting::concatenatedKeysDoNotCollide()
     QCOMPARE(topNode(1)->childCount(), 2);
     QVERIFY(Cls_MyTree::NodeKey(topNode(1)->child(0)) != QStringLiteral("Root10"));
     clickNode(topNode(1)->child(1));
-    m_form->mnu_Save_Click();
+    save();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
     QVERIFY(readSetting("s.xml").contains(QStringLiteral("<Name>x</Name>")));
 }
@@ -1132,7 +1191,7 @@ void tst_FrmSetting::hundredthItemIsTheLast()
     QVERIFY(openForm());
     clickNode(topNode(0));
     m_names = {QStringLiteral("one more")};
-    m_form->mnu_EditListItem_Click(2);
+    editCommand(2);
     QCOMPARE(status(), QStringLiteral("新規項目を作成しませんでした。"));
     QCOMPARE(m_recorder->boxes().last().title, QStringLiteral("設定不可"));
     QCOMPARE(topNode(0)->childCount(), 100);
@@ -1145,7 +1204,7 @@ void tst_FrmSetting::newItemThenAnotherFrameExpands()
     QVERIFY(openForm());
     clickNode(topNode(0));
     m_names = {QStringLiteral("new")};
-    m_form->mnu_EditListItem_Click(2);
+    editCommand(2);
     QCOMPARE(status(), QStringLiteral("新規項目を作成しました。"));
     QCOMPARE(topNode(0)->childCount(), 2);
     QVERIFY(Cls_MyTree::NodeTag(topNode(0)).contains(QStringLiteral("<Name>new</Name>")));
@@ -1177,10 +1236,247 @@ void tst_FrmSetting::settingNameOutsideCodePageSaves()
     QVERIFY(openForm(name));
     QCOMPARE(child<QComboBox>("Cbo_SettingFiles")->currentText(), name);
     m_recorder->clear();
-    m_form->mnu_Save_Click();
+    save();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
     QVERIFY(m_recorder->isEmpty());
     QVERIFY(readSetting(name + ".xml").contains("<Title>F</Title>"));
+}
+
+// Open through the menu, with the real dialog: the old form goes only after its own
+// handler has returned, and the new one edits the chosen file.
+void tst_FrmSetting::openThroughMenuReplacesForm()
+{
+    writeSetting("here.xml", settingText({frameText(1, "Here", {})}));
+    QVERIFY(openForm());
+    m_form->setAttribute(Qt::WA_DeleteOnClose);
+    QTemporaryDir other;
+    QVERIFY(other.isValid());
+    for (const QString &name : {QStringLiteral("alpha.xml"), QStringLiteral("zeta.xml")}) {
+        QVERIFY(writeBytes(QDir(other.path()).filePath(name),
+                           *Cp932Codec::encode(settingText({frameText(1, name, {})}))));
+    }
+    QPointer<Frm_Setting> old = m_form;
+    // Alt+F, then O in the open menu: the command runs inside the menu's own key handler.
+    const int exitCode = runSteps(
+        {[&] { QTest::keyClick(old, Qt::Key_F, Qt::AltModifier); },
+         [&] {
+             auto *menu = old->findChild<QMenu *>("mnu_File");
+             QVERIFY(menu->isVisible());
+             QTest::keyClick(menu, Qt::Key_O);
+         },
+         [&] { answerFileDialog(QDir(other.path()).filePath("zeta.xml")); }, [] {}, [] {}});
+    QCOMPARE(exitCode, 42);
+    QVERIFY(old.isNull());
+    m_form = Frm_Setting::Instance();
+    QVERIFY(m_form != nullptr);
+    QVERIFY(m_form->isVisible());
+    auto *combo = child<QComboBox>("Cbo_SettingFiles");
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->currentText(), QStringLiteral("zeta"));
+    QCOMPARE(topNode(0)->text(0), QStringLiteral("zeta.xml"));
+    QCOMPARE(status(), QStringLiteral("対象設定を選択しました。"));
+}
+
+// Two previews in a row, by button and by menu: the editor keeps running.
+void tst_FrmSetting::secondPreviewKeepsEditorRunning()
+{
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I")})}));
+    QVERIFY(openForm());
+    auto *preview = child<QPushButton>("Cmd_Preview");
+    auto *reload = m_form->findChild<QAction *>("mnu_Reload");
+    const int exitCode = runSteps({[&] { QTest::mouseClick(preview, Qt::LeftButton); },
+                                   [&] { QTest::mouseClick(preview, Qt::LeftButton); },
+                                   [&] { reload->trigger(); }, [&] { reload->trigger(); }, [] {}});
+    QCOMPARE(exitCode, 42);
+    QVERIFY(m_form != nullptr);
+    QVERIFY(m_form->isVisible());
+    QVERIFY(mdl_Palette::CurrentWindow() != nullptr);
+    QVERIFY(mdl_Palette::CurrentWindow()->isVisible());
+}
+
+// Two quick clicks: the page shows the second node, and its update goes there.
+void tst_FrmSetting::quickClicksShowAndStoreLastNode()
+{
+    writeSetting("s.xml", settingText({frameText(1, "for Edit", {itemText(1, "a")}),
+                                       frameText(2, "Tips", {itemText(1, "b")})}));
+    QVERIFY(openForm());
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    auto *lineCount = child<QLineEdit>("Txt_LineCount");
+    tree->setFocus();
+    const int exitCode = runSteps(
+        {[&] {
+             postClick(tree->viewport(), nodeCenter(topNode(0)));
+             postClick(tree->viewport(), nodeCenter(topNode(1)));
+         },
+         [&] {
+             QTest::mouseClick(lineCount, Qt::LeftButton);
+             lineCount->selectAll();
+             QTest::keyClicks(lineCount, "3");
+         },
+         [&] { QTest::mouseClick(child<QPushButton>("Cmd_FrameUpdate"), Qt::LeftButton); }, [] {}});
+    QCOMPARE(exitCode, 42);
+    QCOMPARE(tree->currentItem(), topNode(1));
+    QCOMPARE(child<QLineEdit>("Txt_FrameTitle")->text(), QStringLiteral("Tips"));
+    QCOMPARE(topNode(0)->text(0), QStringLiteral("for Edit"));
+    QCOMPARE(topNode(1)->text(0), QStringLiteral("Tips"));
+    QVERIFY(Cls_MyTree::NodeTag(topNode(0)).contains("<Title>for Edit</Title>"));
+    QVERIFY(!Cls_MyTree::NodeTag(topNode(0)).contains("<LineCount>3</LineCount>"));
+    QVERIFY(Cls_MyTree::NodeTag(topNode(1)).contains("<LineCount>3</LineCount>"));
+}
+
+// Fifty Down presses queued at once: the page follows the tree to the last one.
+void tst_FrmSetting::queuedArrowKeysKeepPageOnCurrentNode()
+{
+    QStringList items;
+    for (int n = 1; n <= 60; ++n) {
+        items.append(itemText(n, QStringLiteral("N%1").arg(n)));
+    }
+    writeSetting("s.xml", settingText({frameText(1, "F", items)}));
+    QVERIFY(openForm());
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    expand(topNode(0));
+    clickNode(topNode(0)->child(0));
+    tree->setFocus();
+    const int exitCode = runSteps({[&] {
+                                       for (int k = 0; k < 50; ++k) {
+                                           postKey(tree, Qt::Key_Down);
+                                       }
+                                   },
+                                   [] {}, [] {}});
+    QCOMPARE(exitCode, 42);
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("N51"));
+    QCOMPARE(child<QLineEdit>("Txt_ItemTitle")->text(), QStringLiteral("N51"));
+}
+
+// A big pasted item, then a quick click on the next item and save: each item keeps its own
+// values in the file.
+void tst_FrmSetting::bigItemThenNextItemSavesBoth()
+{
+    writeSetting("s.xml", settingText({frameText(1, "F",
+                                                 {itemText(1, "first", "<Data>1</Data>"),
+                                                  itemText(2, "second", "<Data>2</Data>")})}));
+    QVERIFY(openForm());
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    expand(topNode(0));
+    clickNode(topNode(0)->child(0));
+    const QString bigName = QString(40000, u'n');
+    const QString bigData = QString(300000, u'd');
+    auto *name = child<QLineEdit>("Txt_ItemTitle");
+    auto *data = child<QPlainTextEdit>("Txt_Data");
+    auto *save = child<QPushButton>("Cmd_Save");
+    // The press on the next item comes now; its release and the click on save wait in the
+    // queue behind it.
+    const int exitCode =
+        runSteps({[&] {
+                      QTest::mouseClick(name, Qt::LeftButton);
+                      name->setText(bigName);
+                      QTest::mouseClick(data->viewport(), Qt::LeftButton);
+                      data->setPlainText(bigData);
+                      const QPoint at = nodeCenter(topNode(0)->child(1));
+                      QCoreApplication::postEvent(
+                          tree->viewport(), new QMouseEvent(QEvent::MouseButtonRelease, QPointF(at),
+                                                            tree->viewport()->mapToGlobal(at),
+                                                            Qt::LeftButton, {}, {}));
+                      postClick(save, save->rect().center());
+                      QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, at);
+                  },
+                  [] {}});
+    QCOMPARE(exitCode, 42);
+    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
+    Cls_MySettingFile saved;
+    saved.Path(m_dir->path());
+    saved.Name("s.xml");
+    saved.FillDatesOnLoad(false);
+    QVERIFY(saved.LoadFile());
+    saved.CurrentFrame(0);
+    QVERIFY(saved.SetDataPrepare(0));
+    QCOMPARE(saved.GetName(), bigName);
+    QCOMPARE(saved.GetData(), bigData);
+    QVERIFY(saved.SetDataPrepare(1));
+    QCOMPARE(saved.GetName(), QStringLiteral("second"));
+    QCOMPARE(saved.GetData(), QStringLiteral("2"));
+}
+
+// Everything the mouse does, the keyboard does too.
+void tst_FrmSetting::keyboardReachesEveryCommand()
+{
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I", "<Data>d</Data>")})}));
+    QVERIFY(openForm());
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    auto *menu = child<QMenu>("mnu_EditList");
+    clickNode(topNode(0));
+    tree->setFocus(Qt::TabFocusReason);
+    // Alt+E from the tree: the menu bar taking the focus is not leaving the tree.
+    QTest::keyClick(m_form, Qt::Key_E, Qt::AltModifier);
+    QTRY_VERIFY(menu->isVisible());
+    for (const int k : {0, 2, 4}) {
+        QVERIFY(m_form->findChild<QAction *>(QStringLiteral("mnu_EditListItem_%1").arg(k))
+                    ->isEnabled());
+    }
+    menu->close();
+    // The context menu from the keyboard, under the current node.
+    for (const auto &[key, modifiers] :
+         {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+        tree->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(tree, key, modifiers);
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(menu->geometry().top() >= tree->viewport()->mapToGlobal(QPoint(0, 0)).y());
+        menu->close();
+    }
+    // Tab and Ctrl+Tab move on from a multi-line box and leave its text alone.
+    expand(topNode(0));
+    clickNode(topNode(0)->child(0));
+    auto *data = child<QPlainTextEdit>("Txt_Data");
+    for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ControlModifier}) {
+        data->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(data, Qt::Key_Tab, modifiers);
+        QVERIFY(!data->hasFocus());
+        QCOMPARE(data->toPlainText(), QStringLiteral("d"));
+    }
+    data->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(data, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(!data->hasFocus());
+    // "Option" takes the focus and opens with Space.
+    auto *option = child<QLabel>("Lbl_OpenOption");
+    QVERIFY(option->focusPolicy() & Qt::TabFocus);
+    option->setFocus(Qt::TabFocusReason);
+    const bool shown = child<QWidget>("Fra_Extra")->isVisible();
+    QTest::keyClick(option, Qt::Key_Space);
+    QCOMPARE(child<QWidget>("Fra_Extra")->isVisible(), !shown);
+    // Ctrl+S saves.
+    auto *name = child<QLineEdit>("Txt_ItemTitle");
+    name->setFocus(Qt::MouseFocusReason);
+    name->selectAll();
+    QTest::keyClicks(name, "renamed");
+    QApplication::setActiveWindow(m_form);
+    QTest::keyClick(name, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
+    QVERIFY(readSetting("s.xml").contains("<Name>renamed</Name>"));
+}
+
+// A backup that is no setting file is not copied over the user's settings.
+void tst_FrmSetting::restoreRefusesBrokenBackup()
+{
+    writeSetting("s.xml", settingText({frameText(1, "Kept", {itemText(1, "a")})}));
+    QVERIFY(openForm());
+    QVERIFY(QDir(m_dir->path()).mkdir("_backup"));
+    const QByteArray whole = *Cp932Codec::encode(settingText({frameText(1, "Old", {})}));
+    const QString backup = QDir(m_dir->path()).filePath("_backup/s.xml");
+    QVERIFY(writeBytes(backup, whole.left(whole.size() / 2)));
+    const QString before = readSetting("s.xml");
+    m_recorder->clear();
+    QTest::mouseClick(child<QPushButton>("Cmd_復活"), Qt::LeftButton);
+    QCOMPARE(readSetting("s.xml"), before);
+    QCOMPARE(m_recorder->count(), 1);
+    QVERIFY(m_recorder->at(0).prompt.contains(QStringLiteral("読み込めない")));
+    QCOMPARE(status(), QStringLiteral("バックアップからの復帰に失敗しました"));
+    // A whole backup is restored, and the pages show the reloaded selection.
+    QVERIFY(writeBytes(backup, whole));
+    clickNode(topNode(0));
+    QTest::mouseClick(child<QPushButton>("Cmd_復活"), Qt::LeftButton);
+    QCOMPARE(status(), QStringLiteral("バックアップから復帰しました"));
+    QCOMPARE(topNode(0)->text(0), QStringLiteral("Old"));
+    QCOMPARE(child<QLineEdit>("Txt_FrameTitle")->text(), QString());
 }
 
 #include "tst_frm_setting.moc"
