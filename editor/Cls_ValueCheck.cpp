@@ -1,5 +1,6 @@
 #include "Cls_ValueCheck.h"
 
+#include "setting_values.h"
 #include "tag_document.h"
 
 #include <QRegularExpression>
@@ -33,31 +34,23 @@ bool Cls_ValueCheck::FncBln_ReadsBack(const QString &text, const Elements &eleme
     return true;
 }
 
-bool Cls_ValueCheck::FncBln_FramesReadBack(const Elements &frames)
-{
-    const QString section = QStringLiteral("DataSetting");
-    const QString text = QLatin1Char('<') + section + QLatin1Char('>') + FncStr_Compose(frames) +
-                         QStringLiteral("</") + section + QLatin1Char('>');
-    return FncBln_ReadsBack(text, frames, section);
-}
-
 QString Cls_ValueCheck::FncStr_ComposeDocument(const Document &document)
 {
     Cls_XML writer;
     writer.IndentLevel_Prop(0);
-    writer.TopTagName_Prop(QStringLiteral("myItem"));
-    writer.AddItem_bln(QStringLiteral("ColorSetting"), FncStr_Compose(document.colors));
-    writer.AddItem_bln(QStringLiteral("CommonSetting"), FncStr_Compose(document.common));
-    writer.AddItem_bln(QStringLiteral("DataSetting"), FncStr_Compose(document.frames));
+    writer.TopTagName_Prop(SettingFormat::SavedRoot);
+    writer.AddItem_bln(SettingFormat::ColorSetting, FncStr_Compose(document.colors));
+    writer.AddItem_bln(SettingFormat::CommonSetting, FncStr_Compose(document.common));
+    writer.AddItem_bln(SettingFormat::DataSetting, FncStr_Compose(document.frames));
     return writer.GetFileItemAll_str();
 }
 
 bool Cls_ValueCheck::FncBln_DocumentReadsBack(const Document &document)
 {
     const QString text = FncStr_ComposeDocument(document);
-    return FncBln_ReadsBack(text, document.colors, QStringLiteral("ColorSetting")) &&
-           FncBln_ReadsBack(text, document.common, QStringLiteral("CommonSetting")) &&
-           FncBln_ReadsBack(text, document.frames, QStringLiteral("DataSetting"));
+    return FncBln_ReadsBack(text, document.colors, SettingFormat::ColorSetting) &&
+           FncBln_ReadsBack(text, document.common, SettingFormat::CommonSetting) &&
+           FncBln_ReadsBack(text, document.frames, SettingFormat::DataSetting);
 }
 
 QString Cls_ValueCheck::FncStr_Culprit(const QString &value,

@@ -24,8 +24,6 @@ public:
     // is named.
     static bool FncBln_ReadsBack(const QString &text, const Elements &elements,
                                  const QString &section = {});
-    // The frames ("Frame1" … with their texts) as they are saved in the frame section.
-    static bool FncBln_FramesReadBack(const Elements &frames);
 
     // A whole setting file's values: its three sections.
     struct Document

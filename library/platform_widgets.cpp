@@ -3,7 +3,11 @@
 #include "platform_wrappers.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <QWidget>
 
 #include <exception>
@@ -145,4 +149,15 @@ void Sub_SetTopMost(QWidget *window, bool on)
     window->setWindowState(states);
     if (wasVisible)
         window->show();
+}
+
+bool InstallQtTranslation()
+{
+    // Lives as long as the program: the application keeps only a pointer to it.
+    static QTranslator translator;
+    if (!translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return false;
+    }
+    return QCoreApplication::installTranslator(&translator);
 }

@@ -188,6 +188,7 @@ int runWindow(int argc, char **argv)
     gStr_ProgramName = ProgramName();
     gStr_SettingFile = gStr_ProgramName + QStringLiteral(".xml");
 
+    InstallQtTranslation();
     // Without a user to answer them, boxes of a screenshot run go to standard error.
     if (screenshot.isEmpty()) {
         InstallMessageBoxDialogs();

@@ -1,9 +1,9 @@
 // The settings editor's start routine.
 #include "Cls_Argument.h"
+#include "EditorState.h"
 #include "Frm_Setting.h"
 #include "ProgramIcon.h"
 #include "platform_widgets.h"
-#include "program_state.h"
 #include "setting_model.h"
 #include "settings_location.h"
 #include "single_instance.h"
@@ -30,18 +30,21 @@ int main(int argc, char *argv[])
                          }
                      });
 
+    // The program-wide state of the editor; each main form gets it handed over.
     const EditorArguments arguments = FncArg_ParseEditorArguments(app.arguments().mid(1));
-    gStr_SettingFolder = FncStr_SettingFolder(arguments.settingsFolder);
-    gStr_ProgramName = QFileInfo(programPath).completeBaseName();
-    gStr_SettingFile = gStr_ProgramName + QStringLiteral(".xml");
-    gStr_ArgumentSetting = arguments.settingName;
-    gObj_Setting = std::make_shared<Cls_MySettingFile>();
+    EditorState state;
+    state.settingFolder = FncStr_SettingFolder(arguments.settingsFolder);
+    state.programName = QFileInfo(programPath).completeBaseName();
+    state.settingFile = state.programName + QStringLiteral(".xml");
+    state.argumentSetting = arguments.settingName;
+    state.setting = std::make_shared<Cls_MySettingFile>();
 
+    InstallQtTranslation();
     InstallMessageBoxDialogs();
     // Open replaces the main form: the program ends when the form unloads, not when the
     // last window happens to close.
     app.setQuitOnLastWindowClosed(false);
-    auto *form = new Frm_Setting;
+    auto *form = new Frm_Setting(state);
     form->setAttribute(Qt::WA_DeleteOnClose);
     form->show();
     return app.exec();

@@ -1,4 +1,5 @@
 #include "Cls_Argument.h"
+#include "EditTree.h"
 #include "Frm_NewName.h"
 #include "Frm_Setting.h"
 
@@ -164,7 +165,7 @@ void tst_Argument::timeStampKey()
     QFETCH(int, hours);
     QFETCH(QString, expected);
     const QDateTime now(QDate(2026, 12, 5), QTime(3, 4, 5));
-    QCOMPARE(Frm_Setting::FncStr_TimeStampKey(now, hours), expected);
+    QCOMPARE(EditTree::FncStr_TimeStampKey(now, hours), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_Argument)

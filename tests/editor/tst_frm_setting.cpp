@@ -1,4 +1,5 @@
 #include "Cls_MyTree.h"
+#include "EditorState.h"
 #include "Frm_Item_FromIniFile.h"
 #include "Frm_NewName.h"
 #include "Frm_Setting.h"
@@ -214,6 +215,7 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    EditorState m_state;
     QPointer<Frm_Setting> m_form;
     std::unique_ptr<MessageBoxRecorder> m_recorder;
     QStringList m_names;
@@ -223,11 +225,9 @@ void tst_FrmSetting::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    gStr_SettingFolder = m_dir->path();
-    gStr_ProgramName = QStringLiteral("QuorvelMate");
-    gStr_SettingFile = QStringLiteral("QuorvelMate.xml");
-    gStr_ArgumentSetting.clear();
-    gObj_Setting = std::make_shared<Cls_MySettingFile>();
+    m_state =
+        EditorState{m_dir->path(), QStringLiteral("QuorvelMate"), QStringLiteral("QuorvelMate.xml"),
+                    QString(), std::make_shared<Cls_MySettingFile>()};
     m_names.clear();
     m_recorder = std::make_unique<MessageBoxRecorder>();
     Frm_Setting::SetEndHandler([] {});
@@ -254,6 +254,7 @@ void tst_FrmSetting::cleanup()
     Frm_Setting::SetEndHandler({});
     m_recorder.reset();
     gObj_Setting.reset();
+    m_state = EditorState{};
     m_dir.reset();
 }
 
@@ -277,8 +278,8 @@ QString tst_FrmSetting::readSetting(const QString &name) const
 
 Frm_Setting *tst_FrmSetting::openForm(const QString &argument)
 {
-    gStr_ArgumentSetting = argument;
-    m_form = new Frm_Setting;
+    m_state.argumentSetting = argument;
+    m_form = new Frm_Setting(m_state);
     m_form->show();
     if (!QTest::qWaitForWindowExposed(m_form)) {
         return nullptr;
@@ -344,7 +345,7 @@ void tst_FrmSetting::listingAndInitialSelection()
     }
     QCOMPARE(listed, entries);
     QCOMPARE(combo->currentText(), selected);
-    QCOMPARE(gStr_SettingFile, selected + ".xml");
+    QCOMPARE(m_state.settingFile, selected + ".xml");
     QVERIFY(child<QFrame>("Fra_Base")->isEnabled());
     QCOMPARE(status(), QStringLiteral("対象設定を選択しました。"));
     QCOMPARE(topNode(0)->text(0), selected + ".xml");
@@ -687,7 +688,7 @@ void tst_FrmSetting::roundTripKeepsEveryField()
 
     // Read back through the editor itself: select the file again.
     delete m_form;
-    gObj_Setting = std::make_shared<Cls_MySettingFile>();
+    m_state.setting = std::make_shared<Cls_MySettingFile>();
     QVERIFY(openForm());
     for (int k = 0; k < 5; ++k) {
         QCOMPARE(child<QLineEdit>(QStringLiteral("Txt_Color_%1").arg(k))->text(), colours[k]);
