@@ -1,11 +1,14 @@
 #include "EditTree.h"
 
 #include "Cls_MyTree.h"
+#include "FocusMoves.h"
 #include "platform_wrappers.h"
 #include "setting_model.h"
 #include "setting_values.h"
 
 #include <QDateTime>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QStyle>
 #include <QTreeWidget>
@@ -27,6 +30,8 @@ EditTree::EditTree(QTreeWidget *widget, QObject *parent)
     : QObject(parent)
     , m_widget(widget)
 {
+    m_widget->installEventFilter(this);
+    m_widget->viewport()->installEventFilter(this);
 }
 
 EditTree::~EditTree() = default;
@@ -206,4 +211,54 @@ QStringList EditTree::frameTexts() const
         texts.append(Cls_MyTree::NodeTag(m_widget->topLevelItem(i)));
     }
     return texts;
+}
+
+// Under the current node, or at the tree's corner when there is none.
+QPoint EditTree::popupPosition() const
+{
+    QTreeWidgetItem *current = m_widget->currentItem();
+    const QRect rect = current != nullptr ? m_widget->visualItemRect(current) : QRect();
+    return m_widget->viewport()->mapToGlobal(rect.isValid() ? rect.bottomLeft() : QPoint(0, 0));
+}
+
+bool EditTree::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == m_widget->viewport() && type == QEvent::MouseButtonPress) {
+        if (m_blocked) {
+            return true;
+        }
+        emit pressed();
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton) {
+            emit contextMenuRequested(mouse->globalPosition().toPoint());
+            return true;
+        }
+    } else if (watched == m_widget->viewport() && type == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (!m_blocked && mouse->button() == Qt::LeftButton &&
+            m_widget->itemAt(mouse->position().toPoint()) == nullptr) {
+            emit clickedBeside();
+        }
+    } else if (watched == m_widget && type == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Menu ||
+            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            emit contextMenuRequested(popupPosition());
+            return true;
+        }
+        if (key->modifiers() == Qt::ControlModifier &&
+            (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            const bool frame = isFrameSelected();
+            if (moveSelected(key->key() == Qt::Key_Up) && !frame) {
+                emit itemMoved();
+            }
+            return true;
+        }
+    } else if (watched == m_widget && (type == QEvent::FocusIn || type == QEvent::FocusOut)) {
+        if (FocusMoves::FncBln_LeavesField(*static_cast<QFocusEvent *>(event))) {
+            emit focusChanged(type == QEvent::FocusIn);
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }

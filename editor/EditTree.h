@@ -51,14 +51,34 @@ public:
     QStringList frameTexts() const;
     int itemCount(const QTreeWidgetItem *frame) const;
 
+    // While a refused field keeps the focus, mouse presses in the tree are dropped.
+    void setBlocked(bool blocked) { m_blocked = blocked; }
+
     // "Root" + day, hour, minute and second of now plus the hours, read as a number.
     static QString FncStr_TimeStampKey(const QDateTime &now, int hourOffset);
 
+signals:
+    // Any mouse press in the tree.
+    void pressed();
+    // A left click beside the nodes: a click in the tree all the same.
+    void clickedBeside();
+    // A right click, the Menu key or Shift+F10, at the point to show the menu.
+    void contextMenuRequested(const QPoint &globalPos);
+    // Ctrl+Up/Down moved an item among its siblings.
+    void itemMoved();
+    // The focus came to the tree or left it for another control (not for a menu).
+    void focusChanged(bool entered);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    QPoint popupPosition() const;
     QString freeKey(const QString &key) const;
     void onExpanded(QTreeWidgetItem *node);
 
     QTreeWidget *m_widget;
     std::unique_ptr<Cls_MyTree> m_tree;
     bool m_busy = false;
+    bool m_blocked = false;
 };

@@ -13,6 +13,8 @@
 #include "ItemPage.h"
 #include "PaletteModule.h"
 #include "ReadBackCheck.h"
+#include "SettingFiles.h"
+#include "TreePages.h"
 #include "WindowPage.h"
 #include "file_system.h"
 #include "platform_wrappers.h"
@@ -63,28 +65,6 @@ template<typename T> T *named(T *object, const QString &name)
     return object;
 }
 
-// Opens the state's setting file into a fresh model, as the palette does but keeping the
-// date placeholders, so that saving writes them back intact.
-void openSetting(EditorState &state)
-{
-    auto model = std::make_shared<Cls_MySettingFile>();
-    model->Path(state.settingFolder);
-    model->Name(state.settingFile);
-    model->FillDatesOnLoad(false);
-    state.setting = model;
-    if (model->LoadFile()) {
-        return;
-    }
-    // Only a file that is not there is replaced by the default one: a file that exists but
-    // could not be read still holds the user's settings.
-    if (QFileInfo::exists(TextFile::joinPath(state.settingFolder, state.settingFile))) {
-        return;
-    }
-    if (model->SaveFile(DefaultSettingFileText())) {
-        model->LoadFile();
-    }
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -112,6 +92,11 @@ Frm_Setting::Frm_Setting(EditorState &state, const QString &preferredSetting, QW
         [this](QWidget *field, const QString &label, const QString &piece) {
             Sub_RefuseField(field, label, piece);
         });
+    m_pages = std::make_unique<TreePages>(
+        m_state, *m_tree, *m_check,
+        TreePages::Pages{ui->Fra_OptListArea_0, ui->Fra_OptListArea_1, ui->Fra_Tabs_0,
+                         ui->Fra_Extra},
+        [this](QString &name) { return FncBln_AskName(name); }, [this] { Sub_PageSwitch(); });
     // Clicks fall through to the tree, whose first click hides the message.
     ui->Txt_Message->setAttribute(Qt::WA_TransparentForMouseEvents);
     ui->Txt_Message->setPlainText(QStringLiteral("\n\n\n\n 　設定ファイルを選択してください\n"));
@@ -221,25 +206,32 @@ void Frm_Setting::connectEvents()
     connect(ui->Cmd_復活, &QPushButton::clicked, this, &Frm_Setting::Sub_RestoreBackup);
     connect(ui->Fra_Extra, &ExtraPanel::createRequested, this,
             &Frm_Setting::Cmd_CreateNewNodes_Click);
-    connect(ui->Fra_OptListArea_0, &ItemPage::updateClicked, this, [this] { Sub_StoreItemPage(); });
+    connect(ui->Fra_OptListArea_0, &ItemPage::updateClicked, this,
+            [this] { m_pages->Sub_StoreItemPage(); });
     connect(ui->Fra_OptListArea_1, &FramePage::updateClicked, this,
             &Frm_Setting::Cmd_FrameUpdate_Click);
     // Every edit reaches the tree as soon as the focus moves on.
     connect(ui->Fra_OptListArea_0, &ItemPage::fieldLeft, this, [this] {
-        if (Sub_StoreItemPage()) {
-            Sub_StoreFramePage(true);
+        if (m_pages->Sub_StoreItemPage()) {
+            m_pages->Sub_StoreFramePage(true);
         }
     });
     connect(ui->Fra_OptListArea_1, &FramePage::fieldLeft, this,
-            [this] { Sub_StoreFramePage(true); });
+            [this] { m_pages->Sub_StoreFramePage(true); });
     connect(ui->Fra_Tabs_1, &ColorPage::reloadRequested, this, [this] {
         if (m_state.setting) {
             ui->Fra_Tabs_1->load(*m_state.setting);
         }
     });
 
-    ui->Trv_EditList->installEventFilter(this);
-    ui->Trv_EditList->viewport()->installEventFilter(this);
+    connect(m_tree.get(), &EditTree::pressed, this, [this] { ui->StatusBar_View->clearMessage(); });
+    connect(m_tree.get(), &EditTree::clickedBeside, this, &Frm_Setting::Trv_EditList_Click);
+    connect(m_tree.get(), &EditTree::contextMenuRequested, this, &Frm_Setting::Sub_ShowEditPopup);
+    connect(m_tree.get(), &EditTree::focusChanged, this,
+            [this](bool entered) { Sub_UpdateEditMenu(!entered); });
+    // A collapse would otherwise forget the new item order.
+    connect(m_tree.get(), &EditTree::itemMoved, this,
+            [this] { m_pages->Sub_StoreFramePage(true); });
     ui->Lbl_OpenOption->installEventFilter(this);
     // Reachable from the keyboard as well: Tab stops on it, Space or Enter opens it.
     ui->Lbl_OpenOption->setFocusPolicy(Qt::StrongFocus);
@@ -257,7 +249,7 @@ void Frm_Setting::connectEvents()
 
 bool Frm_Setting::pageSwitchAllowed() const
 {
-    return !m_suppressPageSwitch && !m_tree->isBusy();
+    return !m_tree->isBusy() && !m_pages->isBusy();
 }
 
 void Frm_Setting::Form_Load()
@@ -398,7 +390,7 @@ void Frm_Setting::Cbo_SettingFiles_Click()
         return;
     }
     m_state.settingFile = name + QStringLiteral(".xml");
-    openSetting(m_state);
+    SettingFiles::open(m_state);
     Sub_LoadSettingToForm();
     // A file that exists but could not be read still holds the user's settings: the empty
     // form must not be saved over them.
@@ -485,9 +477,11 @@ void Frm_Setting::Sub_RefuseField(QWidget *field, const QString &label, const QS
         return;
     }
     m_refused = true;
+    m_tree->setBlocked(true);
     field->setFocus(Qt::OtherFocusReason);
     QTimer::singleShot(0, this, [this, field = QPointer<QWidget>(field)] {
         m_refused = false;
+        m_tree->setBlocked(false);
         if (field != nullptr) {
             field->setFocus(Qt::OtherFocusReason);
         }
@@ -528,7 +522,7 @@ bool Frm_Setting::FncBln_OpenSettingPath(const QString &path)
     // comes once they have returned to the event loop.
     EditorState &state = m_state;
     QTimer::singleShot(0, qApp, [&state, chosen] {
-        openSetting(state);
+        SettingFiles::open(state);
         auto *form = new Frm_Setting(state, chosen);
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->show();
@@ -560,13 +554,14 @@ bool Frm_Setting::FncBln_SaveSetting()
     const QString name = ui->Cbo_SettingFiles->currentText();
     model.Path(m_state.settingFolder);
     model.Name(name.isEmpty() ? m_state.settingFile : name + QStringLiteral(".xml"));
-    if (m_tree->selected() != nullptr && (!Sub_StoreItemPage() || !Sub_StoreFramePage(true))) {
+    if (m_tree->selected() != nullptr &&
+        (!m_pages->Sub_StoreItemPage() || !m_pages->Sub_StoreFramePage(true))) {
         return false;
     }
     ui->Fra_Tabs_1->store(model);
     ui->Fra_Tabs_0->store(model);
     model.SetLastSetting(name);
-    Sub_StoreFrameOrder();
+    m_pages->Sub_StoreFrameOrder();
     int page = 0;
     if (!m_check->FncBln_CheckDocument(&page)) {
         ui->Tab_Title->setCurrentIndex(page);
@@ -592,54 +587,27 @@ bool Frm_Setting::FncBln_SaveSetting()
 
 void Frm_Setting::Sub_CreateBackup()
 {
-    const QString name = ui->Cbo_SettingFiles->currentText();
-    const QString backupFolder = FncStr_JoinPath(m_state.settingFolder, QStringLiteral("_backup"));
-    Cls_FileSystem fileSystem;
-    bool ok = !name.isEmpty() && fileSystem.PFncBln_CreateFolder(backupFolder);
-    if (ok) {
-        const QString file = name + QStringLiteral(".xml");
-        ok = fileSystem.PFncBln_CopyFile(FncStr_JoinPath(m_state.settingFolder, file),
-                                         FncStr_JoinPath(backupFolder, file), true);
-    }
-    Sub_ShowStatus(ok ? QStringLiteral("バックアップを作成しました")
-                      : QStringLiteral("バックアップの作成に失敗しました"));
-}
-
-// A backup cut short (a full disk) still reads, but its document never closes.
-bool Frm_Setting::FncBln_BackupLoads(const QString &folder, const QString &file) const
-{
-    Cls_XML text;
-    text.SaveFilePath_Prop(folder);
-    Cls_MySettingFile backup;
-    backup.Path(folder);
-    backup.Name(file);
-    backup.FillDatesOnLoad(false);
-    return text.OnlyReadFile_bln(file) &&
-           text.FileData().contains(QStringLiteral("</") + SettingFormat::SavedRoot + u'>') &&
-           backup.LoadFile();
+    Sub_ShowStatus(
+        SettingFiles::createBackup(m_state.settingFolder, ui->Cbo_SettingFiles->currentText())
+            ? QStringLiteral("バックアップを作成しました")
+            : QStringLiteral("バックアップの作成に失敗しました"));
 }
 
 void Frm_Setting::Sub_RestoreBackup()
 {
     const QString name = ui->Cbo_SettingFiles->currentText();
-    const QString backupFolder = FncStr_JoinPath(m_state.settingFolder, QStringLiteral("_backup"));
-    const QString file = name + QStringLiteral(".xml");
-    const QString backup = FncStr_JoinPath(backupFolder, file);
-    bool ok = !name.isEmpty();
-    if (ok && QFileInfo::exists(backup) && !FncBln_BackupLoads(backupFolder, file)) {
+    const SettingFiles::RestoreResult result =
+        SettingFiles::restoreBackup(m_state.settingFolder, name);
+    if (result == SettingFiles::RestoreResult::Refused) {
         // It would replace the user's settings with what cannot be read back.
-        FncInt_MessageBox(MsgBox::Exclamation,
-                          QStringLiteral("バックアップは設定ファイルとして読み込めないため、"
-                                         "戻しませんでした。\r\n『%1』")
-                              .arg(backup),
-                          QStringLiteral("戻せません"));
-        ok = false;
-    } else if (ok) {
-        Cls_FileSystem fileSystem;
-        ok =
-            fileSystem.PFncBln_CopyFile(backup, FncStr_JoinPath(m_state.settingFolder, file), true);
+        FncInt_MessageBox(
+            MsgBox::Exclamation,
+            QStringLiteral("バックアップは設定ファイルとして読み込めないため、"
+                           "戻しませんでした。\r\n『%1』")
+                .arg(FncStr_JoinPath(QStringLiteral("_backup"), name + QStringLiteral(".xml"))),
+            QStringLiteral("戻せません"));
     }
-    if (!ok) {
+    if (result != SettingFiles::RestoreResult::Done) {
         Sub_ShowStatus(QStringLiteral("バックアップからの復帰に失敗しました"));
         return;
     }
@@ -648,33 +616,9 @@ void Frm_Setting::Sub_RestoreBackup()
     Sub_ShowStatus(QStringLiteral("バックアップから復帰しました"));
 }
 
-// The preview is the palette's own window on the palette's own state: the editor hands it
-// the setting it edits and asks for a reload explicitly; the palette's model is another
-// instance than the editor's.
 bool Frm_Setting::FncBln_ShowPreview()
 {
-    const QString name = ui->Cbo_SettingFiles->currentText();
-    gStr_SettingFolder = m_state.settingFolder;
-    gStr_ProgramName = m_state.programName;
-    gStr_SettingFile = name.isEmpty() ? m_state.settingFile : name + QStringLiteral(".xml");
-    Frm_Item_FromIniFile *preview = mdl_Palette::CurrentWindow();
-    if (m_preview && preview != nullptr) {
-        preview->Lbl_Reload_Click();
-        preview = mdl_Palette::CurrentWindow();
-    }
-    if (preview == nullptr) {
-        // The preview acts as the palette does, on the file with the dates filled. Before a
-        // setting is chosen there is no file to load (nor a default one to write).
-        if (!name.isEmpty()) {
-            OpenSettingFile(true);
-        } else if (!gObj_Setting) {
-            gObj_Setting = std::make_shared<Cls_MySettingFile>();
-        }
-        preview = new Frm_Item_FromIniFile;
-        mdl_Palette::SetCurrentWindow(preview);
-    }
-    preview->show();
-    preview->SetMode(true);
+    SettingFiles::showPreview(m_state, ui->Cbo_SettingFiles->currentText(), m_preview);
     m_preview = true;
     return true;
 }
@@ -684,154 +628,10 @@ bool Frm_Setting::FncBln_ShowPreview()
 
 bool Frm_Setting::FncBln_BuildTree()
 {
-    m_copyKey.clear();
-    m_copyFlag = false;
-    Sub_ShowFramePage(nullptr);
-    Sub_ShowItemPage(nullptr);
+    m_pages->forgetCopy();
+    m_pages->Sub_ShowFramePage(nullptr);
+    m_pages->Sub_ShowItemPage(nullptr);
     return m_state.setting && m_tree->build(*m_state.setting);
-}
-
-// Step F1: the model applies the frame defaults (fonts, one item per line).
-void Frm_Setting::Sub_ShowFramePage(QTreeWidgetItem *frame)
-{
-    if (!m_state.setting) {
-        return;
-    }
-    Cls_MySettingFile &model = *m_state.setting;
-    model.SetCurrentFrame(frame != nullptr ? Cls_MyTree::NodeTag(frame) : QString());
-    ui->Fra_OptListArea_1->showFrame(frame != nullptr ? Cls_MyTree::NodeKey(frame) : QString(),
-                                     model.GetFrameTitle(), model.GetFont(), model.GetItemFont(),
-                                     model.GetLineCount());
-}
-
-// The page goes back into the frame it was read from, wherever the selection is by now.
-bool Frm_Setting::Sub_StoreFramePage(bool loadFirst)
-{
-    FramePage *page = ui->Fra_OptListArea_1;
-    QTreeWidgetItem *frameNode = m_tree->find(page->boundKey());
-    if (frameNode == nullptr) {
-        return false;
-    }
-    // A frame whose items were never loaded holds only its dummy: gathering the children
-    // then would drop every item, so they are loaded first whatever the caller asked.
-    Q_UNUSED(loadFirst)
-    m_tree->loadIfUnloaded(frameNode);
-    SettingFrame frame = page->frame();
-    frame.items = ReadBackCheck::childItems(frameNode);
-    const PageFields fields = page->fields();
-    const auto readsBack = [&](const QStringList &values) {
-        SettingFrame tried = frame;
-        tried.title = values.at(0);
-        tried.font = values.at(1);
-        tried.itemFont = values.at(2);
-        tried.lineCount = values.at(3);
-        return m_check->frameReadsBack(frameNode, tried);
-    };
-    if (!m_check->FncBln_CheckFields(fields, readsBack)) {
-        return false;
-    }
-    Cls_MyTree::SetNodeTag(frameNode, frame.compose());
-    frameNode->setText(0, frame.title);
-    return true;
-}
-
-void Frm_Setting::Sub_ShowItemPage(QTreeWidgetItem *node)
-{
-    ui->Fra_OptListArea_0->showItem(node != nullptr ? Cls_MyTree::NodeKey(node) : QString(),
-                                    node != nullptr ? SettingItem::parse(Cls_MyTree::NodeTag(node))
-                                                    : SettingItem());
-}
-
-// The page goes back into the item it was read from; with none, it is only checked.
-bool Frm_Setting::Sub_StoreItemPage()
-{
-    ItemPage *page = ui->Fra_OptListArea_0;
-    QTreeWidgetItem *node = m_tree->find(page->boundKey());
-    if (node != nullptr && node->parent() == nullptr) {
-        node = nullptr;
-    }
-    const SettingItem item = page->item();
-    const PageFields fields = page->fields();
-    const auto readsBack = [&](const QStringList &values) {
-        SettingItem tried = item;
-        tried.name = values.at(0);
-        QString *kindValues[2] = {&tried.data, nullptr};
-        if (item.kind == SettingItem::Kind::Link) {
-            kindValues[0] = &tried.link;
-        } else if (item.kind == SettingItem::Kind::Edit) {
-            kindValues[0] = &tried.reg;
-            kindValues[1] = &tried.replace;
-        }
-        for (qsizetype k = 1; k < values.size(); ++k) {
-            *kindValues[k - 1] = values.at(k);
-        }
-        return m_check->itemReadsBack(node, tried);
-    };
-    if (!m_check->FncBln_CheckFields(fields, readsBack)) {
-        return false;
-    }
-    if (node != nullptr) {
-        node->setText(0, item.name);
-        Cls_MyTree::SetNodeTag(node, item.compose());
-    }
-    return true;
-}
-
-void Frm_Setting::Sub_StoreFrameOrder()
-{
-    Cls_MySettingFile &model = *m_state.setting;
-    model.SetCurrentFrame(QString());
-    model.DataSet().InitItem_bln();
-    for (const QString &frame : m_tree->frameTexts()) {
-        model.AddDataSetFrame(frame);
-    }
-}
-
-bool Frm_Setting::FncBln_AddNode(bool isFrame, const QString &text, const QString &tag, bool select,
-                                 int hourOffset)
-{
-    const QString key = m_tree->addNode(isFrame, text, tag, hourOffset);
-    if (key.isEmpty()) {
-        return false;
-    }
-    if (select) {
-        m_tree->select(key);
-        // The pages follow the new selection, so that what is stored next belongs to it.
-        Sub_PageSwitch();
-    }
-    return true;
-}
-
-bool Frm_Setting::FncBln_DeleteSelected()
-{
-    QTreeWidgetItem *node = m_tree->selected();
-    if (node == nullptr) {
-        m_tree->tree()->IsNodeSelect(false);
-        return false;
-    }
-    const QString frameKey =
-        node->parent() != nullptr ? Cls_MyTree::NodeKey(node->parent()) : QString();
-    {
-        const QScopedValueRollback<bool> suppress(m_suppressPageSwitch, true);
-        if (!m_tree->tree()->RemoveNode_Selected(false)) {
-            return false;
-        }
-        m_copyKey.clear();
-        m_copyFlag = false;
-        // The frame's text still lists a removed item until the frame is stored again.
-        if (QTreeWidgetItem *frame = m_tree->find(frameKey)) {
-            if (ui->Fra_OptListArea_1->boundKey() != frameKey) {
-                Sub_ShowFramePage(frame);
-            }
-            Sub_StoreFramePage(true);
-        }
-        ui->Trv_EditList->clearSelection();
-        ui->Trv_EditList->setCurrentItem(nullptr);
-    }
-    // Nothing is selected now: the pages show, and store into, nothing.
-    Sub_ShowFramePage(nullptr);
-    Sub_ShowItemPage(nullptr);
-    return true;
 }
 
 bool Frm_Setting::FncBln_AskName(QString &name)
@@ -858,7 +658,7 @@ void Frm_Setting::Sub_UpdateEditMenu(bool allOff)
                              !allOff && selected,
                              false,
                              !allOff && selected && !frame,
-                             m_copyFlag};
+                             m_pages->hasCopy()};
     for (int k = 0; k < mnu_EditListItem.size(); ++k) {
         if (!mnu_EditListItem[k]->isSeparator()) {
             mnu_EditListItem[k]->setEnabled(enabled[k]);
@@ -890,35 +690,17 @@ void Frm_Setting::Sub_PageSwitch()
     QTreeWidgetItem *node = m_tree->selected();
     if (node != nullptr && m_state.setting) {
         if (node->parent() != nullptr) {
-            Sub_ShowFramePage(node->parent());
-            Sub_ShowItemPage(node);
+            m_pages->Sub_ShowFramePage(node->parent());
+            m_pages->Sub_ShowItemPage(node);
             ui->Tab_Option->setCurrentIndex(0);
         } else {
-            Sub_ShowFramePage(node);
-            Sub_ShowItemPage(nullptr);
+            m_pages->Sub_ShowFramePage(node);
+            m_pages->Sub_ShowItemPage(nullptr);
             ui->Tab_Option->setCurrentIndex(1);
         }
         Sub_ShowPage(Fra_OptListArea, FncLng_GetSelectedTab(ui->Tab_Option));
     }
     ui->Trv_EditList->setVisible(true);
-}
-
-void Frm_Setting::onTreeKey(int key)
-{
-    const bool frame = m_tree->isFrameSelected();
-    // A collapse would otherwise forget the new item order.
-    if (m_tree->moveSelected(key == Qt::Key_Up) && !frame) {
-        Sub_StoreFramePage(true);
-    }
-}
-
-// Under the current node, or at the tree's corner when there is none.
-QPoint Frm_Setting::editPopupPosition() const
-{
-    QTreeWidget *tree = ui->Trv_EditList;
-    QTreeWidgetItem *current = tree->currentItem();
-    const QRect rect = current != nullptr ? tree->visualItemRect(current) : QRect();
-    return tree->viewport()->mapToGlobal(rect.isValid() ? rect.bottomLeft() : QPoint(0, 0));
 }
 
 void Frm_Setting::Sub_ShowEditPopup(const QPoint &globalPos)
@@ -935,26 +717,27 @@ void Frm_Setting::mnu_EditListItem_Click(int index)
     QString status;
     switch (index) {
     case 0:
-        status = FncBln_CreateRootNode() && Sub_StoreFramePage(false)
+        status = m_pages->FncBln_CreateRootNode() && m_pages->Sub_StoreFramePage(false)
                      ? QStringLiteral("新規カテゴリを追加しました。")
                      : QStringLiteral("新規カテゴリを追加をやめました。");
         break;
     case 2:
-        status = FncBln_CreateChildNode() && (Sub_StoreFramePage(false), true)
+        status = m_pages->FncBln_CreateChildNode() && (m_pages->Sub_StoreFramePage(false), true)
                      ? QStringLiteral("新規項目を作成しました。")
                      : QStringLiteral("新規項目を作成しませんでした。");
         break;
     case 4:
-        status = FncBln_DeleteSelected() ? QStringLiteral("選択していた個所を削除しました。")
-                                         : QStringLiteral("削除しませんでした。");
+        status = m_pages->FncBln_DeleteSelected()
+                     ? QStringLiteral("選択していた個所を削除しました。")
+                     : QStringLiteral("削除しませんでした。");
         break;
     case 6:
-        if (FncBln_CopyNode()) {
+        if (m_pages->FncBln_CopyNode()) {
             status = QStringLiteral("選択していた個所をコピーしました。");
         }
         break;
     case 7:
-        status = FncBln_PasteNode() && (Sub_StoreFramePage(true), true)
+        status = m_pages->FncBln_PasteNode() && (m_pages->Sub_StoreFramePage(true), true)
                      ? QStringLiteral("コピー内容を登録しました。")
                      : QStringLiteral("キャンセルしました。");
         break;
@@ -968,95 +751,22 @@ void Frm_Setting::mnu_EditListItem_Click(int index)
 
 bool Frm_Setting::FncBln_CreateRootNode()
 {
-    QString name;
-    if (!FncBln_AskName(name)) {
-        return false;
-    }
-    SettingFrame frame;
-    frame.title = name;
-    frame.font = ui->Fra_Tabs_0->commonFont();
-    frame.itemFont = frame.font;
-    frame.lineCount = QStringLiteral("1");
-    const PageField nameField{nullptr, QStringLiteral("名称"), SettingFormat::Title, name};
-    if (!m_check->FncBln_CheckFields({nameField}, [&](const QStringList &values) {
-            SettingFrame tried = frame;
-            tried.title = values.at(0);
-            return m_check->frameReadsBack(nullptr, tried);
-        })) {
-        return false;
-    }
-    if (!FncBln_AddNode(true, name, frame.compose(), false, 0)) {
-        return false;
-    }
-    // The frame of the selection, also when an item is selected.
-    if (QTreeWidgetItem *selectedFrame = m_tree->selectedFrame()) {
-        Sub_ShowFramePage(selectedFrame);
-    }
-    return true;
+    return m_pages->FncBln_CreateRootNode();
 }
 
 bool Frm_Setting::FncBln_CreateChildNode()
 {
-    if (!m_tree->tree() || !m_tree->tree()->IsNodeSelect(false)) {
-        return false;
-    }
-    SettingItem item;
-    item.kind = SettingItem::Kind::Data;
-    if (!FncBln_AskName(item.name)) {
-        return false;
-    }
-    const PageField nameField{nullptr, QStringLiteral("名称"), SettingFormat::Name, item.name};
-    if (!m_check->FncBln_CheckFields({nameField}, [&](const QStringList &values) {
-            SettingItem tried = item;
-            tried.name = values.at(0);
-            return m_check->itemReadsBack(nullptr, tried);
-        })) {
-        return false;
-    }
-    return FncBln_AddNode(false, item.name, item.compose(), false, 0);
+    return m_pages->FncBln_CreateChildNode();
 }
 
 bool Frm_Setting::FncBln_CopyNode()
 {
-    if (!m_tree->tree() || !m_tree->tree()->IsNodeSelect(false)) {
-        return false;
-    }
-    const QTreeWidgetItem *node = m_tree->selected();
-    m_copyKey = Cls_MyTree::NodeKey(node);
-    // Kept as well: a collapse removes the item node that the key names.
-    m_copyText = node->text(0);
-    m_copyTag = Cls_MyTree::NodeTag(node);
-    m_copyFlag = true;
-    return true;
+    return m_pages->FncBln_CopyNode();
 }
 
 bool Frm_Setting::FncBln_PasteNode()
 {
-    if (!m_tree->tree() || !m_tree->tree()->IsNodeSelect(false) || !m_copyFlag) {
-        return false;
-    }
-    QString name = m_copyText;
-    QString tag = m_copyTag;
-    if (const QTreeWidgetItem *copied = m_tree->find(m_copyKey)) {
-        name = copied->text(0);
-        tag = Cls_MyTree::NodeTag(copied);
-    }
-    if (!FncBln_AskName(name)) {
-        return false;
-    }
-    // Always an item, also when a frame was copied: its values, every one of them.
-    SettingItem item = SettingItem::parse(tag);
-    item.source.clear();
-    item.name = name;
-    const PageField nameField{nullptr, QStringLiteral("名称"), SettingFormat::Name, name};
-    if (!m_check->FncBln_CheckFields({nameField}, [&](const QStringList &values) {
-            SettingItem tried = item;
-            tried.name = values.at(0);
-            return m_check->itemReadsBack(nullptr, tried);
-        })) {
-        return false;
-    }
-    return FncBln_AddNode(false, name, item.compose(), false, 0);
+    return m_pages->FncBln_PasteNode();
 }
 
 void Frm_Setting::Lbl_OpenOption_Click()
@@ -1064,53 +774,9 @@ void Frm_Setting::Lbl_OpenOption_Click()
     ui->Fra_Extra->setVisible(!ui->Fra_Extra->isVisible());
 }
 
-bool Frm_Setting::FncBln_CreateSettingGrid()
-{
-    const qint64 cols = ui->Fra_Extra->columns().trimmed().toInt();
-    const qint64 rows = ui->Fra_Extra->rows().trimmed().toInt();
-    const qint64 count = cols * rows;
-    if (count - 1 >= SettingFormat::MaxItems) {
-        FncInt_MessageBox(MsgBox::Critical,
-                          QStringLiteral("100以上の設定を作成することはできません。"),
-                          QStringLiteral("設定不可"));
-        return false;
-    }
-    if (count <= 0) {
-        return false;
-    }
-    Lbl_OpenOption_Click();
-    if (!FncBln_AddNode(true, QStringLiteral("New Item"), QString(), true, 0)) {
-        return false;
-    }
-    QTreeWidgetItem *frame = m_tree->selectedFrame();
-    FramePage *framePage = ui->Fra_OptListArea_1;
-    framePage->setTitle(QStringLiteral("New Item"));
-    framePage->setLineCount(ui->Fra_Extra->columns());
-    if (!Sub_StoreFramePage(true)) {
-        return false;
-    }
-    for (int i = 0; i < count; ++i) {
-        const QString name = QStringLiteral("Item%1").arg(i + 1, 2, 10, QLatin1Char('0'));
-        SettingItem item;
-        item.name = name;
-        item.kind = SettingItem::Kind::Data;
-        if (!FncBln_AddNode(false, name, item.compose(), true, i)) {
-            return false;
-        }
-    }
-    const QString frameKey = Cls_MyTree::NodeKey(frame);
-    m_tree->select(frameKey);
-    Sub_PageSwitch();
-    framePage->setFont(QStringLiteral("Times New Roman"));
-    framePage->setLineCount(ui->Fra_Extra->columns());
-    Sub_StoreFramePage(true);
-    frame->setExpanded(true);
-    return true;
-}
-
 void Frm_Setting::Cmd_CreateNewNodes_Click()
 {
-    if (FncBln_CreateSettingGrid()) {
+    if (m_pages->FncBln_CreateSettingGrid()) {
         Sub_ShowStatus(QStringLiteral("設定を作成しました"));
     }
 }
@@ -1119,8 +785,8 @@ void Frm_Setting::Cmd_FrameUpdate_Click()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ui->Trv_EditList->setUpdatesEnabled(false);
-    if (Sub_StoreItemPage()) {
-        Sub_StoreFramePage(true);
+    if (m_pages->Sub_StoreItemPage()) {
+        m_pages->Sub_StoreFramePage(true);
     }
     ui->Trv_EditList->setUpdatesEnabled(true);
     QApplication::restoreOverrideCursor();
@@ -1131,54 +797,15 @@ void Frm_Setting::Cmd_FrameUpdate_Click()
 
 bool Frm_Setting::eventFilter(QObject *watched, QEvent *event)
 {
+    // "Option" opens with a click, or with Space or Enter once Tab has reached it.
     const QEvent::Type type = event->type();
-    QWidget *viewport = ui->Trv_EditList->viewport();
-    if (watched == viewport && type == QEvent::MouseButtonPress) {
-        if (m_refused) {
-            return true;
-        }
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        ui->StatusBar_View->clearMessage();
-        if (mouse->button() == Qt::RightButton) {
-            Sub_ShowEditPopup(mouse->globalPosition().toPoint());
-            return true;
-        }
-    } else if (watched == viewport && type == QEvent::MouseButtonRelease) {
-        // A click beside the nodes is a click in the tree too: an empty tree must still
-        // hide the message and offer a new frame in the menu.
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (!m_refused && mouse->button() == Qt::LeftButton &&
-            ui->Trv_EditList->itemAt(mouse->position().toPoint()) == nullptr) {
-            Trv_EditList_Click();
-        }
-    } else if (watched == ui->Trv_EditList && type == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Menu ||
-            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
-            Sub_ShowEditPopup(editPopupPosition());
-            return true;
-        }
-        if (key->modifiers() == Qt::ControlModifier &&
-            (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
-            onTreeKey(key->key());
-            return true;
-        }
-    } else if (watched == ui->Trv_EditList &&
-               (type == QEvent::FocusIn || type == QEvent::FocusOut)) {
-        // Leaving the tree switches the edit menu off; the menu bar or a menu taking the
-        // focus for a moment is not leaving it.
-        if (FocusMoves::FncBln_LeavesField(*static_cast<QFocusEvent *>(event))) {
-            Sub_UpdateEditMenu(type == QEvent::FocusOut);
-        }
-    } else if (watched == ui->Lbl_OpenOption) {
-        const bool clicked = type == QEvent::MouseButtonRelease;
-        const bool pressed = type == QEvent::KeyPress &&
-                             QList<int>{Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}.contains(
-                                 static_cast<QKeyEvent *>(event)->key());
-        if (clicked || pressed) {
-            Lbl_OpenOption_Click();
-            return true;
-        }
+    if (watched == ui->Lbl_OpenOption &&
+        (type == QEvent::MouseButtonRelease ||
+         (type == QEvent::KeyPress &&
+          QList<int>{Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}.contains(
+              static_cast<QKeyEvent *>(event)->key())))) {
+        Lbl_OpenOption_Click();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

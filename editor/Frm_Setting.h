@@ -21,6 +21,7 @@ class QMenu;
 class QTabBar;
 class QTreeWidgetItem;
 class ReadBackCheck;
+class TreePages;
 
 namespace Ui {
 class Frm_Setting;
@@ -88,38 +89,27 @@ private:
     void Sub_SelectSettingEntry(int index);
     void mnu_Save_Click();
     bool FncBln_OpenSettingPath(const QString &path);
-    bool FncBln_BackupLoads(const QString &folder, const QString &file) const;
     void Sub_RefuseField(QWidget *field, const QString &label, const QString &piece);
 
     // The tree and the pages.
     bool FncBln_BuildTree();
-    void Sub_ShowFramePage(QTreeWidgetItem *frame);
-    bool Sub_StoreFramePage(bool loadFirst);
-    void Sub_ShowItemPage(QTreeWidgetItem *node);
-    bool Sub_StoreItemPage();
-    void Sub_StoreFrameOrder();
-    bool FncBln_AddNode(bool isFrame, const QString &text, const QString &tag, bool select,
-                        int hourOffset);
-    bool FncBln_DeleteSelected();
     bool FncBln_AskName(QString &name);
     void Sub_UpdateEditMenu(bool allOff);
     void Sub_ResetPageLook();
-    bool FncBln_CreateSettingGrid();
     void Sub_ShowEditPopup(const QPoint &globalPos);
-    QPoint editPopupPosition() const;
     void mnu_EditListItem_Click(int index);
     void Cmd_CreateNewNodes_Click();
     void Cmd_FrameUpdate_Click();
     void Lbl_OpenOption_Click();
     void Trv_EditList_Click();
     void Sub_PageSwitch();
-    void onTreeKey(int key);
     bool pageSwitchAllowed() const;
 
     EditorState &m_state;
     std::unique_ptr<Ui::Frm_Setting> ui;
     std::unique_ptr<EditTree> m_tree;
     std::unique_ptr<ReadBackCheck> m_check;
+    std::unique_ptr<TreePages> m_pages;
     // Control arrays: element k is the control "Name_k".
     QList<QFrame *> Fra_Tabs;
     QList<QFrame *> Fra_OptListArea;
@@ -137,12 +127,6 @@ private:
     bool m_firstActivate = false;
     bool m_reopen = false;
     bool m_preview = false;
-    QString m_copyKey;
-    QString m_copyText;
-    QString m_copyTag;
-    bool m_copyFlag = false;
-    // Selecting by code is not a click: it must not refill the pages.
-    bool m_suppressPageSwitch = false;
     // A field whose value was refused keeps the focus; the click that took it is dropped.
     bool m_refused = false;
     // The selected setting file is there but could not be read: nothing may replace it.
