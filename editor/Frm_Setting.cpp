@@ -1,12 +1,10 @@
 #include "Frm_Setting.h"
 
-#include "Cls_MyTree.h"
 #include "Cls_ValueCheck.h"
 #include "ColorPage.h"
 #include "EditTree.h"
 #include "EditorState.h"
 #include "ExtraPanel.h"
-#include "FocusMoves.h"
 #include "FramePage.h"
 #include "Frm_Item_FromIniFile.h"
 #include "Frm_NewName.h"
@@ -16,12 +14,8 @@
 #include "SettingFiles.h"
 #include "TreePages.h"
 #include "WindowPage.h"
-#include "file_system.h"
 #include "platform_wrappers.h"
-#include "program_state.h"
 #include "setting_model.h"
-#include "setting_values.h"
-#include "tag_document.h"
 #include "text_file.h"
 #include "ui_Frm_Setting.h"
 
@@ -31,16 +25,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -52,7 +43,6 @@ namespace {
 
 QPointer<Frm_Setting> s_instance;
 Frm_Setting::EndHandler s_endHandler;
-Frm_Setting::NameDialogHook s_nameDialogHook;
 
 bool isPathSeparator(QChar c)
 {
@@ -140,11 +130,6 @@ void Frm_Setting::Sub_Activate()
 Frm_Setting::EndHandler Frm_Setting::SetEndHandler(EndHandler handler)
 {
     return std::exchange(s_endHandler, std::move(handler));
-}
-
-Frm_Setting::NameDialogHook Frm_Setting::SetNameDialogHook(NameDialogHook hook)
-{
-    return std::exchange(s_nameDialogHook, std::move(hook));
 }
 
 void Frm_Setting::buildMenus()
@@ -638,11 +623,7 @@ bool Frm_Setting::FncBln_AskName(QString &name)
 {
     Frm_NewName dialog(this);
     dialog.Set_DefaultString(name);
-    if (s_nameDialogHook) {
-        s_nameDialogHook(dialog);
-    } else {
-        dialog.exec();
-    }
+    dialog.exec();
     name = dialog.EnteredName();
     return dialog.IsAccepted();
 }
@@ -714,36 +695,7 @@ void Frm_Setting::Sub_ShowEditPopup(const QPoint &globalPos)
 
 void Frm_Setting::mnu_EditListItem_Click(int index)
 {
-    QString status;
-    switch (index) {
-    case 0:
-        status = m_pages->FncBln_CreateRootNode() && m_pages->Sub_StoreFramePage(false)
-                     ? QStringLiteral("新規カテゴリを追加しました。")
-                     : QStringLiteral("新規カテゴリを追加をやめました。");
-        break;
-    case 2:
-        status = m_pages->FncBln_CreateChildNode() && (m_pages->Sub_StoreFramePage(false), true)
-                     ? QStringLiteral("新規項目を作成しました。")
-                     : QStringLiteral("新規項目を作成しませんでした。");
-        break;
-    case 4:
-        status = m_pages->FncBln_DeleteSelected()
-                     ? QStringLiteral("選択していた個所を削除しました。")
-                     : QStringLiteral("削除しませんでした。");
-        break;
-    case 6:
-        if (m_pages->FncBln_CopyNode()) {
-            status = QStringLiteral("選択していた個所をコピーしました。");
-        }
-        break;
-    case 7:
-        status = m_pages->FncBln_PasteNode() && (m_pages->Sub_StoreFramePage(true), true)
-                     ? QStringLiteral("コピー内容を登録しました。")
-                     : QStringLiteral("キャンセルしました。");
-        break;
-    default:
-        return;
-    }
+    const QString status = m_pages->runEditCommand(index);
     // The menu was opened from the tree: its entries follow what the command left.
     Sub_UpdateEditMenu(false);
     Sub_ShowStatus(status);

@@ -13,7 +13,6 @@
 
 struct EditorState;
 class EditTree;
-class Frm_NewName;
 class QAction;
 class QComboBox;
 class QFrame;
@@ -47,9 +46,6 @@ public:
     // What ends the program when the form unloads; tests observe it.
     using EndHandler = std::function<void()>;
     static EndHandler SetEndHandler(EndHandler handler);
-    // Replaces the name dialog's modal run: the hook drives the real dialog instead.
-    using NameDialogHook = std::function<void(Frm_NewName &dialog)>;
-    static NameDialogHook SetNameDialogHook(NameDialogHook hook);
 
     // Start-up and file commands.
     void Sub_ShowStatus(const QString &text);

@@ -26,6 +26,37 @@ TreePages::TreePages(EditorState &state, EditTree &tree, const ReadBackCheck &ch
 {
 }
 
+QString TreePages::runEditCommand(int index)
+{
+    switch (index) {
+    case 0:
+        if (!FncBln_CreateRootNode()) {
+            return QStringLiteral("新規カテゴリを追加をやめました。");
+        }
+        Sub_StoreFramePage(false);
+        return QStringLiteral("新規カテゴリを追加しました。");
+    case 2:
+        if (!FncBln_CreateChildNode()) {
+            return QStringLiteral("新規項目を作成しませんでした。");
+        }
+        Sub_StoreFramePage(false);
+        return QStringLiteral("新規項目を作成しました。");
+    case 4:
+        return FncBln_DeleteSelected() ? QStringLiteral("選択していた個所を削除しました。")
+                                       : QStringLiteral("削除しませんでした。");
+    case 6:
+        return FncBln_CopyNode() ? QStringLiteral("選択していた個所をコピーしました。") : QString();
+    case 7:
+        if (!FncBln_PasteNode()) {
+            return QStringLiteral("キャンセルしました。");
+        }
+        Sub_StoreFramePage(true);
+        return QStringLiteral("コピー内容を登録しました。");
+    default:
+        return {};
+    }
+}
+
 void TreePages::forgetCopy()
 {
     m_copyKey.clear();

@@ -48,6 +48,9 @@ public:
     bool FncBln_PasteNode();
     bool FncBln_CreateSettingGrid();
 
+    // Runs entry index of the edit menu and gives the status text to show.
+    QString runEditCommand(int index);
+
     bool hasCopy() const { return m_copyFlag; }
     // A new tree: the copy buffer goes with the old one.
     void forgetCopy();

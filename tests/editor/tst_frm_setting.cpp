@@ -211,6 +211,21 @@ private:
             m_form->findChild<QAction *>(QStringLiteral("mnu_EditListItem_%1").arg(index));
         QVERIFY(action != nullptr);
         QVERIFY2(action->isEnabled(), qPrintable(action->text()));
+        // The name dialog, when the command asks for a name, is answered from inside its
+        // own loop: with the next queued name and Enter, or with Escape.
+        QTimer::singleShot(0, this, [this] {
+            auto *dialog = qobject_cast<Frm_NewName *>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            auto *box = dialog->findChild<QLineEdit *>(QStringLiteral("Txt_NewName"));
+            if (m_names.isEmpty()) {
+                QTest::keyClick(box, Qt::Key_Escape);
+                return;
+            }
+            box->setText(m_names.takeFirst());
+            QTest::keyClick(box, Qt::Key_Return);
+        });
         action->trigger();
     }
 
@@ -231,17 +246,6 @@ void tst_FrmSetting::init()
     m_names.clear();
     m_recorder = std::make_unique<MessageBoxRecorder>();
     Frm_Setting::SetEndHandler([] {});
-    Frm_Setting::SetNameDialogHook([this](Frm_NewName &dialog) {
-        auto *box = dialog.findChild<QLineEdit *>(QStringLiteral("Txt_NewName"));
-        QVERIFY(box != nullptr);
-        if (m_names.isEmpty()) {
-            QTest::keyClick(box, Qt::Key_Escape);
-            dialog.reject();
-            return;
-        }
-        box->setText(m_names.takeFirst());
-        QTest::keyClick(box, Qt::Key_Return);
-    });
 }
 
 void tst_FrmSetting::cleanup()
@@ -250,7 +254,6 @@ void tst_FrmSetting::cleanup()
         m_form->close();
         delete m_form;
     }
-    Frm_Setting::SetNameDialogHook({});
     Frm_Setting::SetEndHandler({});
     m_recorder.reset();
     gObj_Setting.reset();
