@@ -1,5 +1,6 @@
 #include "Cls_MyTree.h"
 
+#include "TreeNodeFiles.h"
 #include "platform_wrappers.h"
 #include "tag_document.h"
 
@@ -15,13 +16,6 @@
 #include <memory>
 
 namespace {
-
-const QString kItemKey = QStringLiteral("KEY");
-const QString kItemText = QStringLiteral("TXT");
-const QString kItemTag = QStringLiteral("TAG");
-const QString kItemParentKey = QStringLiteral("ParentKEY");
-const QString kItemLastIndex = QStringLiteral("Last_IDX");
-const QString kNodeFileSuffix = QStringLiteral(".xml");
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -76,22 +70,6 @@ private:
     bool m_old;
 };
 
-// A node's text becomes a file or folder name: anything that could leave the save path or
-// that the file system cannot hold is refused.
-bool isSafeFileName(const QString &name)
-{
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
-        return false;
-    }
-    for (const QChar c : name) {
-        if (c.unicode() < 0x20 || c == u'/' || c == u'\\' || c == u':' || c == u'*' || c == u'?' ||
-            c == u'"' || c == u'<' || c == u'>' || c == u'|') {
-            return false;
-        }
-    }
-    return !name.endsWith(u' ') && !name.endsWith(u'.');
-}
-
 int levelOf(const QTreeWidgetItem *node)
 {
     int level = 1;
@@ -105,6 +83,7 @@ int levelOf(const QTreeWidgetItem *node)
 
 Cls_MyTree::Cls_MyTree(QObject *parent)
     : QObject(parent)
+    , m_files(std::make_unique<TreeNodeFiles>(*this))
     , m_savePath(QCoreApplication::instance() != nullptr ? QCoreApplication::applicationDirPath()
                                                          : QString())
 {
@@ -339,68 +318,6 @@ bool Cls_MyTree::AddChild_Selected(const QString &strA_Text, const QString &strA
     return AddChild(parentKey, strA_Text, strA_Key, strA_Tag, false);
 }
 
-bool Cls_MyTree::SaveNode(const QTreeWidgetItem *node, bool Abln_Overwrite)
-{
-    if (m_tree == nullptr || node == nullptr || node->treeWidget() != m_tree || IsDummyNode(node)) {
-        return false;
-    }
-    return writeNode(node, Abln_Overwrite);
-}
-
-bool Cls_MyTree::LoadRootNodes()
-{
-    if (m_tree == nullptr || !QFileInfo(m_savePath).isDir()) {
-        return false;
-    }
-    return loadChildrenFrom(nullptr, m_savePath);
-}
-
-bool Cls_MyTree::LoadChildNodes(QTreeWidgetItem *node)
-{
-    if (m_tree == nullptr || node == nullptr || node->treeWidget() != m_tree || IsChild(node) ||
-        IsDummyNode(node)) {
-        return false;
-    }
-    for (const QTreeWidgetItem *p = node; p != nullptr; p = p->parent()) {
-        if (!isSafeFileName(p->text(0))) {
-            return false;
-        }
-    }
-    const QString folder = QDir(FncStr_NodePath(node)).filePath(node->text(0));
-    if (!RemoveDummyNode(node)) {
-        return false;
-    }
-    if (!QFileInfo(folder).isDir()) {
-        return true;
-    }
-    return loadChildrenFrom(node, folder);
-}
-
-bool Cls_MyTree::LoadNode(const QString &strA_File, QStringList &values) const
-{
-    values.clear();
-    if (strA_File.isEmpty()) {
-        return false;
-    }
-    const QFileInfo info(QDir(m_savePath).filePath(strA_File));
-    if (!info.isFile()) {
-        return false;
-    }
-    Cls_XML xml;
-    xml.MsgDisplayFlg_Prop(m_msgDisplay);
-    xml.SaveFilePath_Prop(info.absolutePath());
-    if (!xml.ReadFile_bln(info.fileName())) {
-        return false;
-    }
-    const QString key = xml.GetFileItem_str(kItemKey);
-    if (key.isEmpty()) {
-        return false;
-    }
-    values = {key, xml.GetFileItem_str(kItemText), xml.GetFileItem_str(kItemTag),
-              xml.GetFileItem_str(kItemParentKey), xml.GetFileItem_str(kItemLastIndex)};
-    return true;
-}
-
 bool Cls_MyTree::RemoveNode(const QString &strA_Key, bool Abln_CleanUp)
 {
     Q_UNUSED(Abln_CleanUp)
@@ -492,21 +409,6 @@ bool Cls_MyTree::CheckSelected_isChild(bool Abln_Quiet) const
                           QStringLiteral("処理中止"));
     }
     return false;
-}
-
-QString Cls_MyTree::FncStr_NodePath(const QTreeWidgetItem *node) const
-{
-    QStringList names;
-    if (node != nullptr) {
-        for (const QTreeWidgetItem *p = node->parent(); p != nullptr; p = p->parent()) {
-            names.prepend(p->text(0));
-        }
-    }
-    QString path = m_savePath;
-    for (const QString &name : std::as_const(names)) {
-        path = QDir(path).filePath(name);
-    }
-    return path;
 }
 
 QTreeWidgetItem *Cls_MyTree::FindNode(const QString &strA_Key) const
@@ -664,7 +566,7 @@ QTreeWidgetItem *Cls_MyTree::addNode(QTreeWidgetItem *parent, bool isBranch, con
     }
     if (!m_expanding && m_controlWithSave) {
         // A node that cannot be written still stands in the tree.
-        writeNode(added, overwrite);
+        m_files->write(added, overwrite);
     }
     return added;
 }
@@ -784,7 +686,7 @@ void Cls_MyTree::reAddAtEnd(QTreeWidgetItem *node)
         node->setExpanded(false);
     }
     if (!m_expanding && m_controlWithSave && !IsDummyNode(node)) {
-        writeNode(node, true);
+        m_files->write(node, true);
     }
 }
 
@@ -794,86 +696,27 @@ void Cls_MyTree::setImage(QTreeWidgetItem *node, int image) const
     node->setIcon(0, image >= 1 && image <= m_images.size() ? m_images.at(image - 1) : QIcon());
 }
 
-bool Cls_MyTree::writeNode(const QTreeWidgetItem *node, bool overwrite)
+bool Cls_MyTree::SaveNode(const QTreeWidgetItem *node, bool Abln_Overwrite)
 {
-    if (m_writeSuspended) {
-        return true;
-    }
-    const QString name = node->text(0);
-    if (name.isEmpty()) {
-        if (m_msgDisplay) {
-            FncInt_MessageBox(MsgBox::Exclamation | MsgBox::OkOnly,
-                              QStringLiteral("ファイル名が設定されてません。"),
-                              QStringLiteral("設定ミス"));
-        }
-        return false;
-    }
-    for (const QTreeWidgetItem *p = node; p != nullptr; p = p->parent()) {
-        if (!isSafeFileName(p->text(0))) {
-            return false;
-        }
-    }
-    const QString folder = FncStr_NodePath(node);
-    if (!QDir().mkpath(folder)) {
-        return false;
-    }
-    const QString fileName = name + kNodeFileSuffix;
-    const QString filePath = QDir(folder).filePath(fileName);
-    if (!overwrite && QFileInfo::exists(filePath)) {
-        return true;
-    }
-    const QString key = NodeKey(node);
-    const QString tag = NodeTag(node);
-    const QString parentKey = NodeKey(node->parent());
-    Cls_XML xml;
-    xml.MsgDisplayFlg_Prop(m_msgDisplay);
-    xml.SaveFilePath_Prop(folder);
-    // The tag goes last: the reader takes the first matching tag, and a tag text may hold
-    // element names of its own.
-    xml.AddItem_bln(kItemKey, key);
-    xml.AddItem_bln(kItemText, name);
-    xml.AddItem_bln(kItemParentKey, parentKey);
-    xml.AddItem_bln(kItemLastIndex, QString::number(m_keyCounter));
-    xml.AddItem_bln(kItemTag, tag);
-    if (!xml.SaveFile_bln(fileName)) {
-        return false;
-    }
-    // The format has no escaping: a value that does not read back the same is not kept.
-    QStringList values;
-    if (!LoadNode(filePath, values) || values.mid(0, 4) != QStringList{key, name, tag, parentKey}) {
-        QFile::remove(filePath);
-        return false;
-    }
-    // A branch's folder marks it as a branch for loading, even while it has no children.
-    return IsChild(node) || QDir(folder).mkpath(name);
+    return m_files->save(node, Abln_Overwrite);
 }
 
-bool Cls_MyTree::loadChildrenFrom(QTreeWidgetItem *parent, const QString &folder)
+bool Cls_MyTree::LoadRootNodes()
 {
-    const FlagGuard suspended(m_writeSuspended);
-    const QDir dir(folder);
-    const QFileInfoList files =
-        dir.entryInfoList({QStringLiteral("*") + kNodeFileSuffix}, QDir::Files, QDir::Name);
-    bool ok = true;
-    for (const QFileInfo &file : files) {
-        QStringList values;
-        if (!LoadNode(file.absoluteFilePath(), values)) {
-            ok = false;
-            continue;
-        }
-        const bool isBranch = QFileInfo(dir.filePath(file.completeBaseName())).isDir();
-        QTreeWidgetItem *node =
-            addNode(parent, isBranch, values.at(1), values.at(0), values.at(2), false);
-        if (node == nullptr || (isBranch && !addDummy(node))) {
-            delete node;
-            ok = false;
-            continue;
-        }
-        bool counterOk = false;
-        const int lastIndex = values.at(4).toInt(&counterOk);
-        if (counterOk && lastIndex > m_keyCounter) {
-            m_keyCounter = lastIndex;
-        }
-    }
-    return ok;
+    return m_files->loadRoots();
+}
+
+bool Cls_MyTree::LoadChildNodes(QTreeWidgetItem *node)
+{
+    return m_files->loadChildren(node);
+}
+
+bool Cls_MyTree::LoadNode(const QString &strA_File, QStringList &values) const
+{
+    return m_files->loadNode(strA_File, values);
+}
+
+QString Cls_MyTree::FncStr_NodePath(const QTreeWidgetItem *node) const
+{
+    return m_files->nodePath(node);
 }

@@ -10,8 +10,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QTreeWidget;
 class QTreeWidgetItem;
+class TreeNodeFiles;
 
 class Cls_MyTree final : public QObject
 {
@@ -152,10 +155,11 @@ private:
     bool moveSelected(bool up, bool rootOnly);
     void reAddAtEnd(QTreeWidgetItem *node);
     void setImage(QTreeWidgetItem *node, int image) const;
-    bool writeNode(const QTreeWidgetItem *node, bool overwrite);
-    bool loadChildrenFrom(QTreeWidgetItem *parent, const QString &folder);
+    // The persistence feature works on the nodes and the flags here.
+    friend class TreeNodeFiles;
 
     QPointer<QTreeWidget> m_tree;
+    std::unique_ptr<TreeNodeFiles> m_files;
     QList<QIcon> m_images;
     int m_imageOpen = 1;
     int m_imageClose = 2;
