@@ -220,8 +220,8 @@ void Frm_Setting::connectEvents()
     ui->Lbl_OpenOption->installEventFilter(this);
     // Reachable from the keyboard as well: Tab stops on it, Space or Enter opens it.
     ui->Lbl_OpenOption->setFocusPolicy(Qt::StrongFocus);
-    ui->Lbl_OpenOption->setStyleSheet(
-        QStringLiteral("QLabel:focus { border: 1px dotted palette(highlight); }"));
+    ui->Lbl_OpenOption->setStyleSheet(QStringLiteral(
+        "QLabel:focus { background: palette(highlight); color: palette(highlighted-text); }"));
     connect(ui->Trv_EditList, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem *current, QTreeWidgetItem *) {
                 if (pageSwitchAllowed() && current != nullptr && ui->Trv_EditList->hasFocus()) {
