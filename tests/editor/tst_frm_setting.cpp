@@ -995,7 +995,8 @@ void tst_FrmSetting::unbrokenValueShowsQuickly()
     clickNode(frame->child(0));
     clickNode(frame);
     clickNode(frame->child(0));
-    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+    // Minutes before; the bound leaves room for a machine busy with other work.
+    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
     save();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
     QVERIFY(readSetting("s.xml").contains(u'>' + QString(400000, u'x') + u'<'));
