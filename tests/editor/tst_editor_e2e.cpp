@@ -1,6 +1,7 @@
 // The real editor on a real X display with a window manager, driven by the keyboard alone:
 // open a file through the menu, preview it twice, add a frame and an item, save, and compare
 // the saved file byte for byte.
+#include "TestFiles.h"
 #include "cp932_codec.h"
 #include "single_instance.h"
 
@@ -150,18 +151,14 @@ void tst_EditorE2E::keyboardOnlySession()
 {
     const QString startFile = QDir(m_start.path()).filePath("first.xml");
     const QString target = QDir(m_other.path()).filePath("target.xml");
-    QFile first(startFile);
-    QVERIFY(first.open(QIODevice::WriteOnly));
-    first.write(settingBytes(QStringLiteral("最初"),
-                             QStringLiteral("<Frame1><Title>for Edit</Title><Item1><Name>a</Name>"
-                                            "<Data>x</Data></Item1></Frame1>")));
-    first.close();
-    QFile second(target);
-    QVERIFY(second.open(QIODevice::WriteOnly));
-    second.write(settingBytes(QStringLiteral("テスト"),
-                              QStringLiteral("<Frame1><Title>Target</Title><Item1><Name>one</Name>"
-                                             "<Data>1</Data></Item1></Frame1>")));
-    second.close();
+    QVERIFY(writeBytes(startFile,
+                       settingBytes(QStringLiteral("最初"),
+                                    QStringLiteral("<Frame1><Title>for Edit</Title><Item1><Name>a"
+                                                   "</Name><Data>x</Data></Item1></Frame1>"))));
+    QVERIFY(writeBytes(target,
+                       settingBytes(QStringLiteral("テスト"),
+                                    QStringLiteral("<Frame1><Title>Target</Title><Item1><Name>one"
+                                                   "</Name><Data>1</Data></Item1></Frame1>"))));
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
