@@ -1,28 +1,25 @@
-// Turns an ECMAScript pattern (non-unicode mode with the web-compatibility grammar)
-// into an equivalent pattern in canonical PCRE2 syntax for code-unit matching.
+// Emits a parsed ECMAScript pattern in canonical PCRE2 syntax for code-unit matching,
+// and tells which patterns PCRE2 cannot run with ECMAScript's meaning.
 #pragma once
 
-#include "ecma_regexp.h"
+#include "ecma_pattern_parser.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 
 struct TranslatedPattern
 {
     QString pcre;
-    // For each code unit of pcre, plus one past its end: the position in the ECMAScript
+    // For each code unit of pcre: the position in the ECMAScript
     // pattern it came from, so that PCRE2's error offsets can be reported to the user.
     QList<qsizetype> sourceOffsets;
-    int captureCount = 0;
-    QHash<QString, int> groupNames; // name -> group number
-    RegExpError error;
+    // Not empty when PCRE2 would give a different result: the construct that needs the
+    // backtracking matcher (pcre is then empty).
+    QString exactConstruct;
 };
 
 class EcmaPatternTranslator final
 {
 public:
-    // Patterns that can repeat get a "(?C)" callout, passed once per match attempt,
-    // through which a long match can be stopped.
-    static TranslatedPattern translate(const QString &pattern);
+    static TranslatedPattern translate(const ParsedPattern &parsed);
 };

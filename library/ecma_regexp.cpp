@@ -1,11 +1,10 @@
-// Where this still differs from the script engine, all from PCRE2's repetition and
-// lookbehind: captures inside a repeated group keep their value from an earlier
-// iteration; an empty iteration past the minimum ends a loop instead of being rejected;
-// a lookbehind of variable length is a pattern error unless it is free of captures and
-// back references and has at most 64 fixed-length forms; repeat counts above 65535 and
-// groups nested more than 250 deep are pattern errors.
+// Patterns run on PCRE2 with JIT, except those that PCRE2 would give another meaning
+// (the translator names the construct): those run on the backtracking matcher, which
+// follows the script engine's semantics. Both share the global loop, the replacement
+// expander and the limits below.
 #include "ecma_regexp.h"
 
+#include "ecma_backtrack_matcher.h"
 #include "ecma_pattern_translator.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
@@ -23,17 +22,23 @@ using Clock = std::chrono::steady_clock;
 std::atomic<bool> g_jitEnabled{true};
 
 constexpr uint32_t kOptions = PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C |
-                              PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
-// The translator stops ECMAScript nesting at 250; its wrappers may add a level each.
+                              PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY |
+                              PCRE2_USE_OFFSET_LIMIT;
+// The parser stops ECMAScript nesting at 250; the translation adds a level at most.
 constexpr uint32_t kParensNestLimit = 1000;
 // Applies per start position: catastrophic backtracking trips it within tens of ms.
 constexpr uint32_t kMatchLimit = 10'000'000;
 constexpr uint32_t kHeapLimitKiB = 256 * 1024;
 constexpr PCRE2_SIZE kJitStackStart = 64 * 1024;
 constexpr PCRE2_SIZE kJitStackMax = 256 * 1024 * 1024;
-// Reading the clock costs as much as a cheap match attempt; one read in 16 callouts
-// keeps the overshoot to 16 attempts.
-constexpr unsigned kCalloutsPerClockRead = 16;
+// The start positions one PCRE2 call may try before the clock is read again. Without a
+// callout in the pattern PCRE2 keeps its optimisations (a callout turns off the JIT's
+// skipping of positions a failed repeat already covered, which makes "(\s+)$" quadratic);
+// the window grows while calls are quick and shrinks when they are slow.
+constexpr PCRE2_SIZE kFirstWindow = 64;
+constexpr PCRE2_SIZE kMaxWindow = 4096;
+constexpr auto kQuickWindow = std::chrono::milliseconds(1);
+constexpr auto kSlowWindow = std::chrono::milliseconds(10);
 // Past this a result would not fit a script engine's string either; refusing it keeps
 // "$`" on a long text from exhausting memory.
 constexpr qsizetype kMaxResultLength = qsizetype(1) << 30;
@@ -47,38 +52,6 @@ Clock::duration deadlineFor(qsizetype codeUnits)
 // Each match extends the deadline so that the caller's own work per match (a directive
 // on 100 MB of single characters) is not mistaken for a runaway pattern.
 constexpr auto kAllowancePerMatch = std::chrono::microseconds(1);
-
-enum class Stop
-{
-    None,
-    Deadline,
-    Cancelled
-};
-
-struct Watch
-{
-    const std::atomic<bool> *cancelled = nullptr;
-    Clock::time_point deadline;
-    unsigned countdown = kCalloutsPerClockRead;
-    Stop stop = Stop::None;
-};
-
-int onCallout(pcre2_callout_block *, void *data)
-{
-    auto *watch = static_cast<Watch *>(data);
-    if (watch->cancelled->load(std::memory_order_relaxed)) {
-        watch->stop = Stop::Cancelled;
-        return PCRE2_ERROR_CALLOUT;
-    }
-    if (--watch->countdown == 0) {
-        watch->countdown = kCalloutsPerClockRead;
-        if (Clock::now() > watch->deadline) {
-            watch->stop = Stop::Deadline;
-            return PCRE2_ERROR_CALLOUT;
-        }
-    }
-    return 0;
-}
 
 QString pcreMessage(int code)
 {
@@ -191,6 +164,29 @@ std::vector<TemplatePart> parseTemplate(const QString &text, int captureCount,
 
 const char16_t kEmpty[1] = {0};
 
+enum class Failure
+{
+    MatchLimit,
+    Deadline,
+    Cancelled,
+    Memory
+};
+
+QString failureMessage(Failure failure)
+{
+    switch (failure) {
+    case Failure::MatchLimit:
+        return QStringLiteral("Match limit reached: the pattern backtracks too much");
+    case Failure::Deadline:
+        return QStringLiteral("Time limit reached: the pattern takes too long on this text");
+    case Failure::Cancelled:
+        return QStringLiteral("Matching was cancelled");
+    case Failure::Memory:
+        break;
+    }
+    return QStringLiteral("Memory limit reached: the pattern needs too much memory");
+}
+
 } // namespace
 
 struct EcmaRegExp::Impl
@@ -198,14 +194,19 @@ struct EcmaRegExp::Impl
     ~Impl();
 
     bool prepareMatch(qsizetype subjectLength);
-    // Calls onMatch(ovector) for each match in global order; onMatch returns false to stop
-    // with an error it has set.
+    // Calls onMatch(offsets) for each match in global order (offsets: two per group, -1
+    // when unset); onMatch returns false to stop with an error it has set.
     template<typename OnMatch> bool scan(const QString &subject, OnMatch &&onMatch);
-    void setMatchError(int code);
+    template<typename OnMatch> bool scanExact(const QString &subject, OnMatch &&onMatch);
+    void setPcreError(int code);
+    void setFailure(Failure failure) { matchError = {failureMessage(failure), -1}; }
 
-    TranslatedPattern translated;
+    int captureCount = 0;
+    QHash<QString, int> groupNames;
     RegExpError compileError;
     RegExpError matchError;
+    std::unique_ptr<EcmaBacktrackMatcher> exact;
+    std::vector<qsizetype> exactOffsets;
     pcre2_code *code = nullptr;
     pcre2_match_data *matchData = nullptr;
     pcre2_match_context *matchContext = nullptr;
@@ -213,7 +214,7 @@ struct EcmaRegExp::Impl
     bool jitTried = false;
     bool jitReady = false;
     std::atomic<bool> cancelled{false};
-    Watch watch;
+    Clock::time_point deadline;
 };
 
 EcmaRegExp::Impl::~Impl()
@@ -227,6 +228,14 @@ EcmaRegExp::Impl::~Impl()
 bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
 {
     matchError = {};
+    // A cancel stops the run in progress; each run starts afresh.
+    cancelled.store(false);
+    deadline = Clock::now() + deadlineFor(subjectLength);
+    if (exact) {
+        exact->setCancelFlag(&cancelled);
+        exact->setDeadline(deadline);
+        return true;
+    }
     if (!code)
         return false;
     if (!matchData)
@@ -237,8 +246,6 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
             pcre2_set_match_limit(matchContext, kMatchLimit);
             pcre2_set_depth_limit(matchContext, kMatchLimit);
             pcre2_set_heap_limit(matchContext, kHeapLimitKiB);
-            watch.cancelled = &cancelled;
-            pcre2_set_callout(matchContext, onCallout, &watch);
         }
     }
     if (!matchContext || !matchData) {
@@ -253,68 +260,118 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
         if (jitStack)
             pcre2_jit_stack_assign(matchContext, nullptr, jitStack);
     }
-    // A cancel stops the run in progress; each run starts afresh.
-    cancelled.store(false);
-    watch.deadline = Clock::now() + deadlineFor(subjectLength);
-    watch.countdown = kCalloutsPerClockRead;
-    watch.stop = Stop::None;
     return true;
 }
 
-void EcmaRegExp::Impl::setMatchError(int errorCode)
+void EcmaRegExp::Impl::setPcreError(int errorCode)
 {
-    QString message;
-    if (errorCode == PCRE2_ERROR_CALLOUT && watch.stop == Stop::Cancelled)
-        message = QStringLiteral("Matching was cancelled");
-    else if (errorCode == PCRE2_ERROR_CALLOUT)
-        message = QStringLiteral("Time limit reached: the pattern takes too long on this text");
-    else if (errorCode == PCRE2_ERROR_MATCHLIMIT)
-        message = QStringLiteral("Match limit reached: the pattern backtracks too much");
+    if (errorCode == PCRE2_ERROR_MATCHLIMIT)
+        setFailure(Failure::MatchLimit);
     else if (errorCode == PCRE2_ERROR_JIT_STACKLIMIT || errorCode == PCRE2_ERROR_HEAPLIMIT ||
              errorCode == PCRE2_ERROR_DEPTHLIMIT || errorCode == PCRE2_ERROR_NOMEMORY)
-        message = QStringLiteral("Memory limit reached: the pattern needs too much memory");
+        setFailure(Failure::Memory);
     else
-        message = pcreMessage(errorCode);
-    matchError = {message, -1};
+        matchError = {pcreMessage(errorCode), -1};
 }
 
 template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, OnMatch &&onMatch)
 {
     if (!prepareMatch(subject.size()))
         return false;
+    if (exact)
+        return scanExact(subject, onMatch);
     const bool useJit = jitReady && g_jitEnabled.load();
     const auto *units = reinterpret_cast<PCRE2_SPTR>(
         subject.isNull() ? kEmpty : reinterpret_cast<const char16_t *>(subject.utf16()));
     const auto length = PCRE2_SIZE(subject.size());
     PCRE2_SIZE lastIndex = 0;
+    PCRE2_SIZE window = kFirstWindow;
+    Clock::time_point lastCheck = Clock::now();
     unsigned iterations = 0;
     while (lastIndex <= length) {
+        const PCRE2_SIZE limit = length - lastIndex > window ? lastIndex + window : length;
+        pcre2_set_offset_limit(matchContext, limit);
         const int rc =
             useJit ? pcre2_jit_match(code, units, length, lastIndex, 0, matchData, matchContext)
                    : pcre2_match(code, units, length, lastIndex, PCRE2_NO_JIT, matchData,
                                  matchContext);
-        if (rc == PCRE2_ERROR_NOMATCH)
-            break;
+        if (rc == PCRE2_ERROR_NOMATCH) {
+            if (limit == length)
+                break;
+            // A window without a match: time to look at the clock.
+            lastIndex = limit + 1;
+            const Clock::time_point now = Clock::now();
+            if (cancelled.load(std::memory_order_relaxed)) {
+                setFailure(Failure::Cancelled);
+                return false;
+            }
+            if (now > deadline) {
+                setFailure(Failure::Deadline);
+                return false;
+            }
+            if (now - lastCheck < kQuickWindow)
+                window = std::min(window * 2, kMaxWindow);
+            else if (now - lastCheck > kSlowWindow)
+                window = std::max<PCRE2_SIZE>(window / 2, 1);
+            lastCheck = now;
+            continue;
+        }
         if (rc < 0) {
-            setMatchError(rc);
+            setPcreError(rc);
             return false;
         }
         const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(matchData);
-        if (!onMatch(ovector))
+        // PCRE2_UNSET reads as -1.
+        if (!onMatch(reinterpret_cast<const qsizetype *>(ovector)))
             return false;
         lastIndex = ovector[1] == ovector[0] ? ovector[1] + 1 : ovector[1];
-        watch.deadline += kAllowancePerMatch;
-        // Patterns without a callout rely on this check alone.
+        deadline += kAllowancePerMatch;
+        // Frequent matches never end a window; they are checked here instead.
         if (cancelled.load(std::memory_order_relaxed)) {
-            watch.stop = Stop::Cancelled;
-            setMatchError(PCRE2_ERROR_CALLOUT);
+            setFailure(Failure::Cancelled);
             return false;
         }
-        if (++iterations % 1024 == 0 && Clock::now() > watch.deadline) {
-            watch.stop = Stop::Deadline;
-            setMatchError(PCRE2_ERROR_CALLOUT);
+        if (++iterations % 1024 == 0 && Clock::now() > deadline) {
+            setFailure(Failure::Deadline);
             return false;
         }
+    }
+    return true;
+}
+
+template<typename OnMatch>
+bool EcmaRegExp::Impl::scanExact(const QString &subject, OnMatch &&onMatch)
+{
+    const auto *units =
+        subject.isNull() ? kEmpty : reinterpret_cast<const char16_t *>(subject.utf16());
+    const qsizetype length = subject.size();
+    qsizetype lastIndex = 0;
+    while (lastIndex <= length) {
+        const EcmaBacktrackMatcher::Result result =
+            exact->search(units, length, lastIndex, exactOffsets);
+        switch (result) {
+        case EcmaBacktrackMatcher::Result::NoMatch:
+            return true;
+        case EcmaBacktrackMatcher::Result::StepLimit:
+            setFailure(Failure::MatchLimit);
+            return false;
+        case EcmaBacktrackMatcher::Result::Deadline:
+            setFailure(Failure::Deadline);
+            return false;
+        case EcmaBacktrackMatcher::Result::Cancelled:
+            setFailure(Failure::Cancelled);
+            return false;
+        case EcmaBacktrackMatcher::Result::Memory:
+            setFailure(Failure::Memory);
+            return false;
+        case EcmaBacktrackMatcher::Result::Match:
+            break;
+        }
+        if (!onMatch(exactOffsets.data()))
+            return false;
+        lastIndex = exactOffsets[1] == exactOffsets[0] ? exactOffsets[1] + 1 : exactOffsets[1];
+        deadline += kAllowancePerMatch;
+        exact->setDeadline(deadline);
     }
     return true;
 }
@@ -322,9 +379,17 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
 EcmaRegExp::EcmaRegExp(const QString &pattern)
     : d(std::make_unique<Impl>())
 {
-    d->translated = EcmaPatternTranslator::translate(pattern);
-    if (d->translated.error.isSet()) {
-        d->compileError = d->translated.error;
+    const ParsedPattern parsed = EcmaPatternParser::parse(pattern);
+    if (parsed.error.isSet()) {
+        d->compileError = parsed.error;
+        return;
+    }
+    d->captureCount = parsed.captureCount;
+    d->groupNames = parsed.groupNames;
+    const TranslatedPattern translated = EcmaPatternTranslator::translate(parsed);
+    if (!translated.exactConstruct.isEmpty()) {
+        d->exact = std::make_unique<EcmaBacktrackMatcher>(parsed);
+        d->exact->setStepLimit(kMatchLimit);
         return;
     }
     pcre2_compile_context *context = pcre2_compile_context_create(nullptr);
@@ -336,12 +401,12 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
     pcre2_set_parens_nest_limit(context, kParensNestLimit);
     int errorCode = 0;
     PCRE2_SIZE errorOffset = 0;
-    const QString &pcre = d->translated.pcre;
+    const QString &pcre = translated.pcre;
     d->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.utf16()), PCRE2_SIZE(pcre.size()),
                             kOptions, &errorCode, &errorOffset, context);
     pcre2_compile_context_free(context);
     if (!d->code) {
-        const QList<qsizetype> &offsets = d->translated.sourceOffsets;
+        const QList<qsizetype> &offsets = translated.sourceOffsets;
         const qsizetype at = qsizetype(errorOffset) < offsets.size()
                                  ? offsets.at(qsizetype(errorOffset))
                                  : pattern.size();
@@ -353,7 +418,7 @@ EcmaRegExp::~EcmaRegExp() = default;
 
 bool EcmaRegExp::isValid() const
 {
-    return d->code != nullptr;
+    return d->code != nullptr || d->exact != nullptr;
 }
 
 RegExpError EcmaRegExp::error() const
@@ -363,12 +428,12 @@ RegExpError EcmaRegExp::error() const
 
 int EcmaRegExp::captureCount() const
 {
-    return isValid() ? d->translated.captureCount : 0;
+    return isValid() ? d->captureCount : 0;
 }
 
 bool EcmaRegExp::forEachMatch(const QString &subject, const MatchVisitor &visitor)
 {
-    return d->scan(subject, [&](const PCRE2_SIZE *ovector) {
+    return d->scan(subject, [&](const qsizetype *ovector) {
         if (visitor)
             visitor(qsizetype(ovector[0]), qsizetype(ovector[1] - ovector[0]));
         return true;
@@ -380,7 +445,7 @@ std::optional<QString> EcmaRegExp::replaceAll(const QString &subject, const QStr
     if (!isValid())
         return std::nullopt;
     const std::vector<TemplatePart> parts =
-        parseTemplate(replacement, d->translated.captureCount, d->translated.groupNames);
+        parseTemplate(replacement, d->captureCount, d->groupNames);
     const QStringView text(subject);
     QString result;
     qsizetype copied = 0;
@@ -391,7 +456,7 @@ std::optional<QString> EcmaRegExp::replaceAll(const QString &subject, const QStr
         result.append(piece);
         return true;
     };
-    const bool finished = d->scan(subject, [&](const PCRE2_SIZE *ovector) {
+    const bool finished = d->scan(subject, [&](const qsizetype *ovector) {
         const auto start = qsizetype(ovector[0]);
         const auto end = qsizetype(ovector[1]);
         if (!matched) {
@@ -405,7 +470,7 @@ std::optional<QString> EcmaRegExp::replaceAll(const QString &subject, const QStr
                 fits = fits && append(QStringView(replacement).sliced(part.from, part.length));
                 break;
             case TemplatePart::Group:
-                if (ovector[2 * part.group] != PCRE2_UNSET) {
+                if (ovector[2 * part.group] >= 0) {
                     const auto from = qsizetype(ovector[2 * part.group]);
                     const auto to = qsizetype(ovector[2 * part.group + 1]);
                     fits = fits && append(text.sliced(from, to - from));
