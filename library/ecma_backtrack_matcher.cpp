@@ -80,10 +80,18 @@ EcmaBacktrackMatcher::EcmaBacktrackMatcher(const ParsedPattern &parsed)
     push({});
     // Registers: captures, then each group's opening position, loop counts, loop starts.
     m_registers.assign(size_t(2 * (m_captureCount + 1) + m_captureCount + 1 + 2 * m_loops), -1);
-    // A prefilter for start positions: the code unit every match must begin with.
-    for (const Instruction &in : m_program) {
-        if (in.op == Instruction::GroupOpen)
+    // A prefilter for start positions: the code unit every match must begin with. An
+    // assertion in front consumes nothing, so the first unit after it counts.
+    for (size_t pc = 0; pc < m_program.size();) {
+        const Instruction &in = m_program[pc];
+        if (in.op == Instruction::GroupOpen) {
+            ++pc;
             continue;
+        }
+        if (in.op == Instruction::LookStart) {
+            pc = size_t(in.target);
+            continue;
+        }
         if (in.op == Instruction::Set && !in.backward)
             m_firstSet = in.set;
         if (in.op == Instruction::Unit && !in.backward)

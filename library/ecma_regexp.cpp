@@ -20,10 +20,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 std::atomic<bool> g_jitEnabled{true};
+std::atomic<bool> g_optimisationsEnabled{true};
 
 constexpr uint32_t kOptions = PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C |
                               PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY |
                               PCRE2_USE_OFFSET_LIMIT;
+constexpr uint32_t kNoOptimisations =
+    PCRE2_NO_START_OPTIMIZE | PCRE2_NO_AUTO_POSSESS | PCRE2_NO_DOTSTAR_ANCHOR;
 // The parser stops ECMAScript nesting at 250; the translation adds a level at most.
 constexpr uint32_t kParensNestLimit = 1000;
 // Applies per start position: catastrophic backtracking trips it within tens of ms.
@@ -286,34 +289,41 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
     const auto length = PCRE2_SIZE(subject.size());
     PCRE2_SIZE lastIndex = 0;
     PCRE2_SIZE window = kFirstWindow;
+    PCRE2_SIZE windowEnd = 0; // the last start position of the current window
+    bool windowSet = false;
     Clock::time_point lastCheck = Clock::now();
     unsigned iterations = 0;
     while (lastIndex <= length) {
-        const PCRE2_SIZE limit = length - lastIndex > window ? lastIndex + window : length;
-        pcre2_set_offset_limit(matchContext, limit);
+        if (!windowSet || lastIndex > windowEnd) {
+            if (windowSet) {
+                // A window passed: time to look at the clock.
+                const Clock::time_point now = Clock::now();
+                if (cancelled.load(std::memory_order_relaxed)) {
+                    setFailure(Failure::Cancelled);
+                    return false;
+                }
+                if (now > deadline) {
+                    setFailure(Failure::Deadline);
+                    return false;
+                }
+                if (now - lastCheck < kQuickWindow)
+                    window = std::min(window * 2, kMaxWindow);
+                else if (now - lastCheck > kSlowWindow)
+                    window = std::max<PCRE2_SIZE>(window / 2, 1);
+                lastCheck = now;
+            }
+            windowEnd = length - lastIndex > window ? lastIndex + window : length;
+            windowSet = true;
+            pcre2_set_offset_limit(matchContext, windowEnd);
+        }
         const int rc =
             useJit ? pcre2_jit_match(code, units, length, lastIndex, 0, matchData, matchContext)
                    : pcre2_match(code, units, length, lastIndex, PCRE2_NO_JIT, matchData,
                                  matchContext);
         if (rc == PCRE2_ERROR_NOMATCH) {
-            if (limit == length)
+            if (windowEnd == length)
                 break;
-            // A window without a match: time to look at the clock.
-            lastIndex = limit + 1;
-            const Clock::time_point now = Clock::now();
-            if (cancelled.load(std::memory_order_relaxed)) {
-                setFailure(Failure::Cancelled);
-                return false;
-            }
-            if (now > deadline) {
-                setFailure(Failure::Deadline);
-                return false;
-            }
-            if (now - lastCheck < kQuickWindow)
-                window = std::min(window * 2, kMaxWindow);
-            else if (now - lastCheck > kSlowWindow)
-                window = std::max<PCRE2_SIZE>(window / 2, 1);
-            lastCheck = now;
+            lastIndex = windowEnd + 1;
             continue;
         }
         if (rc < 0) {
@@ -403,7 +413,8 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
     PCRE2_SIZE errorOffset = 0;
     const QString &pcre = translated.pcre;
     d->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.utf16()), PCRE2_SIZE(pcre.size()),
-                            kOptions, &errorCode, &errorOffset, context);
+                            kOptions | (g_optimisationsEnabled.load() ? 0 : kNoOptimisations),
+                            &errorCode, &errorOffset, context);
     pcre2_compile_context_free(context);
     if (!d->code) {
         const QList<qsizetype> &offsets = translated.sourceOffsets;
@@ -511,4 +522,9 @@ void EcmaRegExp::cancel()
 void EcmaRegExp::setJitEnabled(bool enabled)
 {
     g_jitEnabled.store(enabled);
+}
+
+void EcmaRegExp::setPcreOptimisationsEnabled(bool enabled)
+{
+    g_optimisationsEnabled.store(enabled);
 }

@@ -42,6 +42,9 @@ public:
 
     // JIT on by default; tests compare both paths.
     static void setJitEnabled(bool enabled);
+    // PCRE2's start-of-match, auto-possessive and ".*" anchoring optimisations, on by
+    // default; tests check that they never change a result.
+    static void setPcreOptimisationsEnabled(bool enabled);
 
 private:
     struct Impl;

@@ -1,3 +1,4 @@
+#include "ecma_pattern_generator.h"
 #include "ecma_regexp.h"
 
 #include <QElapsedTimer>
@@ -10,7 +11,11 @@ class tst_EcmaRegExp : public QObject
 
 private slots:
     void init() { EcmaRegExp::setJitEnabled(true); }
-    void cleanupTestCase() { EcmaRegExp::setJitEnabled(true); }
+    void cleanup()
+    {
+        EcmaRegExp::setJitEnabled(true);
+        EcmaRegExp::setPcreOptimisationsEnabled(true);
+    }
 
     void replace_data();
     void replace();
@@ -26,6 +31,8 @@ private slots:
     void trailingSpacesStayLinear_data();
     void trailingSpacesStayLinear();
     void exactMatcherStopsAtLimits();
+    void optimisationsNeverChangeResults_data();
+    void optimisationsNeverChangeResults();
     void cancelStopsRunningMatch();
     void longInputFinishes();
     void deepRepetitionFailsCleanly();
@@ -344,6 +351,50 @@ void tst_EcmaRegExp::exactMatcherStopsAtLimits()
         QCOMPARE(longest, subject.size());
     else
         QVERIFY2(deep.error().message.contains(u"limit"), qPrintable(deep.error().message));
+}
+
+void tst_EcmaRegExp::optimisationsNeverChangeResults_data()
+{
+    QTest::addColumn<bool>("jit");
+    QTest::addColumn<int>("flavour");
+    for (const bool jit : {true, false}) {
+        const char *engine = jit ? "jit" : "interpreter";
+        QTest::addRow("mixed/%s", engine) << jit << int(EcmaPatternGenerator::Flavour::Mixed);
+        QTest::addRow("backtracking/%s", engine)
+            << jit << int(EcmaPatternGenerator::Flavour::Backtracking);
+    }
+}
+
+// The same random cases with PCRE2's optimisations on and off.
+void tst_EcmaRegExp::optimisationsNeverChangeResults()
+{
+    QFETCH(bool, jit);
+    QFETCH(int, flavour);
+    EcmaRegExp::setJitEnabled(jit);
+    auto run = [](const QString &pattern, const QString &subject, const QString &replacement) {
+        EcmaRegExp re(pattern);
+        const std::optional<QString> result = re.replaceAll(subject, replacement);
+        return result ? *result : u"error: "_qs + re.error().message;
+    };
+    EcmaPatternGenerator generator(quint32(qEnvironmentVariableIntValue("QUORVEL_DIFF_SEED")) +
+                                       4711 + quint32(flavour),
+                                   EcmaPatternGenerator::Flavour(flavour));
+    QStringList differences;
+    const int cases = qEnvironmentVariableIntValue("QUORVEL_DIFF_CASES");
+    for (int i = 0; i < (cases > 0 ? cases : 5000); ++i) {
+        const QString pattern = generator.pattern();
+        const QString replacement = generator.replacement();
+        const QString subject = generator.subject();
+        EcmaRegExp::setPcreOptimisationsEnabled(true);
+        const QString optimised = run(pattern, subject, replacement);
+        EcmaRegExp::setPcreOptimisationsEnabled(false);
+        const QString plain = run(pattern, subject, replacement);
+        if (optimised != plain)
+            differences << pattern + u" on "_qs + subject + u": "_qs + optimised + u" / "_qs +
+                               plain;
+    }
+    EcmaRegExp::setPcreOptimisationsEnabled(true);
+    QVERIFY2(differences.isEmpty(), qPrintable(differences.mid(0, 20).join(u'\n')));
 }
 
 void tst_EcmaRegExp::cancelStopsRunningMatch()
