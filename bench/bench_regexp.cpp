@@ -72,7 +72,9 @@ Timing best(int runs, const std::function<QString()> &work)
 QString runItem(const QString &pattern, const QString &replacement, const QString &text)
 {
     Cls_MySettingFile model;
-    model.SetCurrentFrame(u"<Title>f</Title>\r\n<Item1><Name>n</Name><Reg>%1</Reg><Replace>%2</Replace></Item1>\r\n"_qs.arg(pattern, replacement));
+    model.SetCurrentFrame(
+        u"<Title>f</Title>\r\n<Item1><Name>n</Name><Reg>%1</Reg><Replace>%2</Replace></Item1>\r\n"_qs
+            .arg(pattern, replacement));
     QString output = model.DataGet(0, text);
     if (model.LastPatternError().isSet())
         return u"error: "_qs + model.LastPatternError().message;
@@ -127,9 +129,8 @@ QJsonObject runNode(const QString &text, const QString &lookbehindText)
     lookbehindFile.close();
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(node,
-                  {QStringLiteral(QUORVEL_SOURCE_DIR "/bench/bench_regexp.js"), file.fileName(),
-                   lookbehindFile.fileName()});
+    process.start(node, {QStringLiteral(QUORVEL_SOURCE_DIR "/bench/bench_regexp.js"),
+                         file.fileName(), lookbehindFile.fileName()});
     if (!process.waitForFinished(600'000) || process.exitCode() != 0)
         return {};
     return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
@@ -159,13 +160,18 @@ int main(int argc, char *argv[])
     const QList<Work> works = {
         {"tab", "TAB -> \",\"", [&] { return runItem(u"\\t"_qs, u","_qs, text); }},
         {"blanks", "remove [\\r\\t ]", [&] { return runItem(u"[\\r\\t ]"_qs, {}, text); }},
-        {"upper", "[a-z]+ /UpperCase", [&] { return runItem(u"[a-z]+"_qs, u"/UpperCase"_qs, text); }},
+        {"upper", "[a-z]+ /UpperCase",
+         [&] { return runItem(u"[a-z]+"_qs, u"/UpperCase"_qs, text); }},
         {"wide", "\".\" /Wide", [&] { return runItem(u"."_qs, u"/Wide"_qs, text); }},
-        {"swap", "(\\w+)\\t(\\w+) swap", [&] { return runItem(u"(\\w+)\\t(\\w+)"_qs, u"$2\t$1"_qs, text); }},
+        {"swap", "(\\w+)\\t(\\w+) swap",
+         [&] { return runItem(u"(\\w+)\\t(\\w+)"_qs, u"$2\t$1"_qs, text); }},
         {"spaces30k", "(\\s+)$ 30,000", [&] { return replaceAll(u"(\\s+)$"_qs, spaces30k, {}); }},
-        {"spaces100k", "(\\s+)$ 100,000", [&] { return replaceAll(u"(\\s+)$"_qs, spaces100k, {}); }},
-        {"lookbehind", "(?<=\\d+)[\\t ] 1 MB", [&] { return replaceAll(u"(?<=\\d+)[\\t ]"_qs, lookbehindText, u"|"_qs); }},
-        {"lookbehindCapture", "(?<=(\\w+)\\t)\\d+ 1 MB", [&] { return replaceAll(u"(?<=(\\w+)\\t)\\d+"_qs, lookbehindText, u"<$1>"_qs); }},
+        {"spaces100k", "(\\s+)$ 100,000",
+         [&] { return replaceAll(u"(\\s+)$"_qs, spaces100k, {}); }},
+        {"lookbehind", "(?<=\\d+)[\\t ] 1 MB",
+         [&] { return replaceAll(u"(?<=\\d+)[\\t ]"_qs, lookbehindText, u"|"_qs); }},
+        {"lookbehindCapture", "(?<=(\\w+)\\t)\\d+ 1 MB",
+         [&] { return replaceAll(u"(?<=(\\w+)\\t)\\d+"_qs, lookbehindText, u"<$1>"_qs); }},
     };
     // Targets: item edits at most 0.3x node, "(\s+)$" no slower than node, the
     // backtracking matcher at most 2x.
@@ -198,8 +204,8 @@ int main(int argc, char *argv[])
         const double nodeMs = reference.value(u"ms").toDouble();
         const QString nodeCheck = reference.value(u"check").toVariant().toString();
         const double ratio = ours[i].ms / nodeMs;
-        std::printf("%-24s %10.1f %10.1f %7.2fx %6.1fx  %s%s\n", works[i].label, ours[i].ms,
-                    nodeMs, ratio, targets[i],
+        std::printf("%-24s %10.1f %10.1f %7.2fx %6.1fx  %s%s\n", works[i].label, ours[i].ms, nodeMs,
+                    ratio, targets[i],
                     qPrintable(nodeCheck == ours[i].check
                                    ? ours[i].check + u" (same as node)"_qs
                                    : ours[i].check + u" MISMATCH node "_qs + nodeCheck),

@@ -201,6 +201,8 @@ struct EcmaRegExp::Impl
     // when unset); onMatch returns false to stop with an error it has set.
     template<typename OnMatch> bool scan(const QString &subject, OnMatch &&onMatch);
     template<typename OnMatch> bool scanExact(const QString &subject, OnMatch &&onMatch);
+    template<typename OnMatch> bool scanUnits(const QString &subject, OnMatch &&onMatch);
+    bool inUnits(char16_t c) const { return (unitSet[c >> 6] >> (c & 63)) & 1; }
     void setPcreError(int code);
     void setFailure(Failure failure) { matchError = {failureMessage(failure), -1}; }
 
@@ -209,6 +211,11 @@ struct EcmaRegExp::Impl
     RegExpError compileError;
     RegExpError matchError;
     std::unique_ptr<EcmaBacktrackMatcher> exact;
+    // A pattern of one code unit or class, or a greedy unbounded repeat of it ("\t",
+    // "[\r\t ]", ".", "[a-z]+"): its matches are runs of the class, found by a plain scan
+    // that spares a PCRE2 call per match.
+    std::vector<uint64_t> unitSet;
+    bool unitRun = false;
     std::vector<qsizetype> exactOffsets;
     pcre2_code *code = nullptr;
     pcre2_match_data *matchData = nullptr;
@@ -239,6 +246,8 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
         exact->setDeadline(deadline);
         return true;
     }
+    if (!unitSet.empty())
+        return true;
     if (!code)
         return false;
     if (!matchData)
@@ -283,6 +292,8 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
         return false;
     if (exact)
         return scanExact(subject, onMatch);
+    if (!unitSet.empty())
+        return scanUnits(subject, onMatch);
     const bool useJit = jitReady && g_jitEnabled.load();
     const auto *units = reinterpret_cast<PCRE2_SPTR>(
         subject.isNull() ? kEmpty : reinterpret_cast<const char16_t *>(subject.utf16()));
@@ -350,6 +361,45 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
 }
 
 template<typename OnMatch>
+bool EcmaRegExp::Impl::scanUnits(const QString &subject, OnMatch &&onMatch)
+{
+    const auto *units =
+        subject.isNull() ? kEmpty : reinterpret_cast<const char16_t *>(subject.utf16());
+    const qsizetype length = subject.size();
+    qsizetype offsets[2];
+    qsizetype i = 0;
+    unsigned matches = 0;
+    while (i < length) {
+        if (!inUnits(units[i])) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        if (unitRun) {
+            while (end < length && inUnits(units[end]))
+                ++end;
+        }
+        offsets[0] = i;
+        offsets[1] = end;
+        if (!onMatch(static_cast<const qsizetype *>(offsets)))
+            return false;
+        i = end;
+        deadline += kAllowancePerMatch;
+        if (++matches % 1024 == 0) {
+            if (cancelled.load(std::memory_order_relaxed)) {
+                setFailure(Failure::Cancelled);
+                return false;
+            }
+            if (Clock::now() > deadline) {
+                setFailure(Failure::Deadline);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+template<typename OnMatch>
 bool EcmaRegExp::Impl::scanExact(const QString &subject, OnMatch &&onMatch)
 {
     const auto *units =
@@ -396,6 +446,23 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
     }
     d->captureCount = parsed.captureCount;
     d->groupNames = parsed.groupNames;
+    const PatternNode *unit = &parsed.nodes[size_t(parsed.root)];
+    if (unit->kind == PatternNode::Kind::Quantified && unit->min >= 1 &&
+        unit->max == PatternNode::kInfinite && !unit->lazy) {
+        d->unitRun = true;
+        unit = &parsed.nodes[size_t(unit->children.front())];
+    }
+    if (unit->kind == PatternNode::Kind::Unit || unit->kind == PatternNode::Kind::Set) {
+        d->unitSet.assign(1024, 0);
+        const std::vector<std::pair<int, int>> single{{unit->unit, unit->unit}};
+        for (const auto &[first, last] :
+             unit->kind == PatternNode::Kind::Unit ? single : unit->ranges) {
+            for (int c = first; c <= last; ++c)
+                d->unitSet[size_t(c >> 6)] |= uint64_t(1) << (c & 63);
+        }
+        return;
+    }
+    d->unitRun = false;
     const TranslatedPattern translated = EcmaPatternTranslator::translate(parsed);
     if (!translated.exactConstruct.isEmpty()) {
         d->exact = std::make_unique<EcmaBacktrackMatcher>(parsed);
@@ -429,7 +496,7 @@ EcmaRegExp::~EcmaRegExp() = default;
 
 bool EcmaRegExp::isValid() const
 {
-    return d->code != nullptr || d->exact != nullptr;
+    return d->code != nullptr || d->exact != nullptr || !d->unitSet.empty();
 }
 
 RegExpError EcmaRegExp::error() const

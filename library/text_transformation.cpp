@@ -61,6 +61,24 @@ QStringView trimSpaces(QStringView text)
     return text.sliced(first, last - first);
 }
 
+// ASCII pieces, the usual ones, change case without a temporary string per match.
+bool appendAsciiCase(QString &out, QStringView value, bool upper)
+{
+    for (const QChar c : value) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    const qsizetype at = out.size();
+    out.resize(at + value.size());
+    char16_t *target = reinterpret_cast<char16_t *>(out.data()) + at;
+    const char16_t from = upper ? u'a' : u'A';
+    for (const QChar c : value) {
+        const char16_t unit = c.unicode();
+        *target++ = unit >= from && unit <= from + 25 ? unit ^ 0x20 : unit;
+    }
+    return true;
+}
+
 void appendEdited(QString &out, QStringView value, Directive directive)
 {
     // Raw data avoids copying the piece; the case functions return a new string anyway.
@@ -70,10 +88,12 @@ void appendEdited(QString &out, QStringView value, Directive directive)
         out.append(value);
         break;
     case Directive::LowerCase:
-        out.append(caseView().toLower());
+        if (!appendAsciiCase(out, value, false))
+            out.append(caseView().toLower());
         break;
     case Directive::UpperCase:
-        out.append(caseView().toUpper());
+        if (!appendAsciiCase(out, value, true))
+            out.append(caseView().toUpper());
         break;
     case Directive::TrimLowerCase:
         out.append(trimSpaces(caseView().toLower()));
