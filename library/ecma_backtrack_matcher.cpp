@@ -112,13 +112,22 @@ int EcmaBacktrackMatcher::push(const Instruction &instruction)
 
 int EcmaBacktrackMatcher::addSet(const std::vector<std::pair<int, int>> &ranges)
 {
-    std::vector<uint64_t> bits(1024, 0);
+    ClassSet set;
     for (const auto &[first, last] : ranges) {
-        for (int c = first; c <= last; ++c)
-            bits[size_t(c >> 6)] |= uint64_t(1) << (c & 63);
+        for (int c = first; c <= std::min(last, 255); ++c)
+            set.latin1[c >> 6] |= uint64_t(1) << (c & 63);
+        if (last >= 256)
+            set.ranges.emplace_back(std::max(first, 256), last);
     }
-    m_sets.push_back(std::move(bits));
+    m_sets.push_back(std::move(set));
     return int(m_sets.size() - 1);
+}
+
+bool EcmaBacktrackMatcher::inRanges(const ClassSet &set, char16_t c)
+{
+    const auto it =
+        std::upper_bound(set.ranges.begin(), set.ranges.end(), std::pair<int, int>(c, 0xFFFF));
+    return it != set.ranges.begin() && std::prev(it)->second >= c;
 }
 
 void EcmaBacktrackMatcher::compile(const ParsedPattern &parsed, int n, bool backward)
@@ -349,10 +358,10 @@ EcmaBacktrackMatcher::Result EcmaBacktrackMatcher::attempt(qint64 start)
     const qint64 length = m_length;
     qint64 pc = 0;
     qint64 pos = start;
-    int countdown = kCheckInterval;
     for (;;) {
-        if (--countdown == 0) {
-            countdown = kCheckInterval;
+        // Counted across attempts, so that many short attempts are watched too.
+        if (--m_countdown == 0) {
+            m_countdown = kCheckInterval;
             if (m_cancelled && m_cancelled->load(std::memory_order_relaxed))
                 return Result::Cancelled;
             if (Clock::now() > m_deadline)

@@ -40,6 +40,11 @@ public:
 
 private:
     struct Instruction;
+    struct ClassSet
+    {
+        uint64_t latin1[4] = {};                 // a bitmap for the units below 256
+        std::vector<std::pair<int, int>> ranges; // the rest, sorted
+    };
     struct Frame
     {
         int32_t kind;
@@ -50,13 +55,20 @@ private:
     void compile(const ParsedPattern &parsed, int node, bool backward);
     int push(const Instruction &instruction);
     int addSet(const std::vector<std::pair<int, int>> &ranges);
-    bool inSet(int set, char16_t c) const { return (m_sets[size_t(set)][c >> 6] >> (c & 63)) & 1; }
+    static bool inRanges(const ClassSet &set, char16_t c);
+    bool inSet(int set, char16_t c) const
+    {
+        const ClassSet &x = m_sets[size_t(set)];
+        if (c < 256)
+            return (x.latin1[c >> 6] >> (c & 63)) & 1;
+        return inRanges(x, c);
+    }
     Result attempt(qint64 start);
     bool backtrack(qint64 &pc, qint64 &pos);
     void setRegister(int index, int64_t value);
 
     std::vector<Instruction> m_program;
-    std::vector<std::vector<uint64_t>> m_sets; // bitmaps over the 65536 code units
+    std::vector<ClassSet> m_sets;
     int m_captureCount = 0;
     int m_loops = 0;
     int m_firstSet = -1; // every match starts with a code unit of this set, when >= 0
@@ -67,6 +79,7 @@ private:
     std::vector<Frame> m_stack;
     std::vector<size_t> m_lookMarks;
     qint64 m_steps = 0;
+    int m_countdown = 4096;
     qint64 m_stepLimit = 10'000'000;
     Result m_stop = Result::NoMatch;
     std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::time_point::max();

@@ -1,5 +1,6 @@
 // ECMAScript regular expressions (global, case-sensitive, not multi-line, UTF-16)
-// on PCRE2's 16-bit library, with JavaScript's global-match order and replace rules.
+// on PCRE2's 16-bit library, or on a backtracking matcher of our own for the patterns
+// PCRE2 would give another meaning, with JavaScript's global-match order and replace rules.
 #pragma once
 
 #include <QString>
