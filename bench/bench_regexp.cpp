@@ -214,6 +214,16 @@ int main(int argc, char *argv[])
     if (withNode && node.isEmpty())
         std::printf("node not available: no comparison\n");
 
+    // A runaway pattern must fail about as fast on the backtracking matcher as on PCRE2.
+    const QString runaway = QString(30, u'a') + u'b';
+    for (const QString &pattern : {u"(a|a)+$"_qs, u"(?<=x?)(a|a)+$"_qs}) {
+        QElapsedTimer timer;
+        timer.start();
+        const QString outcome = replaceAll(pattern, runaway, u"x"_qs);
+        std::printf("%-24s %10.1f ms  %s\n", qPrintable(pattern), timer.nsecsElapsed() / 1e6,
+                    qPrintable(outcome.left(60)));
+    }
+
     if (with100MB) {
         const qint64 before = peakMemoryKiB();
         QString big;

@@ -31,6 +31,9 @@ constexpr uint32_t kNoOptimisations =
 constexpr uint32_t kParensNestLimit = 1000;
 // Applies per start position: catastrophic backtracking trips it within tens of ms.
 constexpr uint32_t kMatchLimit = 10'000'000;
+// The backtracking matcher's step costs several of PCRE2's; this budget gives up after
+// about as long as PCRE2 takes to reach its limit.
+constexpr qint64 kExactStepLimit = 3'000'000;
 constexpr uint32_t kHeapLimitKiB = 256 * 1024;
 constexpr PCRE2_SIZE kJitStackStart = 64 * 1024;
 constexpr PCRE2_SIZE kJitStackMax = 256 * 1024 * 1024;
@@ -211,6 +214,7 @@ struct EcmaRegExp::Impl
     RegExpError compileError;
     RegExpError matchError;
     std::unique_ptr<EcmaBacktrackMatcher> exact;
+    QString exactConstruct;
     // A pattern of one code unit or class, or a greedy unbounded repeat of it ("\t",
     // "[\r\t ]", ".", "[a-z]+"): its matches are runs of the class, found by a plain scan
     // that spares a PCRE2 call per match.
@@ -447,7 +451,7 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
     d->captureCount = parsed.captureCount;
     d->groupNames = parsed.groupNames;
     const PatternNode *unit = &parsed.nodes[size_t(parsed.root)];
-    if (unit->kind == PatternNode::Kind::Quantified && unit->min >= 1 &&
+    if (unit->kind == PatternNode::Kind::Quantified && unit->min == 1 &&
         unit->max == PatternNode::kInfinite && !unit->lazy) {
         d->unitRun = true;
         unit = &parsed.nodes[size_t(unit->children.front())];
@@ -465,8 +469,9 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
     d->unitRun = false;
     const TranslatedPattern translated = EcmaPatternTranslator::translate(parsed);
     if (!translated.exactConstruct.isEmpty()) {
+        d->exactConstruct = translated.exactConstruct;
         d->exact = std::make_unique<EcmaBacktrackMatcher>(parsed);
-        d->exact->setStepLimit(kMatchLimit);
+        d->exact->setStepLimit(kExactStepLimit);
         return;
     }
     pcre2_compile_context *context = pcre2_compile_context_create(nullptr);
@@ -507,6 +512,11 @@ RegExpError EcmaRegExp::error() const
 int EcmaRegExp::captureCount() const
 {
     return isValid() ? d->captureCount : 0;
+}
+
+QString EcmaRegExp::exactConstruct() const
+{
+    return d->exactConstruct;
 }
 
 bool EcmaRegExp::forEachMatch(const QString &subject, const MatchVisitor &visitor)

@@ -29,6 +29,9 @@ public:
     // (match limit, deadline, cancellation).
     RegExpError error() const;
     int captureCount() const;
+    // Why the pattern runs on the backtracking matcher instead of PCRE2 (the construct
+    // PCRE2 would give another meaning); empty when it runs on PCRE2.
+    QString exactConstruct() const;
 
     // Calls visitor(start, length) for each match in global order (an empty match
     // advances one code unit). Returns false when matching failed; error() tells why.

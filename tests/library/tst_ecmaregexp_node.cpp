@@ -257,6 +257,7 @@ void tst_EcmaRegExpNode::randomPatternsAgreeWithNode()
     const QList<Case> &cases = m_random[flavour];
     const QList<Outcome> &outcomes = m_randomOutcomes[flavour];
     int compared = 0, agreed = 0, nodeOnly = 0, oursOnly = 0, limits = 0;
+    QMap<QString, int> routed; // cases per construct that needs the backtracking matcher
     QStringList examples;
     for (qsizetype i = 0; i < cases.size(); ++i) {
         const Case &c = cases[i];
@@ -277,12 +278,17 @@ void tst_EcmaRegExpNode::randomPatternsAgreeWithNode()
         }
         ++compared;
         agreed += ours.text == expected.text;
+        const QString construct = EcmaRegExp(c.pattern).exactConstruct();
+        if (!construct.isEmpty())
+            ++routed[construct];
         if (ours.text != expected.text && examples.size() < 20)
             examples << describe(c, expected, ours);
     }
     qInfo("random patterns: %d of %d agree; rejected only by node %d, only here %d, stopped "
           "at a limit %d",
           agreed, compared, nodeOnly, oursOnly, limits);
+    for (auto it = routed.cbegin(); it != routed.cend(); ++it)
+        qInfo("  on the backtracking matcher for %s: %d", qPrintable(it.key()), it.value());
     QVERIFY2(examples.isEmpty(), qPrintable(examples.mid(0, 20).join(u'\n')));
     QVERIFY(compared >= 20000);
 }
