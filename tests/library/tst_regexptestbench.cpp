@@ -162,7 +162,7 @@ void tst_RegExpTestBench::runawayIsCancelledByANewRequest()
     ticker.start(10);
 
     // Quadratic on this text: it would run until the engine's time limit.
-    bench.request(u"(\\s+)$"_s, u""_s, QString(200'000, u' ') + u'x');
+    bench.request(u"(?:\\s|\\t)+$"_s, u""_s, QString(200'000, u' ') + u'x');
     QTRY_COMPARE(bench.runningCount(), 1);
     QTest::qWait(200);
     QCOMPARE(bench.runningCount(), 1);
