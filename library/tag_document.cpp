@@ -21,6 +21,14 @@ QString tabs(qint64 count)
     return QString(qsizetype(std::max<qint64>(count, 0)), u'\t');
 }
 
+// Longer keys, and keys holding "<" or ">", are searched in the text itself.
+constexpr qsizetype kMaxIndexedName = 64;
+
+bool indexable(QStringView name)
+{
+    return name.size() <= kMaxIndexedName && !name.contains(u'<') && !name.contains(u'>');
+}
+
 QString programFolder()
 {
     // Without an application object there is no program folder to ask for; names are then
@@ -191,7 +199,7 @@ bool Cls_XML::SetFileItem(const QString &strA_FileData, const QString &strA_Key)
     // Narrowing comes first: a tag written inside an earlier comment is found first.
     const QString narrowed =
         strA_Key.isEmpty() ? strA_FileData : ExtractTag(strA_FileData, strA_Key);
-    m_fileItem = RemoveComments(narrowed);
+    setFileItemText(RemoveComments(narrowed));
     return true;
 }
 
@@ -202,7 +210,56 @@ QString Cls_XML::Gets(const QString &strA_Key) const
 
 QString Cls_XML::GetFileItem_str(const QString &strA_Key) const
 {
-    return ExtractTag(m_fileItem, strA_Key);
+    if (!indexable(strA_Key))
+        return ExtractTag(m_fileItem, strA_Key);
+    // The same rule as ExtractTag: the first open tag, then the first close tag that
+    // starts after the open tag's first character.
+    const TagIndex &tags = index();
+    const auto open = tags.firstOpen.constFind(QStringView(strA_Key));
+    if (open == tags.firstOpen.cend())
+        return {};
+    const auto closes = tags.closes.constFind(QStringView(strA_Key));
+    if (closes == tags.closes.cend())
+        return {};
+    const qsizetype openAt = *open - 1;
+    const auto closeAt = std::lower_bound(closes->cbegin(), closes->cend(), openAt + 1);
+    if (closeAt == closes->cend())
+        return {};
+    const qsizetype contentAt = openAt + strA_Key.size() + 2;
+    if (*closeAt < contentAt)
+        return {};
+    return m_fileItem.mid(contentAt, *closeAt - contentAt);
+}
+
+void Cls_XML::setFileItemText(const QString &text)
+{
+    m_fileItem = text;
+    m_index.reset();
+}
+
+const Cls_XML::TagIndex &Cls_XML::index() const
+{
+    if (m_index)
+        return *m_index;
+    m_index = std::make_unique<TagIndex>();
+    const QStringView text(m_fileItem);
+    qsizetype close = -1; // the first ">" after the current "<"
+    for (qsizetype at = text.indexOf(u'<'); at >= 0; at = text.indexOf(u'<', at + 1)) {
+        if (close <= at)
+            close = text.indexOf(u'>', at + 1);
+        if (close < 0)
+            break;
+        const QStringView name = text.sliced(at + 1, close - at - 1);
+        if (!indexable(name))
+            continue;
+        // Kept one past the position, so that 0 means "not seen yet".
+        qsizetype &first = m_index->firstOpen[name];
+        if (first == 0)
+            first = at + 1;
+        if (name.startsWith(u'/'))
+            m_index->closes[name.sliced(1)].append(at);
+    }
+    return *m_index;
 }
 
 QString Cls_XML::GetFileItemAll() const

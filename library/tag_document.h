@@ -5,8 +5,10 @@
 #include "cp932_codec.h"
 #include "platform_wrappers.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringView>
 #include <memory>
 #include <utility>
 
@@ -64,6 +66,16 @@ public:
     QString FullPath(const QString &strA_FileName) const;
 
 private:
+    // Where each tag of the read side first opens and where it closes, found in one pass
+    // over the text on the first lookup: a setting is read with one pass, not one per key.
+    struct TagIndex
+    {
+        QHash<QStringView, qsizetype> firstOpen; // position + 1
+        QHash<QStringView, QList<qsizetype>> closes;
+    };
+    const TagIndex &index() const;
+    void setFileItemText(const QString &text);
+
     bool keyAccepted(const QString &key) const;
     void reportError(const VbError &error);
 
@@ -76,6 +88,7 @@ private:
     QString m_elementName;
     QString m_fileData;
     QString m_fileItem;
+    mutable std::unique_ptr<TagIndex> m_index;
     QList<std::pair<QString, QString>> m_items;
     VbError m_lastError;
     Cp932Unencodable m_unencodable;

@@ -94,6 +94,15 @@ void tst_TagDocument::extractTag_data()
     QTest::newRow("attributes not recognised") << u"<A x='1'>v</A>"_s << u"A"_s << QString();
     QTest::newRow("case-sensitive") << u"<a>1</a><A>2</A>"_s << u"A"_s << u"2"_s;
     QTest::newRow("no escaping") << u"<A>&lt;b&gt;</A>"_s << u"A"_s << u"&lt;b&gt;"_s;
+    // Lookups go through an index of the tags; these check it against the plain search.
+    QTest::newRow("open after a stray <") << u"<<A>x</A>"_s << u"A"_s << u"x"_s;
+    QTest::newRow("close before and after") << u"</A><A>1</A>"_s << u"A"_s << u"1"_s;
+    QTest::newRow("lone > inside") << u"<A>a>b</A>"_s << u"A"_s << u"a>b"_s;
+    QTest::newRow("key opening with /") << u"</A>x<//A>"_s << u"/A"_s << u"x"_s;
+    QTest::newRow("key holding <") << u"<a<b>x</a<b>"_s << u"a<b"_s << u"x"_s;
+    const QString longName(70, u'n');
+    QTest::newRow("long key") << u"<%1>v</%1>"_s.arg(longName) << longName << u"v"_s;
+    QTest::newRow("empty key") << u"<>v</>"_s << QString() << u"v"_s;
 }
 
 void tst_TagDocument::extractTag()
