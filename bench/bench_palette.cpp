@@ -1,7 +1,9 @@
 // The palette's start-up, pointer, filter and preview figures, each against its target,
 // measured in one run beside a bare Qt window started the same way.
 // Usage: tools/with-xvfb.sh build/bench/bench_palette [--runs N]
+//        bench_palette --write-largest FOLDER   (the 99 x 100 file, for profiling)
 // Needs an X display; starts openbox when no window manager runs.
+#include "Cls_ItemButton.h"
 #include "Frm_Item_FromIniFile.h"
 #include "PaletteModule.h"
 #include "program_state.h"
@@ -334,12 +336,12 @@ double measurePointerMove(const QString &folder)
     if (!window || !QTest::qWaitForWindowExposed(window, 60000))
         return -1;
     QTest::qWait(500);
-    const auto *first = window->findChild<QWidget *>(QStringLiteral("Txt_Button_0"));
-    const auto *second = window->findChild<QWidget *>(QStringLiteral("Txt_Button_1"));
+    const auto *first = window->findChild<Cls_ItemButton *>(QStringLiteral("Txt_Button_0"));
+    const auto *second = window->findChild<Cls_ItemButton *>(QStringLiteral("Txt_Button_1"));
     if (!first || !second)
         return -1;
-    const QPoint at[] = {first->mapToGlobal(first->rect().center()),
-                         second->mapToGlobal(second->rect().center())};
+    const QPoint at[] = {first->mapToGlobal(QRect(QPoint(), first->geometry().size()).center()),
+                         second->mapToGlobal(QRect(QPoint(), second->geometry().size()).center())};
     constexpr int moves = 100;
     constexpr int pauseMs = 20;
     QCursor::setPos(at[1]);
@@ -408,6 +410,10 @@ void printRow(const char *name, double value, const char *unit, const QString &t
 
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && qstrcmp(argv[1], "--write-largest") == 0) {
+        QCoreApplication app(argc, argv);
+        return writeSetting(QString::fromLocal8Bit(argv[2]), largestSettingText()) ? 0 : 1;
+    }
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         std::fprintf(stderr, "bench_palette: needs an X display; run it under "
                              "tools/with-xvfb.sh\n");

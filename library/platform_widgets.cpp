@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTranslator>
 #include <QWidget>
+#include <QWindow>
 
 #include <exception>
 
@@ -140,15 +141,23 @@ void Sub_SetTopMost(QWidget *window, bool on)
 {
     if (!window || window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
         return;
-    const bool wasVisible = window->isVisible();
-    const QRect geometry = window->geometry();
-    const Qt::WindowStates states = window->windowState();
-    // Changing window flags re-creates the native window and hides it.
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    window->setGeometry(geometry);
-    window->setWindowState(states);
-    if (wasVisible)
-        window->show();
+    Qt::WindowFlags flags = window->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    if (QWindow *handle = window->windowHandle()) {
+        // The live window takes the hint as it is (the window manager's "above" state).
+        // Re-creating it would place its client area where its frame was and lose its
+        // tooltips.
+        window->overrideWindowFlags(flags);
+        handle->setFlags(flags);
+        return;
+    }
+    // Nothing native yet: the flag goes with the window when it is first shown, at the
+    // frame position that move() gave it.
+    const bool moved = window->testAttribute(Qt::WA_Moved);
+    const QPoint position = window->pos();
+    window->setWindowFlags(flags);
+    if (moved)
+        window->move(position);
 }
 
 bool InstallQtTranslation()

@@ -533,6 +533,8 @@ QString Cls_MySettingFile::FncStr_FillDatePlaceholders(const QString &text)
 {
     // Each form reads the date on its own, as the two replacements are separate steps.
     QString result = text;
+    if (QStringView(text).indexOf(u'@') < 0)
+        return result;
     const QDate slashDate = today();
     if (slashDate.isValid())
         result.replace(QStringLiteral("@@@@/@@/@@"), formatDate(slashDate, u'/'));

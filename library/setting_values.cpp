@@ -47,8 +47,11 @@ QString itemKey(qint64 number)
 void forEachFrame(const QString &dataSettingText,
                   const std::function<void(int number, const QString &frameText)> &visit)
 {
+    // One document indexes the section's tags once for the 99 probes.
+    Cls_XML document;
+    document.SetFileItem(dataSettingText, QString());
     for (int number = 1; number <= MaxFrames; ++number) {
-        const QString frameText = Cls_XML::ExtractTag(dataSettingText, frameKey(number));
+        const QString frameText = document.GetFileItem_str(frameKey(number));
         if (!frameText.isEmpty())
             visit(number, frameText);
     }
@@ -114,16 +117,18 @@ bool SettingItem::operator==(const SettingItem &other) const
 
 SettingFrame SettingFrame::parse(const QString &frameText)
 {
-    const QString text = Cls_XML::RemoveComments(frameText);
+    // Read through a document, which indexes the frame's tags once for the hundred probes.
+    Cls_XML text;
+    text.SetFileItem(frameText, QString());
     SettingFrame frame;
-    frame.title = Cls_XML::ExtractTag(text, SettingFormat::Title);
-    frame.font = Cls_XML::ExtractTag(text, SettingFormat::Font);
-    frame.itemFont = Cls_XML::ExtractTag(text, SettingFormat::ItemFont);
-    frame.lineCount = Cls_XML::ExtractTag(text, SettingFormat::LineCount);
-    frame.lastSetting = Cls_XML::ExtractTag(text, SettingFormat::LastSetting);
+    frame.title = text.GetFileItem_str(SettingFormat::Title);
+    frame.font = text.GetFileItem_str(SettingFormat::Font);
+    frame.itemFont = text.GetFileItem_str(SettingFormat::ItemFont);
+    frame.lineCount = text.GetFileItem_str(SettingFormat::LineCount);
+    frame.lastSetting = text.GetFileItem_str(SettingFormat::LastSetting);
     qsizetype present = 0;
     for (int number = 1; number <= SettingFormat::MaxItems; ++number) {
-        const QString itemText = Cls_XML::ExtractTag(text, SettingFormat::itemKey(number));
+        const QString itemText = text.GetFileItem_str(SettingFormat::itemKey(number));
         if (itemText.isEmpty()) {
             frame.items.append(SettingItem{});
             continue;

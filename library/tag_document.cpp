@@ -23,10 +23,46 @@ QString tabs(qint64 count)
 
 // Longer keys, and keys holding "<" or ">", are searched in the text itself.
 constexpr qsizetype kMaxIndexedName = 64;
+// Shorter texts (an item's few elements) are quicker to search than to index.
+constexpr qsizetype kMinIndexedText = 512;
 
 bool indexable(QStringView name)
 {
-    return name.size() <= kMaxIndexedName && !name.contains(u'<') && !name.contains(u'>');
+    if (name.size() > kMaxIndexedName)
+        return false;
+    for (const QChar c : name) {
+        if (c == u'<' || c == u'>')
+            return false;
+    }
+    return true;
+}
+
+// Where "<name>" (or "</name>" when closing) first starts at or after from, or -1. Every
+// tag starts with "<", so checking each "<" in turn finds the first occurrence exactly,
+// without building the tag text or setting up a general search.
+qsizetype findTag(QStringView text, qsizetype from, QStringView name, bool closing)
+{
+    const qsizetype nameAt = closing ? 2 : 1;
+    const qsizetype length = nameAt + name.size() + 1;
+    for (qsizetype at = text.indexOf(u'<', from); at >= 0 && at + length <= text.size();
+         at = text.indexOf(u'<', at + 1)) {
+        if ((!closing || text[at + 1] == u'/') && text[at + length - 1] == u'>' &&
+            text.sliced(at + nameAt, name.size()) == name)
+            return at;
+    }
+    return -1;
+}
+
+// The element's content given where its open tag starts: up to the first close tag that
+// starts after the open tag's first character.
+QStringView contentFrom(QStringView text, qsizetype openAt, QStringView name)
+{
+    const qsizetype closeAt = findTag(text, openAt + 1, name, true);
+    const qsizetype contentAt = openAt + name.size() + 2;
+    // A close tag overlapping the open tag (only possible with odd names) reads as empty.
+    if (closeAt < contentAt)
+        return {};
+    return text.sliced(contentAt, closeAt - contentAt);
 }
 
 QString programFolder()
@@ -199,7 +235,9 @@ bool Cls_XML::SetFileItem(const QString &strA_FileData, const QString &strA_Key)
     // Narrowing comes first: a tag written inside an earlier comment is found first.
     const QString narrowed =
         strA_Key.isEmpty() ? strA_FileData : ExtractTag(strA_FileData, strA_Key);
-    setFileItemText(RemoveComments(narrowed));
+    // Only a text holding "<!--" has comments to remove; most item and frame texts have none.
+    const bool mayHoldComment = QStringView(narrowed).indexOf(u'!') >= 0;
+    setFileItemText(mayHoldComment ? RemoveComments(narrowed) : narrowed);
     return true;
 }
 
@@ -210,25 +248,12 @@ QString Cls_XML::Gets(const QString &strA_Key) const
 
 QString Cls_XML::GetFileItem_str(const QString &strA_Key) const
 {
-    if (!indexable(strA_Key))
+    if (m_fileItem.size() < kMinIndexedText || !indexable(strA_Key))
         return ExtractTag(m_fileItem, strA_Key);
-    // The same rule as ExtractTag: the first open tag, then the first close tag that
-    // starts after the open tag's first character.
-    const TagIndex &tags = index();
-    const auto open = tags.firstOpen.constFind(QStringView(strA_Key));
-    if (open == tags.firstOpen.cend())
+    const auto open = index().firstOpen.constFind(QStringView(strA_Key));
+    if (open == index().firstOpen.cend())
         return {};
-    const auto closes = tags.closes.constFind(QStringView(strA_Key));
-    if (closes == tags.closes.cend())
-        return {};
-    const qsizetype openAt = *open - 1;
-    const auto closeAt = std::lower_bound(closes->cbegin(), closes->cend(), openAt + 1);
-    if (closeAt == closes->cend())
-        return {};
-    const qsizetype contentAt = openAt + strA_Key.size() + 2;
-    if (*closeAt < contentAt)
-        return {};
-    return m_fileItem.mid(contentAt, *closeAt - contentAt);
+    return contentFrom(m_fileItem, *open - 1, strA_Key).toString();
 }
 
 void Cls_XML::setFileItemText(const QString &text)
@@ -243,12 +268,16 @@ const Cls_XML::TagIndex &Cls_XML::index() const
         return *m_index;
     m_index = std::make_unique<TagIndex>();
     const QStringView text(m_fileItem);
+    m_index->firstOpen.reserve(64);
     qsizetype close = -1; // the first ">" after the current "<"
     for (qsizetype at = text.indexOf(u'<'); at >= 0; at = text.indexOf(u'<', at + 1)) {
         if (close <= at)
             close = text.indexOf(u'>', at + 1);
         if (close < 0)
             break;
+        // Close tags are found from their open tag: the content lies between the two.
+        if (text[at + 1] == u'/')
+            continue;
         const QStringView name = text.sliced(at + 1, close - at - 1);
         if (!indexable(name))
             continue;
@@ -256,8 +285,6 @@ const Cls_XML::TagIndex &Cls_XML::index() const
         qsizetype &first = m_index->firstOpen[name];
         if (first == 0)
             first = at + 1;
-        if (name.startsWith(u'/'))
-            m_index->closes[name.sliced(1)].append(at);
     }
     return *m_index;
 }
@@ -291,17 +318,10 @@ bool Cls_XML::GetFileItem_bln(const QString &strA_Key) const
 
 QString Cls_XML::ExtractTag(const QString &strA_Base, const QString &strA_TagBase)
 {
-    const QString open = u'<' + strA_TagBase + u'>';
-    const QString close = QStringLiteral("</") + strA_TagBase + u'>';
-    const qsizetype openAt = strA_Base.indexOf(open);
+    const qsizetype openAt = findTag(strA_Base, 0, strA_TagBase, false);
     if (openAt < 0)
         return {};
-    const qsizetype closeAt = strA_Base.indexOf(close, openAt + 1);
-    const qsizetype contentAt = openAt + open.size();
-    // A close tag overlapping the open tag (only possible with odd names) reads as empty.
-    if (closeAt < contentAt)
-        return {};
-    return strA_Base.mid(contentAt, closeAt - contentAt);
+    return contentFrom(strA_Base, openAt, strA_TagBase).toString();
 }
 
 bool Cls_XML::InitElement_bln()

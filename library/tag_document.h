@@ -66,12 +66,11 @@ public:
     QString FullPath(const QString &strA_FileName) const;
 
 private:
-    // Where each tag of the read side first opens and where it closes, found in one pass
-    // over the text on the first lookup: a setting is read with one pass, not one per key.
+    // Where each tag of the read side first opens, found in one pass over the text on the
+    // first lookup: a setting is read with one pass, not one per key.
     struct TagIndex
     {
         QHash<QStringView, qsizetype> firstOpen; // position + 1
-        QHash<QStringView, QList<qsizetype>> closes;
     };
     const TagIndex &index() const;
     void setFileItemText(const QString &text);

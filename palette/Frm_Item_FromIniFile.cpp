@@ -1,5 +1,8 @@
 #include "Frm_Item_FromIniFile.h"
 
+#include "Cls_FrameArea.h"
+#include "Cls_ItemButton.h"
+#include "Cls_MessageLabel.h"
 #include "PaletteModule.h"
 #include "item_runner.h"
 #include "platform_widgets.h"
@@ -17,17 +20,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGroupBox>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextDocument>
+#include <QToolTip>
 
 #include <cmath>
 #include <exception>
@@ -48,8 +51,6 @@ constexpr int kMaxLength = 30000;
 
 const char *const kTwipsProperty = "twipsGeometry";
 const char *const kTagProperty = "tag";
-// Not "frame": that is a line edit property of its own.
-const char *const kFrameProperty = "frameNumber";
 
 QString msGothic()
 {
@@ -178,24 +179,18 @@ void Frm_Item_FromIniFile::Sub_CreateControls()
     Cbo_SettingFiles->setObjectName(QStringLiteral("Cbo_SettingFiles"));
     Sub_SetTwipsGeometry(Cbo_SettingFiles, QRect(0, 0, 1845, 300));
 
-    auto *frame = new QGroupBox(QStringLiteral("設定内容"), this);
-    frame->setObjectName(QStringLiteral("Fra_Items_0"));
+    auto *frame = new Cls_FrameArea(0, this);
+    frame->setTitle(QStringLiteral("設定内容"));
     frame->setFont(makeFont(QStringLiteral("Times New Roman"), 9.75, true));
     frame->setAutoFillBackground(true);
     Sub_SetTwipsGeometry(frame, QRect(0, 270, kDesignFrameWidth, 555));
     Fra_Items.append(frame);
 
-    auto *button = new QLineEdit(QStringLiteral("Text1"), this);
-    button->setObjectName(QStringLiteral("Txt_Button_0"));
-    button->setReadOnly(true);
-    button->setFrame(false);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setCursor(Qt::ArrowCursor);
-    button->setContextMenuPolicy(Qt::NoContextMenu);
-    button->setTextMargins(2, 0, 0, 0);
     // Shown only once an item is placed: a window without items offers no phantom button.
-    button->hide();
-    Sub_SetTwipsGeometry(button, QRect(150, 270, kDesignItemWidth, 225));
+    auto *button = new Cls_ItemButton(0, this);
+    button->setText(QStringLiteral("Text1"));
+    button->setFont(font());
+    button->setTwipsGeometry(QRect(150, 270, kDesignItemWidth, 225));
     Txt_Button.append(button);
 
     Fra_Bottom = new QFrame(this);
@@ -204,11 +199,8 @@ void Frm_Item_FromIniFile::Sub_CreateControls()
     Fra_Bottom->setAutoFillBackground(true);
     Sub_SetTwipsGeometry(Fra_Bottom, QRect(0, 420, kDesignFrameWidth, 705));
 
-    Lbl_Msg = new QLabel(Fra_Bottom);
+    Lbl_Msg = new Cls_MessageLabel(Fra_Bottom);
     Lbl_Msg->setObjectName(QStringLiteral("Lbl_Msg"));
-    Lbl_Msg->setTextFormat(Qt::PlainText);
-    Lbl_Msg->setWordWrap(true);
-    Lbl_Msg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Sub_SetTwipsGeometry(Lbl_Msg, QRect(150, 210, 2475, 465));
 
     const QString labelTip = QStringLiteral("設定ファイルを開きます。");
@@ -226,6 +218,7 @@ void Frm_Item_FromIniFile::Sub_CreateControls()
     Lbl_Reload->setToolTip(labelTip);
     Lbl_Reload->hide();
     Sub_SetTwipsGeometry(Lbl_Reload, QRect(1890, 510, 375, 105));
+    Lbl_Msg->setObstacles({Lbl_ButtonEdit, Lbl_Reload});
 
     Chk_Most = new QCheckBox(this);
     Chk_Most->setObjectName(QStringLiteral("Chk_Most"));
@@ -248,10 +241,9 @@ void Frm_Item_FromIniFile::Sub_CreateControls()
     for (QWidget *control :
          {static_cast<QWidget *>(this), static_cast<QWidget *>(Cmd_Dummy),
           static_cast<QWidget *>(Cbo_SettingFiles), static_cast<QWidget *>(frame),
-          static_cast<QWidget *>(button), static_cast<QWidget *>(Fra_Bottom),
-          static_cast<QWidget *>(Lbl_Msg), static_cast<QWidget *>(Lbl_ButtonEdit),
-          static_cast<QWidget *>(Lbl_Reload), static_cast<QWidget *>(Chk_Most),
-          static_cast<QWidget *>(Chk_More)}) {
+          static_cast<QWidget *>(Fra_Bottom), static_cast<QWidget *>(Lbl_Msg),
+          static_cast<QWidget *>(Lbl_ButtonEdit), static_cast<QWidget *>(Lbl_Reload),
+          static_cast<QWidget *>(Chk_Most), static_cast<QWidget *>(Chk_More)}) {
         control->installEventFilter(this);
         control->setMouseTracking(true);
     }
@@ -303,6 +295,8 @@ void Frm_Item_FromIniFile::Sub_InitializeWindow()
     step("Sub_PositionWindow", [this] { Sub_PositionWindow(); });
     step("Sub_ApplyColours", [this] {
         Sub_ApplyColours();
+        for (Cls_ItemButton *button : std::as_const(Txt_Button))
+            button->setColours(m_labelColour, m_baseColour);
         Sub_ResetHighlight();
     });
     step("Sub_InitializeWindow", [this] {
@@ -411,7 +405,7 @@ void Frm_Item_FromIniFile::Sub_Unload()
 
 // Layout ---------------------------------------------------------------------------
 
-QRect Frm_Item_FromIniFile::TwipsGeometry(const QWidget *control)
+QRect Frm_Item_FromIniFile::TwipsGeometry(const QObject *control)
 {
     return control->property(kTwipsProperty).toRect();
 }
@@ -461,12 +455,12 @@ void Frm_Item_FromIniFile::Sub_ApplyItemWidth()
     most.translate(d, 0);
     Sub_SetTwipsGeometry(Chk_Most, most);
 
-    m_itemMetrics = ItemMetrics{TwipsGeometry(Txt_Button.at(0)).x(),
+    m_itemMetrics = ItemMetrics{Txt_Button.at(0)->twipsGeometry().x(),
                                 qBound(1, settings.GetMarginTop(), kMaxLength),
                                 qBound(1, settings.GetItemHeight(), kMaxLength), width};
-    QRect item = TwipsGeometry(Txt_Button.at(0));
+    QRect item = Txt_Button.at(0)->twipsGeometry();
     item.setWidth(width);
-    Sub_SetTwipsGeometry(Txt_Button.at(0), item);
+    Txt_Button.at(0)->setTwipsGeometry(item);
 
     m_frameMetrics = FrameMetrics{0, TwipsGeometry(Fra_Items.at(0)).y(), m_itemMetrics.marginTop,
                                   kDesignFrameWidth + d};
@@ -519,12 +513,11 @@ bool Frm_Item_FromIniFile::FncBln_BuildFrames()
 void Frm_Item_FromIniFile::Sub_PlaceFrame(int area, int frame, const QString &title,
                                           const QString &font)
 {
-    QGroupBox *box = nullptr;
+    Cls_FrameArea *box = nullptr;
     int top = m_frameMetrics.firstTop;
     if (area > 0) {
-        const QGroupBox *design = Fra_Items.at(0);
-        box = new QGroupBox(this);
-        box->setObjectName(QStringLiteral("Fra_Items_%1").arg(area));
+        const Cls_FrameArea *design = Fra_Items.at(0);
+        box = new Cls_FrameArea(area, this);
         box->setFont(design->font());
         box->setPalette(design->palette());
         box->setAutoFillBackground(true);
@@ -567,6 +560,8 @@ bool Frm_Item_FromIniFile::FncBln_BuildItems(int frame)
             cursor.columnLeft.append(cursor.leftBase + column * columnWidth);
             cursor.columnWidth.append(columnWidth);
         }
+        // One font for the frame's items, shared by them all.
+        const QFont itemFont = makeFont(cursor.fontName, cursor.fontSize);
         for (const auto &[number, item] :
              SettingFrame::parse(settings.CurrentFrameData()).namedItems()) {
             ++cursor.counter;
@@ -578,7 +573,7 @@ bool Frm_Item_FromIniFile::FncBln_BuildItems(int frame)
             cursor.top = cursor.topBase + cursor.row * cursor.height;
             cursor.left = cursor.columnLeft.at(column);
             cursor.width = cursor.columnWidth.at(column);
-            Sub_PlaceItem(cursor, frame);
+            Sub_PlaceItem(cursor, frame, itemFont);
         }
         Sub_CloseFrame(frame, cursor);
         return true;
@@ -588,36 +583,34 @@ bool Frm_Item_FromIniFile::FncBln_BuildItems(int frame)
     }
 }
 
-void Frm_Item_FromIniFile::Sub_PlaceItem(const ItemCursor &cursor, int frame)
+void Frm_Item_FromIniFile::Sub_PlaceItem(const ItemCursor &cursor, int frame, const QFont &font)
 {
-    QLineEdit *button = nullptr;
+    Cls_ItemButton *button = nullptr;
     if (m_itemCount > 0) {
-        const QLineEdit *design = Txt_Button.at(0);
-        button = new QLineEdit(this);
-        button->setObjectName(QStringLiteral("Txt_Button_%1").arg(m_itemCount));
-        button->setReadOnly(true);
-        button->setFrame(false);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setCursor(Qt::ArrowCursor);
-        button->setContextMenuPolicy(Qt::NoContextMenu);
-        button->setTextMargins(design->textMargins());
-        button->setPalette(design->palette());
-        button->setMouseTracking(true);
-        button->installEventFilter(this);
+        button = new Cls_ItemButton(m_itemCount, this);
         Txt_Button.append(button);
     } else {
         button = Txt_Button.at(0);
     }
-    Sub_SetTwipsGeometry(button, QRect(cursor.left, cursor.top, cursor.width, cursor.height));
-    button->setVisible(true);
+    const QRect twips(cursor.left, cursor.top, cursor.width, cursor.height);
+    button->setTwipsGeometry(twips);
+    // The item lies on the window above its frame area, which paints it: its rectangle in
+    // window pixels, edge by edge, moved into the area.
+    Cls_FrameArea *area = Fra_Items.at(frame);
+    const int left = FncLng_TwipsToPixels(twips.x(), true);
+    const int top = FncLng_TwipsToPixels(twips.y(), false);
+    const int right = FncLng_TwipsToPixels(qint64(twips.x()) + twips.width(), true);
+    const int bottom = FncLng_TwipsToPixels(qint64(twips.y()) + twips.height(), false);
+    button->place(
+        area,
+        QRect(left, top, qMax(0, right - left), qMax(0, bottom - top)).translated(-area->pos()));
+    area->addItem(button);
     button->setText(cursor.caption);
-    button->setCursorPosition(0);
-    button->setProperty(kTagProperty, QString::number(cursor.itemNumber));
+    button->setTag(QString::number(cursor.itemNumber));
     // The frame travels with the button: a pointer may reach a button without crossing
     // its frame area first, and then the item of another frame would run.
-    button->setProperty(kFrameProperty, frame);
-    button->setFont(makeFont(cursor.fontName, cursor.fontSize));
-    button->raise();
+    button->setFrameNumber(frame);
+    button->setFont(font);
     ++m_itemCount;
 }
 
@@ -646,7 +639,7 @@ void Frm_Item_FromIniFile::Sub_FinishLayout(int lastArea)
     }
     Sub_SetTwipsGeometry(Fra_Bottom, bottom);
 
-    for (QGroupBox *frame : std::as_const(Fra_Items))
+    for (Cls_FrameArea *frame : std::as_const(Fra_Items))
         frame->lower();
     Fra_Bottom->lower();
     Cmd_Dummy->lower();
@@ -753,7 +746,7 @@ void Frm_Item_FromIniFile::Sub_ApplyColours()
 
     setAutoFillBackground(true);
     setRole(this, QPalette::Window, base);
-    for (QGroupBox *frame : std::as_const(Fra_Items)) {
+    for (Cls_FrameArea *frame : std::as_const(Fra_Items)) {
         QPalette palette = frame->palette();
         palette.setColor(QPalette::Window, base);
         palette.setColor(QPalette::WindowText, title);
@@ -762,13 +755,9 @@ void Frm_Item_FromIniFile::Sub_ApplyColours()
     }
     setRole(Fra_Bottom, QPalette::Window, base);
     setRole(Chk_Most, QPalette::Window, base);
-    for (QLineEdit *button : std::as_const(Txt_Button)) {
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Text, label);
-        palette.setColor(QPalette::Base, back);
-        button->setPalette(palette);
-    }
-    for (QLabel *text : {Lbl_Msg, Lbl_ButtonEdit, Lbl_Reload})
+    for (Cls_ItemButton *button : std::as_const(Txt_Button))
+        button->setColours(label, back);
+    for (QLabel *text : {static_cast<QLabel *>(Lbl_Msg), Lbl_ButtonEdit, Lbl_Reload})
         setRole(text, QPalette::WindowText, label);
 
     m_baseColour = base;
@@ -828,16 +817,15 @@ void Frm_Item_FromIniFile::Txt_Button_Click(int buttonIndex)
 
 std::optional<QString> Frm_Item_FromIniFile::FncStr_RunItem(int buttonIndex, const QString &input)
 {
-    const QLineEdit *button = Txt_Button.at(buttonIndex);
+    const Cls_ItemButton *button = Txt_Button.at(buttonIndex);
     const bool append = Chk_More->isChecked();
     ItemRunResult result;
     bool opensLink = false;
     try {
-        mCurrentFrame = button->property(kFrameProperty).toInt();
+        mCurrentFrame = button->frameNumber();
         Cls_MySettingFile &settings = model();
         settings.CurrentFrame(mCurrentFrame);
-        result =
-            RunItem(settings, button->property(kTagProperty).toString().toInt(), input, append);
+        result = RunItem(settings, button->tag().toInt(), input, append);
         opensLink = result.found && settings.isLink();
     } catch (const std::exception &error) {
         // The clipboard stays as it was: a failure must not cost the user its text.
@@ -956,29 +944,34 @@ bool Frm_Item_FromIniFile::FncBln_EditorRuns() const
 
 void Frm_Item_FromIniFile::Sub_ResetHighlight()
 {
-    for (QLineEdit *button : std::as_const(Txt_Button)) {
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Text, m_labelColour);
-        palette.setColor(QPalette::Base, m_baseColour);
-        button->setPalette(palette);
+    if (m_litItem != nullptr) {
+        m_litItem->setColours(m_labelColour, m_baseColour);
+        m_litItem = nullptr;
     }
     for (QLabel *label : {Lbl_ButtonEdit, Lbl_Reload}) {
         label->setAutoFillBackground(false);
-        setRole(label, QPalette::WindowText, m_labelColour);
+        if (label->palette().color(QPalette::WindowText) != m_labelColour)
+            setRole(label, QPalette::WindowText, m_labelColour);
     }
+    m_litLabel = nullptr;
 }
 
 void Frm_Item_FromIniFile::Sub_HoverEffect(QWidget *control)
 {
+    if (control == m_litLabel && m_litItem == nullptr)
+        return;
     Sub_ResetHighlight();
-    if (auto *button = qobject_cast<QLineEdit *>(control)) {
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Text, m_foreColour);
-        palette.setColor(QPalette::Base, m_backColour);
-        button->setPalette(palette);
-    } else {
-        setRole(control, QPalette::WindowText, m_foreColour);
-    }
+    setRole(control, QPalette::WindowText, m_foreColour);
+    m_litLabel = control;
+}
+
+void Frm_Item_FromIniFile::Sub_HoverEffect(Cls_ItemButton *item)
+{
+    if (item == m_litItem)
+        return;
+    Sub_ResetHighlight();
+    item->setColours(m_foreColour, m_backColour);
+    m_litItem = item;
 }
 
 void Frm_Item_FromIniFile::Sub_PressEffect(QWidget *control)
@@ -988,6 +981,13 @@ void Frm_Item_FromIniFile::Sub_PressEffect(QWidget *control)
     control->setFont(font);
 }
 
+void Frm_Item_FromIniFile::Sub_PressEffect(Cls_ItemButton *item)
+{
+    QFont font = item->font();
+    font.setPointSizeF(qMax<qreal>(1, font.pointSizeF() - 1));
+    item->setFont(font);
+}
+
 void Frm_Item_FromIniFile::Sub_ReleaseEffect(QWidget *control, qreal pointSize)
 {
     QFont font = control->font();
@@ -995,11 +995,17 @@ void Frm_Item_FromIniFile::Sub_ReleaseEffect(QWidget *control, qreal pointSize)
     control->setFont(font);
 }
 
-void Frm_Item_FromIniFile::Sub_ApplyShiftState(const QKeyEvent *event)
+void Frm_Item_FromIniFile::Sub_ReleaseEffect(Cls_ItemButton *item, qreal pointSize)
+{
+    QFont font = item->font();
+    font.setPointSizeF(qMax<qreal>(1, pointSize));
+    item->setFont(font);
+}
+
+void Frm_Item_FromIniFile::Sub_ApplyShiftState(Qt::KeyboardModifiers modifiers)
 {
     const Qt::KeyboardModifiers held =
-        event->modifiers() &
-        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     // On exactly while Shift alone is held: another modifier joining ends the append,
     // and letting go of it again brings the append back.
     Chk_More->setChecked(held == Qt::ShiftModifier);
@@ -1013,13 +1019,78 @@ void Frm_Item_FromIniFile::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
+bool Frm_Item_FromIniFile::FncBln_FrameAreaEvent(Cls_FrameArea *area, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::ToolTip) {
+        // A name cut short by its button shows whole in the tooltip.
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const Cls_ItemButton *item = area->itemAt(help->pos());
+        if (item != nullptr && item->isElided())
+            QToolTip::showText(help->globalPos(), item->text(), area, item->geometry());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    if (type == QEvent::MouseMove || type == QEvent::Enter) {
+        const QPoint position = type == QEvent::Enter
+                                    ? static_cast<QEnterEvent *>(event)->position().toPoint()
+                                    : static_cast<QMouseEvent *>(event)->position().toPoint();
+        if (Cls_ItemButton *item = area->itemAt(position)) {
+            Sub_HoverEffect(item);
+        } else {
+            // Item buttons lie above the frame areas: only the area itself makes its
+            // frame the current one.
+            mCurrentFrame = area->areaIndex();
+            Sub_ResetHighlight();
+        }
+        return false;
+    }
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseButtonDblClick)
+        return false;
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    const QPoint position = mouse->position().toPoint();
+    if (type == QEvent::MouseButtonPress) {
+        m_pressedItem = area->itemAt(position);
+        if (m_pressedItem == nullptr)
+            return false;
+        Sub_PressEffect(m_pressedItem);
+        return true;
+    }
+    if (type == QEvent::MouseButtonDblClick) {
+        // The second press of a double click is not a second click.
+        m_pressedItem = area->itemAt(position);
+        if (m_pressedItem == nullptr)
+            return false;
+        m_suppressClick = true;
+        return true;
+    }
+    Cls_ItemButton *pressed = std::exchange(m_pressedItem, nullptr);
+    if (pressed == nullptr)
+        return false;
+    Sub_ReleaseEffect(pressed, m_itemFontSize);
+    const bool click = mouse->button() == Qt::LeftButton &&
+                       pressed->geometry().contains(position) && !m_suppressClick;
+    m_suppressClick = false;
+    if (click) {
+        // Shift as the click itself reports it: the palette is clicked from another
+        // program's window, and then it never saw Shift go down.
+        Sub_ApplyShiftState(mouse->modifiers());
+        Txt_Button_Click(pressed->index());
+    }
+    return true;
+}
+
 bool Frm_Item_FromIniFile::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-        Sub_ApplyShiftState(static_cast<QKeyEvent *>(event));
+        Sub_ApplyShiftState(static_cast<QKeyEvent *>(event)->modifiers());
         return false;
     }
+    if (auto *area = qobject_cast<Cls_FrameArea *>(watched))
+        return FncBln_FrameAreaEvent(area, event);
     const bool moved = type == QEvent::MouseMove || type == QEvent::Enter;
     const auto *mouse = (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
                          type == QEvent::MouseButtonDblClick)
@@ -1028,39 +1099,6 @@ bool Frm_Item_FromIniFile::eventFilter(QObject *watched, QEvent *event)
     auto *control = qobject_cast<QWidget *>(watched);
     if (control == nullptr)
         return false;
-    const auto releasedInside = [mouse, control] {
-        return mouse->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
-               control->rect().contains(mouse->position().toPoint());
-    };
-
-    if (auto *button = qobject_cast<QLineEdit *>(control); button && Txt_Button.contains(button)) {
-        if (moved) {
-            Sub_HoverEffect(button);
-            return type == QEvent::MouseMove;
-        }
-        if (mouse == nullptr)
-            return false;
-        if (type == QEvent::MouseButtonPress) {
-            Sub_PressEffect(button);
-        } else if (type == QEvent::MouseButtonDblClick) {
-            // The second press of a double click is not a second click.
-            m_suppressClick = true;
-        } else {
-            Sub_ReleaseEffect(button, m_itemFontSize);
-            const bool click = releasedInside() && !m_suppressClick;
-            m_suppressClick = false;
-            if (click)
-                Txt_Button_Click(Txt_Button.indexOf(button));
-        }
-        return true;
-    }
-    if (auto *frame = qobject_cast<QGroupBox *>(control); frame && Fra_Items.contains(frame)) {
-        if (moved) {
-            mCurrentFrame = static_cast<int>(Fra_Items.indexOf(frame));
-            Sub_ResetHighlight();
-        }
-        return false;
-    }
     if (control == Lbl_Msg) {
         if (moved)
             Sub_ResetHighlight();
@@ -1080,7 +1118,8 @@ bool Frm_Item_FromIniFile::eventFilter(QObject *watched, QEvent *event)
                 Sub_PressEffect(control);
         } else if (type == QEvent::MouseButtonRelease) {
             Sub_ReleaseEffect(control, m_labelFontSize);
-            if (releasedInside()) {
+            if (mouse->button() == Qt::LeftButton &&
+                control->rect().contains(mouse->position().toPoint())) {
                 if (control == Lbl_ButtonEdit)
                     Lbl_ButtonEdit_Click();
                 else

@@ -10,12 +10,13 @@
 
 #include <optional>
 
+class Cls_FrameArea;
+class Cls_ItemButton;
+class Cls_MessageLabel;
 class QCheckBox;
 class QComboBox;
 class QFrame;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 class Frm_Item_FromIniFile final : public QWidget
@@ -47,9 +48,10 @@ public:
     static qint64 FncLng_WindowPosition(qint64 screenTwips, qint64 windowTwips, const QString &word,
                                         qint64 offset, const QString &farWord);
 
-    // Layout as built, in twips: a control's geometry relative to its parent, the
-    // client area, and the outer window height that positioning uses.
-    static QRect TwipsGeometry(const QWidget *control);
+    // Layout as built, in twips: a control's geometry relative to its parent (an item's
+    // relative to the window), the client area, and the outer window height that
+    // positioning uses.
+    static QRect TwipsGeometry(const QObject *control);
     QSize ClientTwips() const { return m_clientTwips; }
     QSize OuterTwips() const;
     int CurrentFrameIndex() const { return mCurrentFrame; }
@@ -105,7 +107,7 @@ private:
     bool FncBln_BuildFrames();
     void Sub_PlaceFrame(int area, int frame, const QString &title, const QString &font);
     bool FncBln_BuildItems(int frame);
-    void Sub_PlaceItem(const ItemCursor &cursor, int frame);
+    void Sub_PlaceItem(const ItemCursor &cursor, int frame, const QFont &font);
     void Sub_CloseFrame(int area, const ItemCursor &cursor);
     void Sub_FinishLayout(int lastArea);
     void Sub_PositionWindow();
@@ -122,11 +124,17 @@ private:
     void Sub_EndEditor();
     bool FncBln_EditorRuns() const;
     void Sub_Unload();
+    // Only the item lit last changes: with thousands of items a pointer move must not
+    // repaint them all.
     void Sub_ResetHighlight();
     void Sub_HoverEffect(QWidget *control);
+    void Sub_HoverEffect(Cls_ItemButton *item);
     static void Sub_PressEffect(QWidget *control);
+    static void Sub_PressEffect(Cls_ItemButton *item);
     static void Sub_ReleaseEffect(QWidget *control, qreal pointSize);
-    void Sub_ApplyShiftState(const QKeyEvent *event);
+    static void Sub_ReleaseEffect(Cls_ItemButton *item, qreal pointSize);
+    void Sub_ApplyShiftState(Qt::KeyboardModifiers modifiers);
+    bool FncBln_FrameAreaEvent(Cls_FrameArea *area, QEvent *event);
 
     // The one place where twips become pixels.
     void Sub_SetTwipsGeometry(QWidget *control, const QRect &twips) const;
@@ -135,10 +143,10 @@ private:
     void Sub_ApplyClientSize();
 
     QComboBox *Cbo_SettingFiles = nullptr;
-    QList<QGroupBox *> Fra_Items;
-    QList<QLineEdit *> Txt_Button;
+    QList<Cls_FrameArea *> Fra_Items;
+    QList<Cls_ItemButton *> Txt_Button;
     QFrame *Fra_Bottom = nullptr;
-    QLabel *Lbl_Msg = nullptr;
+    Cls_MessageLabel *Lbl_Msg = nullptr;
     QLabel *Lbl_ButtonEdit = nullptr;
     QLabel *Lbl_Reload = nullptr;
     QCheckBox *Chk_Most = nullptr;
@@ -162,6 +170,9 @@ private:
     QString m_editorPath;
     bool m_unloaded = false;
     bool m_suppressClick = false;
+    Cls_ItemButton *m_litItem = nullptr;
+    QWidget *m_litLabel = nullptr;
+    Cls_ItemButton *m_pressedItem = nullptr;
 
     ItemMetrics m_itemMetrics;
     FrameMetrics m_frameMetrics;

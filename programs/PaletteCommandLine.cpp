@@ -150,19 +150,28 @@ int listItems(const QList<PaletteItem> &items, Cls_MySettingFile &model)
 {
     QString text;
     int shownFrame = -1;
-    auto frameLine = [&](int frame) {
-        model.CurrentFrame(frame);
-        text += QString::number(frame + 1) + QChar(u'\t') + model.GetFrameTitle() + QChar(u'\n');
+    auto frameLine = [&](int frame, const PaletteItem *first) {
+        // A frame's items carry its title; only a frame without items is read again.
+        QString title;
+        if (first != nullptr && first->frameIndex == frame) {
+            title = first->frameTitle;
+        } else {
+            model.CurrentFrame(frame);
+            title = model.GetFrameTitle();
+        }
+        text += QString::number(frame + 1) + QChar(u'\t') + title + QChar(u'\n');
     };
     for (const PaletteItem &item : items) {
         while (shownFrame < item.frameIndex) {
-            frameLine(++shownFrame);
+            ++shownFrame;
+            frameLine(shownFrame, &item);
         }
         text += item.address() + QChar(u'\t') + KindName(item.kind) + QChar(u'\t') + item.name +
                 QChar(u'\n');
     }
     while (shownFrame < model.GetCount() - 1) {
-        frameLine(++shownFrame);
+        ++shownFrame;
+        frameLine(shownFrame, nullptr);
     }
     if (!writeText(stdout, text)) {
         return outputFailed();

@@ -1,4 +1,5 @@
 // The palette program: the window, or the command-line filter when asked for one.
+#include "Cls_ItemButton.h"
 #include "PaletteCommandLine.h"
 #include "PaletteModule.h"
 #include "ProgramIcon.h"
@@ -76,9 +77,9 @@ int saveScreenshot(const QString &path)
     return ExitOk;
 }
 
-void sendMouse(QWidget *widget, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons)
+void sendMouse(QWidget *widget, QPointF local, QEvent::Type type, Qt::MouseButton button,
+               Qt::MouseButtons buttons)
 {
-    const QPointF local = QRectF(widget->rect()).center();
     QMouseEvent event(type, local, widget->mapToGlobal(local), button, buttons,
                       QGuiApplication::keyboardModifiers());
     QCoreApplication::sendEvent(widget, &event);
@@ -107,8 +108,8 @@ void runTestClick(const QString &itemPath)
     const PaletteItem item = *lookup.item;
     auto *frame = window->findChild<QWidget *>(QStringLiteral("Fra_Items_%1").arg(item.frameIndex));
     auto *button =
-        window->findChild<QWidget *>(QStringLiteral("Txt_Button_%1").arg(item.buttonIndex));
-    if (frame == nullptr || button == nullptr) {
+        window->findChild<Cls_ItemButton *>(QStringLiteral("Txt_Button_%1").arg(item.buttonIndex));
+    if (frame == nullptr || button == nullptr || button->area() == nullptr) {
         fail(QStringLiteral("no frame area or button for \"%1\"").arg(itemPath));
         return;
     }
@@ -122,11 +123,14 @@ void runTestClick(const QString &itemPath)
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(frame, &move);
 
+    // The button's frame area paints it and takes the pointer over it.
     QTimer::singleShot(200, button, [button] {
-        QCursor::setPos(button->mapToGlobal(button->rect().center()));
-        sendMouse(button, QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
-        sendMouse(button, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
-        sendMouse(button, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+        QWidget *area = button->area();
+        const QPoint centre = button->geometry().center();
+        QCursor::setPos(area->mapToGlobal(centre));
+        sendMouse(area, centre, QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
+        sendMouse(area, centre, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(area, centre, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
         printLine(stderr, QStringLiteral("Quorvel: test click done"));
     });
 }

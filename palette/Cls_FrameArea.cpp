@@ -1,0 +1,65 @@
+#include "Cls_FrameArea.h"
+
+#include "Cls_ItemButton.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace {
+
+// Where the title starts, as a frame control places its caption.
+constexpr int kTitleLeft = 6;
+
+} // namespace
+
+Cls_FrameArea::Cls_FrameArea(int areaIndex, QWidget *parent)
+    : QGroupBox(parent)
+    , m_areaIndex(areaIndex)
+{
+    setObjectName(QStringLiteral("Fra_Items_%1").arg(areaIndex));
+}
+
+Cls_ItemButton *Cls_FrameArea::itemAt(const QPoint &position) const
+{
+    // Later items lie above earlier ones, as the buttons were brought to the front.
+    for (auto it = m_items.crbegin(); it != m_items.crend(); ++it) {
+        if ((*it)->geometry().contains(position))
+            return *it;
+    }
+    return nullptr;
+}
+
+void Cls_FrameArea::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    // The border runs through the middle of the title and around the items, which start
+    // below the title at the top margin.
+    const int titleHeight = metrics.height();
+    const int borderTop = titleHeight / 2;
+    const QColor base = palette().color(QPalette::Window);
+    const QColor shadow = base.darker(160);
+    const QColor light = base.lighter(160);
+    const QRect border(0, borderTop, width() - 1, height() - borderTop - 1);
+    if (border.width() > 2 && border.height() > 2) {
+        painter.setPen(shadow);
+        painter.drawRect(border.adjusted(0, 0, -1, -1));
+        painter.setPen(light);
+        painter.drawRect(border.adjusted(1, 1, 0, 0));
+    }
+    const QString caption = title().replace(QStringLiteral("&&"), QStringLiteral("&"));
+    if (!caption.isEmpty()) {
+        const int available = qMax(0, width() - 2 * kTitleLeft);
+        const QString shown = metrics.elidedText(caption, Qt::ElideRight, available);
+        const QRect titleRect(kTitleLeft, 0, metrics.horizontalAdvance(shown) + 4, titleHeight);
+        painter.fillRect(titleRect, base);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.setFont(font());
+        painter.drawText(titleRect.adjusted(2, 0, 0, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    }
+    for (const Cls_ItemButton *item : std::as_const(m_items)) {
+        if (item->geometry().intersects(event->rect()))
+            item->paint(painter);
+    }
+}

@@ -1,0 +1,29 @@
+// A frame area of the palette (Fra_Items_n): its title on an etched border drawn around
+// its items, and the items themselves, which it paints and finds under the pointer.
+#pragma once
+
+#include <QGroupBox>
+#include <QList>
+
+class Cls_ItemButton;
+
+class Cls_FrameArea final : public QGroupBox
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Cls_FrameArea)
+
+public:
+    Cls_FrameArea(int areaIndex, QWidget *parent);
+
+    int areaIndex() const { return m_areaIndex; }
+    void addItem(Cls_ItemButton *item) { m_items.append(item); }
+    const QList<Cls_ItemButton *> &items() const { return m_items; }
+    Cls_ItemButton *itemAt(const QPoint &position) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    int m_areaIndex = 0;
+    QList<Cls_ItemButton *> m_items;
+};
