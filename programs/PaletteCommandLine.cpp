@@ -251,10 +251,11 @@ QList<PaletteItem> ListPaletteItems(Cls_MySettingFile &model)
     int buttonIndex = 0;
     for (int frame = 0; frame < model.GetCount(); ++frame) {
         model.CurrentFrame(frame);
-        const QString title = model.GetFrameTitle();
+        // One reading of the frame gives its title and its items.
+        const SettingFrame parsed = SettingFrame::parse(model.CurrentFrameData());
+        const QString title = parsed.title;
         int position = 0;
-        for (const auto &[index, value] :
-             SettingFrame::parse(model.CurrentFrameData()).namedItems()) {
+        for (const auto &[index, value] : parsed.namedItems()) {
             PaletteItem item;
             item.frameIndex = frame;
             item.itemIndex = index;

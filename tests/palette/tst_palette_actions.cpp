@@ -13,7 +13,6 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -41,6 +40,8 @@ private slots:
     void shiftKey_data();
     void shiftKey();
     void shiftClearedWhenWindowLosesFocus();
+    void shiftClickFromAnotherWindow_data();
+    void shiftClickFromAnotherWindow();
     void keepOnTopMessages();
     void reloadCarriesKeepOnTop_data();
     void reloadCarriesKeepOnTop();
@@ -153,7 +154,7 @@ void tst_PaletteActions::itemRun()
     clipboard()->setText(input);
     if (shift)
         QTest::keyPress(window, Qt::Key_Shift);
-    click(child<QLineEdit>(window, u"Txt_Button_%1"_s.arg(button)));
+    clickItem(itemButton(window, button), shift ? Qt::ShiftModifier : Qt::NoModifier);
     QCOMPARE(clipboard()->text(), clipboardAfter);
     QCOMPARE(message(window), messageAfter);
     QCOMPARE(child<QLabel>(window, "Lbl_Msg")->toolTip(), messageAfter);
@@ -197,7 +198,7 @@ void tst_PaletteActions::clipboardKept()
         clipboard()->setImage(picture);
     else
         clipboard()->setText(text);
-    click(child<QLineEdit>(window, "Txt_Button_0"));
+    clickItem(itemButton(window, 0));
     QCOMPARE(message(window), messageAfter);
     const QMimeData *data = clipboard()->mimeData();
     QCOMPARE(data != nullptr && data->hasImage(), keeps && image);
@@ -215,14 +216,14 @@ void tst_PaletteActions::linkItemOpensThroughShell()
     QVERIFY(window);
     QVERIFY(!child<QLabel>(window, "Lbl_Reload")->isVisible());
     clipboard()->setText(u"before"_s);
-    click(child<QLineEdit>(window, "Txt_Button_0"));
+    clickItem(itemButton(window, 0));
     QCOMPARE(m_fixture.urls.opened, QList<QUrl>{QUrl::fromLocalFile(folder)});
     QCOMPARE(clipboard()->text(), folder);
     QCOMPARE(message(window), u"[l]で編集しました"_s);
     QVERIFY(child<QLabel>(window, "Lbl_Reload")->isVisible());
 
     clipboard()->setText(u"X"_s);
-    click(child<QLineEdit>(window, "Txt_Button_1"));
+    clickItem(itemButton(window, 1));
     QCOMPARE(m_fixture.urls.opened.size(), 2);
     QCOMPARE(m_fixture.urls.opened.last(), QUrl::fromLocalFile(folder));
     QCOMPARE(clipboard()->text(), folder);
@@ -235,7 +236,7 @@ void tst_PaletteActions::linkItemOpensThroughShell()
     window->Lbl_Reload_Click();
     window = mdl_Palette::CurrentWindow();
     QVERIFY(window);
-    click(child<QLineEdit>(window, "Txt_Button_0"));
+    clickItem(itemButton(window, 0));
     QCOMPARE(clipboard()->text(), missing);
     QCOMPARE(m_fixture.boxes().size(), 1);
     QCOMPARE(m_fixture.boxes().first().prompt, u"File not found"_s);
@@ -250,8 +251,8 @@ void tst_PaletteActions::buttonRunsItsOwnFrame()
     // The pointer last crossed frame one; the button of frame two is clicked directly.
     QTest::mouseMove(child<QGroupBox>(window, "Fra_Items_0"), QPoint(4, 4));
     QTRY_COMPARE(window->CurrentFrameIndex(), 0);
-    auto *button = child<QLineEdit>(window, "Txt_Button_1");
-    QTest::mouseClick(button, Qt::LeftButton);
+    const Cls_ItemButton *button = itemButton(window, 1);
+    QTest::mouseClick(button->area(), Qt::LeftButton, {}, itemCentre(button));
     QCOMPARE(clipboard()->text(), u"second"_s);
     QCOMPARE(window->CurrentFrameIndex(), 1);
 }
@@ -313,6 +314,37 @@ void tst_PaletteActions::shiftClearedWhenWindowLosesFocus()
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
     QTRY_VERIFY(!child<QCheckBox>(window, "Chk_More")->isChecked());
+}
+
+void tst_PaletteActions::shiftClickFromAnotherWindow_data()
+{
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("clipboardAfter");
+    QTest::addColumn<QString>("messageAfter");
+    QTest::newRow("shift") << int(Qt::ShiftModifier) << u"mine,x"_s << u"[c]を追加ｺﾋﾟｰしました"_s;
+    QTest::newRow("none") << 0 << u",x"_s << u"[c]をｺﾋﾟｰしました"_s;
+    QTest::newRow("shift and ctrl")
+        << int(Qt::ShiftModifier | Qt::ControlModifier) << u",x"_s << u"[c]をｺﾋﾟｰしました"_s;
+}
+
+void tst_PaletteActions::shiftClickFromAnotherWindow()
+{
+    QFETCH(int, modifiers);
+    QFETCH(QString, clipboardAfter);
+    QFETCH(QString, messageAfter);
+    // The user copies in another program and Shift-clicks the palette: Shift went down
+    // in that program's window, so only the click itself tells.
+    Frm_Item_FromIniFile *window = openItems({item(u"c"_s, u"Data"_s, u",x"_s)});
+    QVERIFY(window);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QTest::keyPress(&other, Qt::Key_Shift);
+    clipboard()->setText(u"mine"_s);
+    clickItem(itemButton(window, 0), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(clipboard()->text(), clipboardAfter);
+    QCOMPARE(message(window), messageAfter);
 }
 
 void tst_PaletteActions::keepOnTopMessages()
@@ -501,7 +533,7 @@ void tst_PaletteActions::messageIsPlainText()
 {
     Frm_Item_FromIniFile *window = openItems({item(u"<b>x</b>"_s, u"Data"_s, u"y"_s)});
     QVERIFY(window);
-    click(child<QLineEdit>(window, "Txt_Button_0"));
+    clickItem(itemButton(window, 0));
     auto *line = child<QLabel>(window, "Lbl_Msg");
     QCOMPARE(line->text(), u"[<b>x</b>]をｺﾋﾟｰしました"_s);
     QCOMPARE(line->textFormat(), Qt::PlainText);

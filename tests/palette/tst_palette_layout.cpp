@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
-#include <QLineEdit>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -50,7 +49,7 @@ namespace {
 
 QRect twips(const QWidget *window, const QString &name)
 {
-    const auto *control = window->findChild<QWidget *>(name);
+    const auto *control = window->findChild<QObject *>(name);
     return control ? Frm_Item_FromIniFile::TwipsGeometry(control) : QRect();
 }
 
@@ -73,9 +72,10 @@ void tst_PaletteLayout::defaultTemplateGeometry()
     QCOMPARE(twips(window, "Txt_Button_0"), QRect(150, 270, 2445, 225));
     QCOMPARE(twips(window, "Txt_Button_1"), QRect(150, 495, 2445, 225));
     QCOMPARE(twips(window, "Txt_Button_2"), QRect(150, 1060, 2445, 225));
-    QCOMPARE(child<QLineEdit>(window, "Txt_Button_2")->text(), QStringLiteral("今日日付"));
-    QVERIFY(!child<QLineEdit>(window, "Txt_Button_2")->hasFrame());
-    QCOMPARE(child<QLineEdit>(window, "Txt_Button_2")->property("tag").toString(), "0");
+    QCOMPARE(itemButton(window, 2)->text(), QStringLiteral("今日日付"));
+    QCOMPARE(itemButton(window, 2)->property("tag").toString(), "0");
+    // Painted by its frame area, at its place in the window.
+    QCOMPARE(itemButton(window, 2)->area(), child<QWidget>(window, "Fra_Items_1"));
     QCOMPARE(child<QGroupBox>(window, "Fra_Items_1")->title(), QStringLiteral("Tips"));
     // The bottom area overlaps the last frame area by 135.
     QCOMPARE(twips(window, "Fra_Bottom"), QRect(0, 1220, 2745, 705));
@@ -158,11 +158,11 @@ void tst_PaletteLayout::unnamedAndSparseItems()
                           element(QStringLiteral("Item5"), namedItem(QStringLiteral("fifth")));
     Frm_Item_FromIniFile *window = m_fixture.open(settingFile({}, {frame}));
     QVERIFY(window);
-    auto *button = child<QLineEdit>(window, "Txt_Button_0");
+    auto *button = itemButton(window, 0);
     QCOMPARE(button->text(), QStringLiteral("fifth"));
     QCOMPARE(button->property("tag").toString(), QStringLiteral("4"));
     QCOMPARE(twips(window, "Txt_Button_0"), QRect(150, 270, 2445, 225));
-    QVERIFY(!child<QLineEdit>(window, "Txt_Button_1"));
+    QVERIFY(!itemButton(window, 1));
 }
 
 void tst_PaletteLayout::selector_data()
@@ -205,7 +205,7 @@ void tst_PaletteLayout::settingWithoutFrames()
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(!child<QGroupBox>(window, "Fra_Items_0")->isVisible());
-    QVERIFY(!child<QLineEdit>(window, "Txt_Button_0")->isVisible());
+    QVERIFY(!itemButton(window, 0)->isVisible());
     QVERIFY(child<QFrame>(window, "Fra_Bottom")->isVisible());
     QCOMPARE(twips(window, "Fra_Bottom").y(), 0);
     QCOMPARE(window->ClientTwips().height(), 705);
@@ -329,18 +329,18 @@ void tst_PaletteLayout::appliedColours()
 
     // After the load the items show Base under Label; the pointer brings Back and Fore,
     // and an empty Fore is the Label colour.
-    auto *first = child<QLineEdit>(window, "Txt_Button_0");
-    auto *second = child<QLineEdit>(window, "Txt_Button_1");
-    QCOMPARE(first->palette().color(QPalette::Base), darkBlue);
-    QCOMPARE(first->palette().color(QPalette::Text), QColor(Qt::green));
-    QTest::mouseMove(first);
-    QTRY_COMPARE(first->palette().color(QPalette::Base), QColor(Qt::yellow));
-    QCOMPARE(first->palette().color(QPalette::Text), QColor(Qt::green));
-    QTest::mouseMove(second);
-    QTRY_COMPARE(second->palette().color(QPalette::Base), QColor(Qt::yellow));
-    QCOMPARE(first->palette().color(QPalette::Base), darkBlue);
+    const Cls_ItemButton *first = itemButton(window, 0);
+    const Cls_ItemButton *second = itemButton(window, 1);
+    QCOMPARE(first->backColour(), darkBlue);
+    QCOMPARE(first->textColour(), QColor(Qt::green));
+    QTest::mouseMove(first->area(), itemCentre(first));
+    QTRY_COMPARE(first->backColour(), QColor(Qt::yellow));
+    QCOMPARE(first->textColour(), QColor(Qt::green));
+    QTest::mouseMove(second->area(), itemCentre(second));
+    QTRY_COMPARE(second->backColour(), QColor(Qt::yellow));
+    QCOMPARE(first->backColour(), darkBlue);
     QTest::mouseMove(child<QLabel>(window, "Lbl_Msg"));
-    QTRY_COMPARE(second->palette().color(QPalette::Base), darkBlue);
+    QTRY_COMPARE(second->backColour(), darkBlue);
 }
 
 void tst_PaletteLayout::oversizedValuesStayBounded()

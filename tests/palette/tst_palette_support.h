@@ -2,6 +2,7 @@
 // folder, recorded message boxes and shell opens, and an observable program end.
 #pragma once
 
+#include "Cls_ItemButton.h"
 #include "Frm_Item_FromIniFile.h"
 #include "MessageBoxRecorder.h"
 #include "PaletteModule.h"
@@ -127,4 +128,23 @@ public:
 template<typename T> T *child(const QWidget *window, const QString &name)
 {
     return window->findChild<T *>(name);
+}
+
+// Item button k (Txt_Button_k); its frame area paints it and takes the pointer over it.
+inline Cls_ItemButton *itemButton(const QWidget *window, int k)
+{
+    return window->findChild<Cls_ItemButton *>(QStringLiteral("Txt_Button_%1").arg(k));
+}
+
+inline QPoint itemCentre(const Cls_ItemButton *item)
+{
+    return item->geometry().center();
+}
+
+// The pointer moves onto the item and clicks it, as a user does.
+inline void clickItem(const Cls_ItemButton *item, Qt::KeyboardModifiers modifiers = {})
+{
+    QVERIFY(item && item->area());
+    QTest::mouseMove(item->area(), itemCentre(item));
+    QTest::mouseClick(item->area(), Qt::LeftButton, modifiers, itemCentre(item));
 }
