@@ -388,6 +388,52 @@ void AddOptions(QCommandLineParser &parser)
     });
 }
 
+QString CheckWindowArguments(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    AddOptions(parser);
+    if (!parser.parse(arguments))
+        return parser.errorText();
+    for (const QString &filterOnly : {kAppend, kOpen, kSettings}) {
+        if (parser.isSet(filterOnly))
+            return QStringLiteral("--%1 goes with --apply").arg(filterOnly);
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("unexpected argument \"%1\"")
+            .arg(parser.positionalArguments().first());
+    if (parser.isSet(kSettingsDir)) {
+        const QString folder = parser.value(kSettingsDir);
+        const QFileInfo info(folder);
+        if (folder.trimmed().isEmpty())
+            return QStringLiteral("--settings-dir needs a folder");
+        if (info.exists() && !info.isDir())
+            return QStringLiteral("--settings-dir \"%1\" is no folder")
+                .arg(QDir::toNativeSeparators(info.absoluteFilePath()));
+    }
+    return {};
+}
+
+QString SettingFolderProblem(const QString &folder, const QString &settingFile)
+{
+    const QFileInfo info(folder);
+    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
+    if (!info.isDir())
+        return QStringLiteral("the settings folder \"%1\" cannot be made").arg(shown);
+    if (!info.isReadable() || !info.isExecutable())
+        return QStringLiteral("the settings folder \"%1\" cannot be read").arg(shown);
+    const QFileInfo file(QDir(folder).filePath(settingFile));
+    if (file.exists()) {
+        if (!file.isFile() || !file.isReadable())
+            return QStringLiteral("the setting file \"%1\" cannot be read")
+                .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+        return {};
+    }
+    // The first start writes the default setting file there.
+    if (!FncBln_IsFolderWritable(folder))
+        return QStringLiteral("the settings folder \"%1\" cannot be written").arg(shown);
+    return {};
+}
+
 RunMode DetectRunMode(int argc, char **argv)
 {
     static const QStringList filterWords = {
@@ -435,7 +481,13 @@ int RunFilter(const QStringList &arguments)
         return ExitBadArgument;
     }
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
-        parser.showHelp(ExitOk);
+        // The usage line names the program, not the path it was started by.
+        QString help = parser.helpText();
+        const QString started = arguments.isEmpty() ? QString() : arguments.constFirst();
+        const QString usage = QStringLiteral("Usage: ");
+        if (!started.isEmpty() && help.startsWith(usage + started))
+            help.replace(usage.size(), started.size(), ProgramName());
+        return writeText(stdout, help) ? int(ExitOk) : outputFailed();
     }
     if (parser.isSet(QStringLiteral("version"))) {
         parser.showVersion();
@@ -503,6 +555,12 @@ int RunFilter(const QStringList &arguments)
         return ExitBadArgument;
     }
     gObj_Setting = model;
+    // Any readable text loads; one without frames is no setting file to work with.
+    if (model->GetCount() == 0) {
+        writeError(QStringLiteral("\"%1\" has no frames: it is no setting file")
+                       .arg(QDir::toNativeSeparators(settingInfo.absoluteFilePath())));
+        return ExitBadArgument;
+    }
 
     try {
         const QList<PaletteItem> items = ListPaletteItems(*model);

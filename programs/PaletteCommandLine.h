@@ -65,6 +65,15 @@ enum class RunMode
     FilterWithShell, // --apply with --open: the shell open needs a GUI application
 };
 
+// What is wrong with the arguments of a window run (the program name first), or "".
+// Works without an application object, so that a bad option is named even where there
+// is no display.
+QString CheckWindowArguments(const QStringList &arguments);
+
+// What keeps the palette from working with a settings folder: it cannot be read, or the
+// setting file is missing and cannot be written there. "" when the folder is usable.
+QString SettingFolderProblem(const QString &folder, const QString &settingFile);
+
 // Looks at the raw arguments before any application object exists.
 RunMode DetectRunMode(int argc, char **argv);
 

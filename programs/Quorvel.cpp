@@ -4,6 +4,7 @@
 #include "PaletteModule.h"
 #include "ProgramIcon.h"
 #include "platform_widgets.h"
+#include "platform_wrappers.h"
 #include "program_state.h"
 #include "setting_model.h"
 #include "settings_location.h"
@@ -161,20 +162,9 @@ int runWindow(int argc, char **argv)
 
     QCommandLineParser parser;
     AddOptions(parser);
-    if (!parser.parse(QCoreApplication::arguments())) {
-        printLine(stderr, QStringLiteral("Quorvel: ") + parser.errorText());
-        return ExitBadArgument;
-    }
-    const QStringList stray = parser.positionalArguments();
-    for (const QString &filterOnly :
-         {QStringLiteral("append"), QStringLiteral("open"), QStringLiteral("settings")}) {
-        if (parser.isSet(filterOnly)) {
-            printLine(stderr, QStringLiteral("Quorvel: --%1 goes with --apply").arg(filterOnly));
-            return ExitBadArgument;
-        }
-    }
-    if (!stray.isEmpty()) {
-        printLine(stderr, QStringLiteral("Quorvel: unexpected argument \"%1\"").arg(stray.first()));
+    if (const QString problem = CheckWindowArguments(QCoreApplication::arguments());
+        !problem.isEmpty() || !parser.parse(QCoreApplication::arguments())) {
+        printLine(stderr, QStringLiteral("Quorvel: ") + problem);
         return ExitBadArgument;
     }
     const QString screenshot = parser.value(QStringLiteral("screenshot"));
@@ -196,6 +186,16 @@ int runWindow(int argc, char **argv)
     // Without a user to answer them, boxes of a screenshot run go to standard error.
     if (screenshot.isEmpty()) {
         InstallMessageBoxDialogs();
+    }
+    // A folder the palette can neither read nor write its setting into would only give an
+    // empty window: say what is wrong instead.
+    if (const QString problem = SettingFolderProblem(gStr_SettingFolder, gStr_SettingFile);
+        !problem.isEmpty()) {
+        printLine(stderr, QStringLiteral("Quorvel: ") + problem);
+        if (!parser.isSet(QStringLiteral("settings-dir")) && screenshot.isEmpty())
+            FncInt_MessageBox(MsgBox::Critical, QStringLiteral("Quorvel: ") + problem,
+                              QStringLiteral("Quorvel"));
+        return ExitBadArgument;
     }
     mdl_Palette::Open(false, false);
 
@@ -230,8 +230,16 @@ int main(int argc, char *argv[])
         useOffscreenWithoutDisplay();
         break;
     case RunMode::Window:
-        // Said plainly instead of the platform plugin's abort.
         if (lacksDisplay()) {
+            // A wrong argument is named first; then the missing display is said plainly
+            // instead of the platform plugin's abort.
+            QStringList arguments;
+            for (int i = 0; i < argc; ++i)
+                arguments.append(QString::fromLocal8Bit(argv[i]));
+            if (const QString problem = CheckWindowArguments(arguments); !problem.isEmpty()) {
+                printLine(stderr, QStringLiteral("Quorvel: ") + problem);
+                return ExitBadArgument;
+            }
             printLine(stderr, QStringLiteral("Quorvel: no display to show the palette on; "
                                              "--screenshot FILE saves a picture of it instead"));
             return ExitBadArgument;

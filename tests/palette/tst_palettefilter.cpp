@@ -334,6 +334,20 @@ void tst_PaletteFilter::withoutDisplay_data()
                            << QByteArray("a,b") << QByteArray();
     // The window needs one, and says so instead of aborting.
     QTest::newRow("window") << QStringList{} << 2 << QByteArray() << QByteArray("--screenshot");
+    // A wrong argument is named before the missing display.
+    QTest::newRow("unknown option")
+        << QStringList{"--bogus"} << 2 << QByteArray() << QByteArray("Unknown option 'bogus'");
+    QTest::newRow("settings folder is a file") << QStringList{"--settings-dir", "SETTING_FILE"} << 2
+                                               << QByteArray() << QByteArray("is no folder");
+    // The usage line names the program, not the path it was started by.
+    QTest::newRow("help names the program")
+        << QStringList{"--help"} << 0 << QByteArray("Usage: Quorvel [options]") << QByteArray();
+    // Any text file loads; one without frames is no setting file.
+    QTest::newRow("list of a text file") << QStringList{"--list", "--settings", "NOTES_FILE"} << 2
+                                         << QByteArray() << QByteArray("has no frames");
+    QTest::newRow("apply of a text file")
+        << QStringList{"--apply", "1/1", "--settings", "NOTES_FILE"} << 2 << QByteArray()
+        << QByteArray("has no frames");
 }
 
 void tst_PaletteFilter::withoutDisplay()
@@ -345,6 +359,14 @@ void tst_PaletteFilter::withoutDisplay()
     const qsizetype file = arguments.indexOf(QStringLiteral("SETTING_FILE"));
     if (file >= 0)
         arguments.replace(file, settingFile());
+    const qsizetype notes = arguments.indexOf(QStringLiteral("NOTES_FILE"));
+    if (notes >= 0) {
+        QFile text(m_dir.filePath(QStringLiteral("notes.txt")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("just some notes\r\n");
+        text.close();
+        arguments.replace(notes, text.fileName());
+    }
 
     const Run result = run(arguments, "a\tb", true);
     QCOMPARE(result.status, status);
