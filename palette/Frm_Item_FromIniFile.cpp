@@ -151,6 +151,9 @@ Frm_Item_FromIniFile::Frm_Item_FromIniFile(QWidget *parent)
 {
     setObjectName(QStringLiteral("Frm_Item_FromIniFile"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The palette is used from other programs' windows: its tooltips (whole item names,
+    // whole messages) show while it is not the active window too.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     installFontSubstitutions();
     Sub_CreateControls();
     Sub_InitializeWindow();

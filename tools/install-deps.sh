@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools libgl-dev libpcre2-dev
           xvfb xauth xclip x11-utils imagemagick fonts-ipafont-gothic
-          qt6-translations-l10n openbox xdotool)
+          qt6-translations-l10n openbox xdotool libxcb1-dev)
 # Packaging: the .deb (dpkg-shlibdeps, file) and the validators of its desktop files.
 packages+=(dpkg-dev file desktop-file-utils appstream)
 # The regular-expression comparison tests use node when it is there.
