@@ -99,8 +99,8 @@ void tst_PaletteDesktop::switchingKeepsWindowPlaceAndTooltips()
     QVERIFY(most->isChecked());
     QCOMPARE(window->windowHandle(), native);
     const QString id = QString::number(window->winId());
-    QTRY_VERIFY(WindowManager::windowProperty(id, u"_NET_WM_STATE"_s)
-                    .contains("_NET_WM_STATE_ABOVE"));
+    QTRY_VERIFY(
+        WindowManager::windowProperty(id, u"_NET_WM_STATE"_s).contains("_NET_WM_STATE_ABOVE"));
     QTest::qWait(300);
     QCOMPARE(window->frameGeometry(), before);
 
@@ -115,8 +115,8 @@ void tst_PaletteDesktop::switchingKeepsWindowPlaceAndTooltips()
 
     // Off again: the state goes, the place stays.
     QTest::mouseClick(most, Qt::LeftButton);
-    QTRY_VERIFY(!WindowManager::windowProperty(id, u"_NET_WM_STATE"_s)
-                     .contains("_NET_WM_STATE_ABOVE"));
+    QTRY_VERIFY(
+        !WindowManager::windowProperty(id, u"_NET_WM_STATE"_s).contains("_NET_WM_STATE_ABOVE"));
     QTest::qWait(300);
     QCOMPARE(window->frameGeometry(), before);
     QCursor::setPos(edit->mapToGlobal(edit->rect().center()));

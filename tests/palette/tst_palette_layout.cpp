@@ -1,3 +1,4 @@
+#include "Cls_MessageLabel.h"
 #include "tst_palette_support.h"
 
 #include <QCheckBox>
@@ -8,6 +9,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QToolTip>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -36,6 +38,9 @@ private slots:
     void toColour();
     void appliedColours();
     void oversizedValuesStayBounded();
+    void frameBorderAroundItems();
+    void longItemNameElided();
+    void longMessageElided();
     void icon_data();
     void joinPath_data();
     void joinPath();
@@ -358,6 +363,82 @@ void tst_PaletteLayout::oversizedValuesStayBounded()
     QVERIFY(window->ClientTwips().height() > 0);
     QVERIFY(window->ClientTwips().width() > 0);
     QVERIFY(window->pos().x() >= 0);
+}
+
+void tst_PaletteLayout::frameBorderAroundItems()
+{
+    // The border's top line runs through the title, above the first row of items.
+    Frm_Item_FromIniFile *window = m_fixture.open();
+    QVERIFY(window);
+    auto *area = child<QWidget>(window, "Fra_Items_0");
+    const QImage image = area->grab().toImage();
+    const QColor base = area->palette().color(QPalette::Window);
+    const int x = image.width() - 4;
+    int borderTop = -1;
+    for (int y = 0; y < image.height() && borderTop < 0; ++y) {
+        if (image.pixelColor(x, y) != base)
+            borderTop = y;
+    }
+    QVERIFY(borderTop >= 0);
+    QVERIFY2(borderTop < itemButton(window, 0)->geometry().top(),
+             qPrintable(QString::number(borderTop)));
+    // ... and its bottom line below the last one.
+    int borderBottom = -1;
+    for (int y = image.height() - 1; y >= 0 && borderBottom < 0; --y) {
+        if (image.pixelColor(x, y) != base)
+            borderBottom = y;
+    }
+    QVERIFY(borderBottom >= itemButton(window, 1)->geometry().bottom());
+}
+
+void tst_PaletteLayout::longItemNameElided()
+{
+    const QString name = QStringLiteral("とても長い項目の名前はボタンの幅に収まりません");
+    const QString frame = frameText(QStringLiteral("F"), {namedItem(name), namedItem("ok")});
+    Frm_Item_FromIniFile *window = m_fixture.open(settingFile({}, {frame}));
+    QVERIFY(window);
+    const Cls_ItemButton *item = itemButton(window, 0);
+    QCOMPARE(item->text(), name);
+    QVERIFY(item->isElided());
+    QVERIFY(item->displayedText().endsWith(QChar(0x2026)));
+    QVERIFY(QFontMetrics(item->font()).horizontalAdvance(item->displayedText()) <=
+            item->geometry().width());
+    QVERIFY(!itemButton(window, 1)->isElided());
+    // The whole name shows as a tooltip under the pointer.
+    QTest::mouseMove(item->area(), itemCentre(item));
+    QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 5000);
+    QCOMPARE(QToolTip::text(), name);
+}
+
+void tst_PaletteLayout::longMessageElided()
+{
+    const QString name = QStringLiteral("長い名前").repeated(8);
+    const QString frame =
+        frameText(QStringLiteral("F"), {namedItem(name)}, element("LineCount", "3"));
+    Frm_Item_FromIniFile *window = m_fixture.open(settingFile({}, {frame}));
+    QVERIFY(window);
+    window->ApplyOpenOptions(false, true);
+    clickItem(itemButton(window, 0));
+    auto *line = child<Cls_MessageLabel>(window, "Lbl_Msg");
+    const QString whole = QStringLiteral("[") + name + QStringLiteral("]をｺﾋﾟｰしました");
+    QCOMPARE(line->text(), whole);
+    QCOMPARE(line->toolTip(), whole);
+    // As many lines as the area holds, the last one cut with "…", none running under the
+    // Reload and Edit labels.
+    const QStringList lines = line->displayedLines();
+    QCOMPARE(lines.size(), line->height() / line->fontMetrics().lineSpacing());
+    QVERIFY(lines.last().endsWith(QChar(0x2026)));
+    for (int n = 0; n < lines.size(); ++n) {
+        const QRect room = line->lineRect(n);
+        QVERIFY(room.bottom() < line->height());
+        QVERIFY(line->fontMetrics().horizontalAdvance(lines.at(n)) <= room.width());
+        const QRect used =
+            QRect(room.topLeft(),
+                  QSize(line->fontMetrics().horizontalAdvance(lines.at(n)), room.height()))
+                .translated(line->pos());
+        for (const char *label : {"Lbl_Reload", "Lbl_ButtonEdit"})
+            QVERIFY2(!used.intersects(child<QLabel>(window, label)->geometry()), label);
+    }
 }
 
 void tst_PaletteLayout::icon_data()
