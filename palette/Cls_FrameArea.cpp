@@ -4,6 +4,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 
 namespace {
 
@@ -58,8 +59,26 @@ void Cls_FrameArea::paintEvent(QPaintEvent *event)
         painter.drawText(titleRect.adjusted(2, 0, 0, 0),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
     }
+    // A window of thousands of items reaches far below the screen: what no screen shows is
+    // painted once the window is moved to where it does (see showsMore()).
+    QRect shown = event->rect();
+    if (const QScreen *screen = this->screen()) {
+        const QRect onScreen(mapFromGlobal(screen->geometry().topLeft()),
+                             screen->geometry().size());
+        if (event->rect().contains(rect()))
+            m_unpainted = false;
+        if (!onScreen.contains(event->rect()))
+            m_unpainted = true;
+        shown &= onScreen;
+    }
     for (const Cls_ItemButton *item : std::as_const(m_items)) {
-        if (item->geometry().intersects(event->rect()))
+        if (item->geometry().intersects(shown))
             item->paint(painter);
     }
+}
+
+void Cls_FrameArea::showsMore()
+{
+    if (m_unpainted)
+        update();
 }

@@ -19,6 +19,8 @@ public:
     void addItem(Cls_ItemButton *item) { m_items.append(item); }
     const QList<Cls_ItemButton *> &items() const { return m_items; }
     Cls_ItemButton *itemAt(const QPoint &position) const;
+    // The window moved: paint again what was off the screen when last painted.
+    void showsMore();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -26,4 +28,5 @@ protected:
 private:
     int m_areaIndex = 0;
     QList<Cls_ItemButton *> m_items;
+    bool m_unpainted = false;
 };

@@ -1014,6 +1014,13 @@ void Frm_Item_FromIniFile::Sub_ApplyShiftState(Qt::KeyboardModifiers modifiers)
     Chk_More->setChecked(held == Qt::ShiftModifier);
 }
 
+void Frm_Item_FromIniFile::moveEvent(QMoveEvent *event)
+{
+    for (Cls_FrameArea *area : std::as_const(Fra_Items))
+        area->showsMore();
+    QWidget::moveEvent(event);
+}
+
 void Frm_Item_FromIniFile::changeEvent(QEvent *event)
 {
     // The release of Shift in another window never reaches this one.
