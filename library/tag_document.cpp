@@ -37,6 +37,18 @@ bool indexable(QStringView name)
     return true;
 }
 
+// Where c next occurs at or after from, or -1. Tags lie close together: a plain loop beats
+// a general search, whose setting up costs more than the few characters between them.
+qsizetype nextOf(QStringView text, qsizetype from, char16_t c)
+{
+    const char16_t *data = text.utf16();
+    for (qsizetype i = qMax<qsizetype>(from, 0); i < text.size(); ++i) {
+        if (data[i] == c)
+            return i;
+    }
+    return -1;
+}
+
 // Where "<name>" (or "</name>" when closing) first starts at or after from, or -1. Every
 // tag starts with "<", so checking each "<" in turn finds the first occurrence exactly,
 // without building the tag text or setting up a general search.
@@ -44,8 +56,8 @@ qsizetype findTag(QStringView text, qsizetype from, QStringView name, bool closi
 {
     const qsizetype nameAt = closing ? 2 : 1;
     const qsizetype length = nameAt + name.size() + 1;
-    for (qsizetype at = text.indexOf(u'<', from); at >= 0 && at + length <= text.size();
-         at = text.indexOf(u'<', at + 1)) {
+    for (qsizetype at = nextOf(text, from, u'<'); at >= 0 && at + length <= text.size();
+         at = nextOf(text, at + 1, u'<')) {
         if ((!closing || text[at + 1] == u'/') && text[at + length - 1] == u'>' &&
             text.sliced(at + nameAt, name.size()) == name)
             return at;
@@ -270,9 +282,9 @@ const Cls_XML::TagIndex &Cls_XML::index() const
     const QStringView text(m_fileItem);
     m_index->firstOpen.reserve(64);
     qsizetype close = -1; // the first ">" after the current "<"
-    for (qsizetype at = text.indexOf(u'<'); at >= 0; at = text.indexOf(u'<', at + 1)) {
+    for (qsizetype at = nextOf(text, 0, u'<'); at >= 0; at = nextOf(text, at + 1, u'<')) {
         if (close <= at)
-            close = text.indexOf(u'>', at + 1);
+            close = nextOf(text, at + 1, u'>');
         if (close < 0)
             break;
         // Close tags are found from their open tag: the content lies between the two.
