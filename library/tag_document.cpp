@@ -25,6 +25,7 @@ QString tabs(qint64 count)
 constexpr qsizetype kMaxIndexedName = 64;
 // Shorter texts (an item's few elements) are quicker to search than to index.
 constexpr qsizetype kMinIndexedText = 512;
+constexpr int kSearchesBeforeIndex = 4;
 
 bool indexable(QStringView name)
 {
@@ -259,7 +260,10 @@ QString Cls_XML::Gets(const QString &strA_Key) const
 
 QString Cls_XML::GetFileItem_str(const QString &strA_Key) const
 {
-    if (m_fileItem.size() < kMinIndexedText || !indexable(strA_Key))
+    // A few lookups (a frame's title and fonts) search the text; the index pays off once
+    // a text is probed more often (a frame's hundred items, a section's 99 frames).
+    if (m_fileItem.size() < kMinIndexedText || !indexable(strA_Key) ||
+        (!m_index && ++m_searches <= kSearchesBeforeIndex))
         return ExtractTag(m_fileItem, strA_Key);
     const auto open = index().firstOpen.constFind(QStringView(strA_Key));
     if (open == index().firstOpen.cend())
@@ -271,6 +275,7 @@ void Cls_XML::setFileItemText(const QString &text)
 {
     m_fileItem = text;
     m_index.reset();
+    m_searches = 0;
 }
 
 const Cls_XML::TagIndex &Cls_XML::index() const

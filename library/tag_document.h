@@ -88,6 +88,7 @@ private:
     QString m_fileData;
     QString m_fileItem;
     mutable std::unique_ptr<TagIndex> m_index;
+    mutable int m_searches = 0;
     QList<std::pair<QString, QString>> m_items;
     VbError m_lastError;
     Cp932Unencodable m_unencodable;
