@@ -49,7 +49,8 @@ void Cls_FrameArea::paintEvent(QPaintEvent *event)
         painter.drawRect(border.adjusted(1, 1, 0, 0));
     }
     const QString caption = title().replace(QStringLiteral("&&"), QStringLiteral("&"));
-    if (!caption.isEmpty()) {
+    // A lit item repaints only its own rectangle: the title is laid out only when reached.
+    if (!caption.isEmpty() && event->rect().top() < titleHeight) {
         const int available = qMax(0, width() - 2 * kTitleLeft);
         const QString shown = metrics.elidedText(caption, Qt::ElideRight, available);
         const QRect titleRect(kTitleLeft, 0, metrics.horizontalAdvance(shown) + 4, titleHeight);
