@@ -1,5 +1,7 @@
 #include "ColorPage.h"
 
+#include "ColorSchemePanel.h"
+#include "SamplePalette.h"
 #include "setting_model.h"
 #include "setting_values.h"
 #include "ui_ColorPage.h"
@@ -61,15 +63,50 @@ ColorPage::ColorPage(QWidget *parent)
                                           ui.Cmd_ShowColor_2, ui.Cmd_ShowColor_3,
                                           ui.Cmd_ShowColor_4};
     for (int k = 0; k < m_texts.size(); ++k) {
-        connect(previews[k], &QPushButton::clicked, this, [this, k] { Sub_ShowColorRow(k); });
+        connect(previews[k], &QPushButton::clicked, this, [this, k] {
+            Sub_ShowColorRow(k);
+            refreshSample();
+        });
         connect(dialogs[k], &QPushButton::clicked, this, [this, k] { chooseColor(k); });
     }
     connect(ui.Cmd_ColorShow, &QPushButton::clicked, this, [this] {
         for (int k = 0; k < m_texts.size(); ++k) {
             Sub_ShowColorRow(k);
         }
+        refreshSample();
     });
     connect(ui.Cmd_DefaultColorReading, &QPushButton::clicked, this, &ColorPage::reloadRequested);
+
+    // The schemes and the sample take the room below the rows that the spacer held.
+    m_schemes = new ColorSchemePanel(this);
+    m_sample = new SamplePalette(this);
+    QLayoutItem *spacer = ui.layout_6->itemAtPosition(6, 0);
+    ui.layout_6->removeItem(spacer);
+    delete spacer;
+    ui.layout_6->addWidget(m_schemes, 6, 0, 1, 6);
+    ui.layout_6->addWidget(m_sample, 7, 0, 1, 6, Qt::AlignLeft | Qt::AlignTop);
+    ui.layout_6->setRowStretch(8, 1);
+    connect(m_schemes, &ColorSchemePanel::schemeChosen, this,
+            [this](const ColorSchemes::Scheme &scheme) {
+                for (int k = 0; k < m_texts.size(); ++k) {
+                    m_texts[k]->setText(scheme.values.at(k));
+                    Sub_ShowColorRow(k);
+                }
+                refreshSample();
+                emit statusMessage(ColorSchemes::schemeStatus(scheme.caption));
+            });
+    for (QLineEdit *text : std::as_const(m_texts)) {
+        connect(text, &QLineEdit::editingFinished, this, &ColorPage::refreshSample);
+    }
+}
+
+void ColorPage::refreshSample()
+{
+    std::array<QString, 5> texts;
+    for (int k = 0; k < m_texts.size(); ++k) {
+        texts.at(k) = m_texts[k]->text();
+    }
+    m_sample->refreshSample(texts);
 }
 
 ColorPage::~ColorPage() = default;
@@ -80,6 +117,7 @@ void ColorPage::load(Cls_MySettingFile &model)
         m_texts[k]->setText(model.Color().Gets(SettingFormat::ColorKeys.at(k)).trimmed());
         Sub_ShowColorRow(k);
     }
+    refreshSample();
 }
 
 void ColorPage::store(Cls_MySettingFile &model) const
@@ -128,4 +166,5 @@ void ColorPage::chooseColor(int index)
                                 .arg(chosen.blue(), 2, 16, QLatin1Char('0'))
                                 .toUpper());
     Sub_ShowColorRow(index);
+    refreshSample();
 }

@@ -10,6 +10,8 @@
 class Cls_MySettingFile;
 class QLabel;
 class QLineEdit;
+class ColorSchemePanel;
+class SamplePalette;
 
 namespace Ui {
 class ColorPage;
@@ -29,8 +31,12 @@ public:
     PageFields fields() const;
     // Pads the text to six digits and paints the swatch in its colour.
     void Sub_ShowColorRow(int index);
+    // Shows the five rows' colours in the sample palette.
+    void refreshSample();
 
 signals:
+    void statusMessage(const QString &text);
+
     // "Read the defaults again": the colours of the setting as loaded.
     void reloadRequested();
 
@@ -40,4 +46,6 @@ private:
     std::unique_ptr<Ui::ColorPage> m_ui;
     QList<QLineEdit *> m_texts;
     QList<QLabel *> m_swatches;
+    ColorSchemePanel *m_schemes = nullptr;
+    SamplePalette *m_sample = nullptr;
 };

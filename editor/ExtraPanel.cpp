@@ -1,5 +1,7 @@
 #include "ExtraPanel.h"
 
+#include "CatalogPanel.h"
+#include "GridHighlight.h"
 #include "ui_ExtraPanel.h"
 
 ExtraPanel::ExtraPanel(QWidget *parent)
@@ -17,6 +19,16 @@ ExtraPanel::ExtraPanel(QWidget *parent)
         }
     }
     connect(ui.Cmd_CreateNewNodes, &QPushButton::clicked, this, &ExtraPanel::createRequested);
+
+    QList<QList<QWidget *>> columns;
+    for (const QList<QLabel *> &column : m_cells) {
+        columns.append(QList<QWidget *>(column.cbegin(), column.cend()));
+    }
+    m_grid = new GridHighlight(columns, this);
+    // The catalogues sit beside the grid.
+    m_catalogs = new CatalogPanel(this);
+    ui.layout_19->insertWidget(ui.layout_19->indexOf(ui.Fra_Wizard) + 1, m_catalogs);
+    connect(m_catalogs, &CatalogPanel::catalogChosen, this, &ExtraPanel::catalogChosen);
 }
 
 ExtraPanel::~ExtraPanel() = default;

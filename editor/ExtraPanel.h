@@ -5,6 +5,8 @@
 #include <QFrame>
 #include <memory>
 
+class CatalogPanel;
+class GridHighlight;
 class QLabel;
 
 namespace Ui {
@@ -25,6 +27,8 @@ public:
 
 signals:
     void createRequested();
+    // A catalogue label was clicked and the question answered Yes.
+    void catalogChosen(int index);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -33,4 +37,6 @@ private:
     std::unique_ptr<Ui::ExtraPanel> m_ui;
     // Cell k of column c is the label "Lbl_Box0<c + 1>_<k>".
     QList<QLabel *> m_cells[3];
+    CatalogPanel *m_catalogs = nullptr;
+    GridHighlight *m_grid = nullptr;
 };

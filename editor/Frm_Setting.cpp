@@ -1,5 +1,7 @@
 #include "Frm_Setting.h"
 
+#include "Cls_Effect.h"
+#include "Cls_InputLimitation.h"
 #include "Cls_ValueCheck.h"
 #include "ColorPage.h"
 #include "EditTree.h"
@@ -9,12 +11,14 @@
 #include "Frm_Item_FromIniFile.h"
 #include "Frm_NewName.h"
 #include "ItemPage.h"
+#include "LiveTestBench.h"
 #include "PaletteModule.h"
 #include "ReadBackCheck.h"
 #include "SettingFiles.h"
 #include "TreePages.h"
 #include "WindowPage.h"
 #include "platform_wrappers.h"
+#include "setting_catalog.h"
 #include "setting_model.h"
 #include "text_file.h"
 #include "ui_Frm_Setting.h"
@@ -96,6 +100,10 @@ Frm_Setting::Frm_Setting(EditorState &state, const QString &preferredSetting, QW
     ui->Tab_Title->addTab(QStringLiteral("データ設定"));
     ui->Tab_Option->addTab(QStringLiteral("データ内容"));
     ui->Tab_Option->addTab(QStringLiteral("追加設定"));
+    m_inputLimitation = new Cls_InputLimitation(this);
+    m_inputLimitation->watchEditorFields(this);
+    m_effect = new Cls_Effect(this);
+    m_effect->watchEditorLabels(this);
     buildMenus();
     connectEvents();
     Form_Load();
@@ -176,8 +184,10 @@ void Frm_Setting::connectEvents()
 {
     connect(ui->Cbo_SettingFiles, &QComboBox::activated, this,
             [this](int) { Cbo_SettingFiles_Click(); });
-    connect(ui->Tab_Title, &QTabBar::currentChanged, this,
-            [this](int) { Sub_ShowPage(Fra_Tabs, FncLng_GetSelectedTab(ui->Tab_Title)); });
+    connect(ui->Tab_Title, &QTabBar::currentChanged, this, [this](int) {
+        ui->Fra_OptListArea_0->closeTestArea();
+        Sub_ShowPage(Fra_Tabs, FncLng_GetSelectedTab(ui->Tab_Title));
+    });
     connect(ui->Tab_Option, &QTabBar::currentChanged, this,
             [this](int) { Sub_ShowPage(Fra_OptListArea, FncLng_GetSelectedTab(ui->Tab_Option)); });
     connect(mnu_Reload, &QAction::triggered, this, [this] { FncBln_ShowPreview(); });
@@ -193,6 +203,11 @@ void Frm_Setting::connectEvents()
             &Frm_Setting::Cmd_CreateNewNodes_Click);
     connect(ui->Fra_OptListArea_0, &ItemPage::updateClicked, this,
             [this] { m_pages->Sub_StoreItemPage(); });
+    connect(ui->Fra_OptListArea_0, &ItemPage::statusMessage, this, &Frm_Setting::Sub_ShowStatus);
+    connect(ui->Fra_OptListArea_0, &ItemPage::testRequested, this, &Frm_Setting::Cmd_RegTest_Click);
+    connect(ui->Fra_Tabs_1, &ColorPage::statusMessage, this, &Frm_Setting::Sub_ShowStatus);
+    connect(ui->Fra_Extra, &ExtraPanel::catalogChosen, this,
+            &Frm_Setting::Lbl_DefaultSetting_Click);
     connect(ui->Fra_OptListArea_1, &FramePage::updateClicked, this,
             &Frm_Setting::Cmd_FrameUpdate_Click);
     // Every edit reaches the tree as soon as the focus moves on.
@@ -726,6 +741,26 @@ bool Frm_Setting::FncBln_PasteNode()
 void Frm_Setting::Lbl_OpenOption_Click()
 {
     ui->Fra_Extra->setVisible(!ui->Fra_Extra->isVisible());
+}
+
+void Frm_Setting::Cmd_RegTest_Click(const QString &sample)
+{
+    QString output;
+    RegExpError error;
+    if (!m_pages->runItemTest(sample, output, error)) {
+        return;
+    }
+    // A refused pattern leaves the result empty and says why instead of "replaced".
+    ui->Fra_OptListArea_0->showTestResult(output, LiveTestBench::testRunStatus(error));
+}
+
+void Frm_Setting::Lbl_DefaultSetting_Click(int index)
+{
+    if (!m_state.setting) {
+        return;
+    }
+    ui->Fra_Extra->hide();
+    m_pages->insertCatalog(SettingCatalog::frames(index));
 }
 
 void Frm_Setting::Cmd_CreateNewNodes_Click()

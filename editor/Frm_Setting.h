@@ -12,6 +12,8 @@
 #include <memory>
 
 struct EditorState;
+class Cls_Effect;
+class Cls_InputLimitation;
 class EditTree;
 class QAction;
 class QComboBox;
@@ -97,6 +99,8 @@ private:
     void Cmd_CreateNewNodes_Click();
     void Cmd_FrameUpdate_Click();
     void Lbl_OpenOption_Click();
+    void Cmd_RegTest_Click(const QString &sample);
+    void Lbl_DefaultSetting_Click(int index);
     void Trv_EditList_Click();
     void Sub_PageSwitch();
     bool pageSwitchAllowed() const;
@@ -106,6 +110,9 @@ private:
     std::unique_ptr<EditTree> m_tree;
     std::unique_ptr<ReadBackCheck> m_check;
     std::unique_ptr<TreePages> m_pages;
+    // What may be typed into the number fields, and the press look of the clickable labels.
+    Cls_InputLimitation *m_inputLimitation = nullptr;
+    Cls_Effect *m_effect = nullptr;
     // Control arrays: element k is the control "Name_k".
     QList<QFrame *> Fra_Tabs;
     QList<QFrame *> Fra_OptListArea;

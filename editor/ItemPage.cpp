@@ -1,9 +1,15 @@
 #include "ItemPage.h"
 
 #include "FocusMoves.h"
+#include "LabelClick.h"
+#include "LiveTestBench.h"
+#include "RegPresetPanel.h"
+#include "RegTestArea.h"
+#include "TextCommands.h"
 #include "ui_ItemPage.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -48,6 +54,20 @@ void setPageText(QPlainTextEdit *box, const QString &text)
     box->setPlainText(text);
 }
 
+// Puts the text commands on the caption's line, right-aligned.
+void addCommandRow(QBoxLayout *layout, QWidget *caption, const QList<QWidget *> &labels)
+{
+    const int index = layout->indexOf(caption);
+    delete layout->takeAt(index);
+    auto *row = new QHBoxLayout;
+    row->addWidget(caption);
+    row->addStretch();
+    for (QWidget *label : labels) {
+        row->addWidget(label);
+    }
+    layout->insertLayout(index, row);
+}
+
 } // namespace
 
 ItemPage::ItemPage(QWidget *parent)
@@ -74,6 +94,83 @@ ItemPage::ItemPage(QWidget *parent)
         box->setTabStopDistance(4 * QFontMetricsF(box->font()).averageCharWidth());
     }
     connect(ui.Cmd_ItemUpdate, &QPushButton::clicked, this, &ItemPage::updateClicked);
+    buildAids();
+}
+
+void ItemPage::buildAids()
+{
+    const Ui::ItemPage &ui = *m_ui;
+    using Command = TextCommands::Command;
+    m_commands = new TextCommands(this);
+    const auto commandLabels = [this](QWidget *field, bool select) {
+        QList<QWidget *> labels = {m_commands->createLabel(Command::Clear, field, this),
+                                   m_commands->createLabel(Command::Copy, field, this)};
+        if (select) {
+            labels.append(m_commands->createLabel(Command::Select, field, this));
+        }
+        return labels;
+    };
+    QList<QWidget *> dataLabels = {m_commands->createDefaultClipboardLabel(ui.Txt_Data, this)};
+    dataLabels += commandLabels(ui.Txt_Data, true);
+    addCommandRow(ui.layout_8, ui.Lbl_Caption_21, dataLabels);
+    addCommandRow(ui.layout_9, ui.Lbl_Caption_22, commandLabels(ui.Txt_Reg, true));
+    addCommandRow(ui.layout_9, ui.Lbl_Caption_23, commandLabels(ui.Txt_Replace, true));
+    addCommandRow(ui.layout_11, ui.Lbl_Caption_24, commandLabels(ui.Txt_Link, true));
+    connect(m_commands, &TextCommands::statusMessage, this, &ItemPage::statusMessage);
+
+    // The opener and its stand-in share one place at the right of the kind buttons.
+    Lbl_TestFrameOpen = new QLabel(QStringLiteral("設定内容"), this);
+    Lbl_TestFrameOpen->setObjectName(QStringLiteral("Lbl_TestFrameOpen"));
+    Lbl_TestFrameOpen->setCursor(Qt::PointingHandCursor);
+    Lbl_TestFrameOpen->setStyleSheet(QStringLiteral("QLabel { color: palette(link); }"));
+    Lbl_TestFrameOpen->setToolTip(QStringLiteral("置換テスト"));
+    Lbl_TitleShadow = new QLabel(QStringLiteral("設定内容"), this);
+    Lbl_TitleShadow->setObjectName(QStringLiteral("Lbl_TitleShadow"));
+    Lbl_TitleShadow->setEnabled(false);
+    ui.layout_7->addWidget(Lbl_TestFrameOpen);
+    ui.layout_7->addWidget(Lbl_TitleShadow);
+    LabelClick::onClick(Lbl_TestFrameOpen, [this] { Lbl_TestFrameOpen_Click(); });
+
+    // Edit items: the pattern boxes with the test area below them, the presets beside.
+    m_testArea = new RegTestArea(ui.Fra_Type_1);
+    m_presets = new RegPresetPanel(ui.Txt_ItemTitle, ui.Txt_Reg, ui.Txt_Replace, ui.Fra_Type_1);
+    ui.layout_10->removeWidget(ui.Fra_RegArea);
+    auto *boxes = new QVBoxLayout;
+    boxes->addWidget(ui.Fra_RegArea, 1);
+    boxes->addWidget(m_testArea, 1);
+    auto *row = new QHBoxLayout;
+    row->addLayout(boxes, 1);
+    row->addWidget(m_presets);
+    ui.layout_10->addLayout(row);
+    connect(m_presets, &RegPresetPanel::statusMessage, this, &ItemPage::statusMessage);
+    connect(m_testArea, &RegTestArea::statusMessage, this, &ItemPage::statusMessage);
+    connect(m_testArea, &RegTestArea::runRequested, this,
+            [this] { emit testRequested(LiveTestBench::boxText(m_testArea->sampleBox())); });
+
+    m_liveBench = new LiveTestBench(ui.Txt_Reg, ui.Txt_Replace, m_testArea->sampleBox(),
+                                    m_testArea->resultBox(), m_testArea->matchCountLabel(), this);
+}
+
+void ItemPage::Lbl_TestFrameOpen_Click()
+{
+    if (chosenType() != 1) {
+        return;
+    }
+    const QString status = m_testArea->toggle();
+    m_liveBench->setActive(m_testArea->isVisibleTo(this));
+    emit statusMessage(status);
+}
+
+void ItemPage::closeTestArea()
+{
+    m_testArea->hide();
+    m_liveBench->setActive(false);
+}
+
+void ItemPage::showTestResult(const QString &output, const QString &status)
+{
+    m_testArea->showResult(output);
+    emit statusMessage(status);
 }
 
 ItemPage::~ItemPage() = default;
@@ -149,6 +246,12 @@ void ItemPage::Sub_ShowTypeFrame(int index)
     const QList<QFrame *> frames = {m_ui->Fra_Type_0, m_ui->Fra_Type_1, m_ui->Fra_Type_2};
     for (int k = 0; k < frames.size(); ++k) {
         frames[k]->setVisible(k == index);
+    }
+    // The test area serves edit items only.
+    Lbl_TestFrameOpen->setVisible(index == 1);
+    Lbl_TitleShadow->setVisible(index != 1);
+    if (index != 1) {
+        closeTestArea();
     }
 }
 

@@ -342,3 +342,65 @@ bool TreePages::FncBln_CreateSettingGrid()
     frame->setExpanded(true);
     return true;
 }
+
+bool TreePages::runItemTest(const QString &sample, QString &output, RegExpError &error)
+{
+    QTreeWidgetItem *node = m_tree.selected();
+    if (!m_state.setting || node == nullptr || node->parent() == nullptr) {
+        return false;
+    }
+    // What was just typed is what gets tested.
+    if (!Sub_StoreItemPage()) {
+        return false;
+    }
+    node = m_tree.selected();
+    if (node == nullptr) {
+        return false;
+    }
+    Cls_MySettingFile &model = *m_state.setting;
+    model.Tmp().InitItem_bln();
+    model.Tmp().SetFileItem(Cls_MyTree::NodeTag(node), QString());
+    output = model.RegExpExecute(0, sample, true);
+    error = model.LastPatternError();
+    return true;
+}
+
+bool TreePages::insertCatalog(const QList<SettingFrame> &frames)
+{
+    const QScopedValueRollback<bool> suppress(m_busy, true);
+    QTreeWidget *tree = m_tree.widget();
+    // Hidden while the nodes go in, so that it is not redrawn for each of them.
+    tree->hide();
+    bool allAdded = true;
+    for (int f = 0; f < frames.size(); ++f) {
+        const SettingFrame &catalogFrame = frames[f];
+        if (!FncBln_AddNode(true, catalogFrame.title, QString(), true, f)) {
+            allAdded = false;
+            continue;
+        }
+        QTreeWidgetItem *frame = m_tree.selectedFrame();
+        const QString frameKey = Cls_MyTree::NodeKey(frame);
+        FramePage *framePage = m_pages.frame;
+        framePage->setTitle(catalogFrame.title);
+        framePage->setLineCount(catalogFrame.lineCount);
+        framePage->setFont(catalogFrame.font);
+        if (!Sub_StoreFramePage(true)) {
+            allAdded = false;
+            continue;
+        }
+        frame->setExpanded(true);
+        const auto named = catalogFrame.namedItems();
+        for (int i = 0; i < named.size(); ++i) {
+            const SettingItem &item = named[i].second;
+            if (!FncBln_AddNode(false, item.name, item.compose(), true, i)) {
+                allAdded = false;
+                break;
+            }
+        }
+        m_tree.select(frameKey);
+        m_pageSwitch();
+        Sub_StoreFramePage(true);
+    }
+    tree->show();
+    return allAdded;
+}

@@ -3,15 +3,18 @@
 // menu's commands and the grid creation on the tree.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <functional>
 
 struct EditorState;
+struct SettingFrame;
 class EditTree;
 class ExtraPanel;
 class FramePage;
 class ItemPage;
 class QTreeWidgetItem;
+struct RegExpError;
 class ReadBackCheck;
 class WindowPage;
 
@@ -47,6 +50,11 @@ public:
     bool FncBln_CopyNode();
     bool FncBln_PasteNode();
     bool FncBln_CreateSettingGrid();
+    // Stores the item page, then runs the selected item over the sample as the palette runs
+    // it. False, with nothing changed, when no item is selected or the page was refused.
+    bool runItemTest(const QString &sample, QString &output, RegExpError &error);
+    // Appends the frames of a catalogue, each with its named items, and selects the last.
+    bool insertCatalog(const QList<SettingFrame> &frames);
 
     // Runs entry index of the edit menu and gives the status text to show.
     QString runEditCommand(int index);
