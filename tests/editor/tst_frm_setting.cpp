@@ -179,6 +179,9 @@ private slots:
     void bigItemThenNextItemSavesBoth();
     void keyboardReachesEveryCommand();
     void restoreRefusesBrokenBackup();
+    void testRunWithNothingSelectedChangesNothing();
+    void catalogInsertion();
+    void liveBenchInForm();
 
 private:
     Frm_Setting *openForm(const QString &argument = {});
@@ -1482,6 +1485,91 @@ void tst_FrmSetting::restoreRefusesBrokenBackup()
     QCOMPARE(status(), QStringLiteral("バックアップから復帰しました"));
     QCOMPARE(topNode(0)->text(0), QStringLiteral("Old"));
     QCOMPARE(child<QLineEdit>("Txt_FrameTitle")->text(), QString());
+}
+
+void tst_FrmSetting::testRunWithNothingSelectedChangesNothing()
+{
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "E", "<Reg>a</Reg>")})}));
+    QVERIFY(openForm());
+    QTest::mouseClick(child<QTabBar>("Tab_Title"), Qt::LeftButton, {},
+                      child<QTabBar>("Tab_Title")->tabRect(2).center());
+    expand(topNode(0));
+    clickNode(topNode(0)->child(0));
+    auto *opener = child<QLabel>("Lbl_TestFrameOpen");
+    QVERIFY(opener->isVisible());
+    QTest::mouseClick(opener, Qt::LeftButton);
+    QVERIFY(child<QWidget>("Fra_RegTest")->isVisible());
+    QCOMPARE(status(), QStringLiteral("置換作業のテスト用画面を開きました。"));
+    // Nothing selected any more: the run leaves both boxes and the status line alone.
+    child<QTreeWidget>("Trv_EditList")->setCurrentItem(nullptr);
+    child<QTreeWidget>("Trv_EditList")->clearSelection();
+    auto *base = child<QPlainTextEdit>("Txt_TestBase");
+    auto *after = child<QPlainTextEdit>("Txt_TestAfter");
+    after->setPlainText(QStringLiteral("before"));
+    const QString sample = base->toPlainText();
+    const QString shown = status();
+    QTest::mouseClick(child<QPushButton>("Cmd_RegTest"), Qt::LeftButton);
+    QCOMPARE(base->toPlainText(), sample);
+    QCOMPARE(after->toPlainText(), QStringLiteral("before"));
+    QCOMPARE(status(), shown);
+    // A data item has no test area.
+    QTest::mouseClick(child<QRadioButton>("Opt_ItemType_0"), Qt::LeftButton);
+    QVERIFY(!child<QWidget>("Fra_RegTest")->isVisible());
+    QVERIFY(!opener->isVisible());
+    QVERIFY(child<QLabel>("Lbl_TitleShadow")->isVisible());
+}
+
+void tst_FrmSetting::catalogInsertion()
+{
+    writeSetting("s.xml", settingText({}));
+    QVERIFY(openForm());
+    auto *tree = child<QTreeWidget>("Trv_EditList");
+    QCOMPARE(tree->topLevelItemCount(), 0);
+    QTest::mouseClick(child<QLabel>("Lbl_OpenOption"), Qt::LeftButton);
+    auto *label = child<QLabel>("Lbl_DefaultSetting_1");
+    QVERIFY(label->isVisible());
+    m_recorder->queueAnswer(int(MsgBox::No));
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(m_recorder->count(), 1);
+    QCOMPARE(tree->topLevelItemCount(), 0);
+    QTest::mouseClick(label, Qt::LeftButton);
+    const QList<int> counts = {3, 4, 1, 4, 3, 4, 1, 4, 1};
+    QCOMPARE(tree->topLevelItemCount(), counts.size());
+    for (int f = 0; f < counts.size(); ++f) {
+        QCOMPARE(topNode(f)->childCount(), counts.at(f));
+        Cls_XML reader;
+        reader.SetFileItem(Cls_MyTree::NodeTag(topNode(f)), QString());
+        QCOMPARE(reader.Gets("Font"), QStringLiteral("Times New Roman"));
+    }
+    QVERIFY(tree->isVisible());
+    QVERIFY(!child<QWidget>("Fra_Extra")->isVisible());
+}
+
+void tst_FrmSetting::liveBenchInForm()
+{
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "E", "<Reg>x</Reg>")})}));
+    QVERIFY(openForm());
+    QTest::mouseClick(child<QTabBar>("Tab_Title"), Qt::LeftButton, {},
+                      child<QTabBar>("Tab_Title")->tabRect(2).center());
+    expand(topNode(0));
+    clickNode(topNode(0)->child(0));
+    QTest::mouseClick(child<QLabel>("Lbl_TestFrameOpen"), Qt::LeftButton);
+    auto *base = child<QPlainTextEdit>("Txt_TestBase");
+    base->setPlainText(QStringLiteral("a1 b22 c333"));
+    auto *pattern = child<QPlainTextEdit>("Txt_Reg");
+    pattern->setFocus();
+    pattern->selectAll();
+    QTest::keyClicks(pattern, QStringLiteral("[0-9]+"));
+    auto *count = child<QLabel>("Lbl_TestMatchCount");
+    QTRY_COMPARE(count->text(), QStringLiteral("3件一致"));
+    const auto spans = base->extraSelections();
+    QCOMPARE(spans.size(), 3);
+    QCOMPARE(spans.at(1).cursor.selectedText(), QStringLiteral("22"));
+    // Nothing was stored by the live run.
+    QVERIFY(Cls_MyTree::NodeTag(topNode(0)->child(0)).contains(QStringLiteral("<Reg>x</Reg>")));
+    // A bad pattern says where it is wrong.
+    QTest::keyClicks(pattern, QStringLiteral("("));
+    QTRY_VERIFY(count->text().contains(QStringLiteral("文字目")));
 }
 
 #include "tst_frm_setting.moc"
