@@ -140,7 +140,9 @@ void ItemPage::buildAids()
     boxes->addWidget(m_testArea, 1);
     auto *row = new QHBoxLayout;
     row->addLayout(boxes, 1);
-    row->addWidget(m_presets);
+    // At its own size: stretched, the preset labels drift apart and squeeze the pattern boxes.
+    m_presets->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
+    row->addWidget(m_presets, 0, Qt::AlignTop);
     ui.layout_10->addLayout(row);
     connect(m_presets, &RegPresetPanel::statusMessage, this, &ItemPage::statusMessage);
     connect(m_testArea, &RegTestArea::statusMessage, this, &ItemPage::statusMessage);
