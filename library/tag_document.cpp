@@ -3,9 +3,13 @@
 #include "text_file.h"
 
 #include <QCoreApplication>
+#include <QSet>
 
 #include <algorithm>
 #include <climits>
+#include <optional>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -83,6 +87,175 @@ QString programFolder()
     // taken relative to the working directory.
     return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
 }
+
+// Comment removal in one pass, with the result of removing block after block: the first
+// "<!--" to the first "-->" after it, then every copy of that block, and again. The output
+// works as a stack, so the text around a removed block joins and may form a new "<!--" or
+// "-->" as it does between rounds. A copy of a block removed earlier goes where the rounds
+// would have dropped it first, even inside another comment: at a close, every open still
+// pending (the first one and those inside it) starts a candidate ending there, and the
+// candidate that equals the earliest removed block goes first. Candidates are compared by a
+// rolling hash of the output, then character by character.
+class CommentRemover final
+{
+public:
+    explicit CommentRemover(qsizetype sizeHint)
+    {
+        m_out.reserve(sizeHint);
+        m_power.push_back(1);
+    }
+
+    void feed(QStringView text)
+    {
+        // Only a '-' can complete an open and only a '>' a close: the rest is copied in runs.
+        const char16_t *const data = text.utf16();
+        const qsizetype size = text.size();
+        qsizetype i = 0;
+        while (i < size) {
+            qsizetype j = i;
+            while (j < size && data[j] != u'-' && data[j] != u'>')
+                ++j;
+            appendPlain(text.sliced(i, j - i));
+            if (j < size)
+                appendMark(data[j]);
+            i = j + 1;
+        }
+    }
+
+    QString take() { return std::move(m_out); }
+
+private:
+    static constexpr quint64 Mod = (quint64(1) << 61) - 1;
+    static constexpr quint64 Base = 1000003;
+
+    static quint64 addMod(quint64 a, quint64 b)
+    {
+        const quint64 s = a + b;
+        return s >= Mod ? s - Mod : s;
+    }
+    static quint64 mulMod(quint64 a, quint64 b)
+    {
+        const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
+        const quint64 folded = quint64(p & Mod) + quint64(p >> 61);
+        return folded >= Mod ? folded - Mod : folded;
+    }
+
+    void appendPlain(QStringView run)
+    {
+        m_out.append(run);
+        if (m_open < 0)
+            return;
+        quint64 h = m_prefix.back();
+        for (const QChar c : run) {
+            h = addMod(mulMod(h, Base), c.unicode() + 1u);
+            m_prefix.push_back(h);
+        }
+    }
+
+    void appendMark(char16_t c)
+    {
+        m_out.append(QChar(c));
+        const qsizetype n = m_out.size();
+        const QChar *const out = m_out.constData();
+        if (m_open >= 0)
+            m_prefix.push_back(addMod(mulMod(m_prefix.back(), Base), c + 1u));
+        if (c == u'-' && n >= 4 && out[n - 4] == u'<' && out[n - 3] == u'!' && out[n - 2] == u'-') {
+            if (m_open >= 0) {
+                m_inner.push_back(n - 4);
+                return;
+            }
+            // Hashes are kept from the first open on: text outside comments needs none.
+            m_open = n - 4;
+            m_prefix.assign(1, 0);
+            for (qsizetype k = m_open; k < n; ++k)
+                m_prefix.push_back(addMod(mulMod(m_prefix.back(), Base), out[k].unicode() + 1u));
+        } else if (c == u'>' && m_open >= 0 && n - 3 >= m_open + 1 && out[n - 3] == u'-' &&
+                   out[n - 2] == u'-') {
+            close();
+        }
+    }
+
+    quint64 power(qsizetype length)
+    {
+        while (qsizetype(m_power.size()) <= length)
+            m_power.push_back(mulMod(m_power.back(), Base));
+        return m_power[size_t(length)];
+    }
+
+    // Hash of the output from position (not before the first open) to its end.
+    quint64 tailHash(qsizetype position)
+    {
+        const size_t from = size_t(position - m_open);
+        const size_t to = size_t(m_out.size() - m_open);
+        const quint64 head = mulMod(m_prefix[from], power(qsizetype(to - from)));
+        return addMod(m_prefix[to], Mod - head);
+    }
+
+    static quint64 key(qsizetype length, quint64 hash)
+    {
+        return hash ^ (quint64(length) * 0x9E3779B97F4A7C15ULL);
+    }
+
+    // The round in which the block from position to the end of the output was removed.
+    std::optional<int> removedRound(qsizetype position)
+    {
+        const qsizetype length = m_out.size() - position;
+        if (!m_lengths.contains(length))
+            return std::nullopt;
+        const QStringView candidate = QStringView(m_out).sliced(position);
+        const auto [begin, end] = m_removed.equal_range(key(length, tailHash(position)));
+        for (auto it = begin; it != end; ++it) {
+            if (m_blocks[size_t(it->second)] == candidate)
+                return it->second;
+        }
+        return std::nullopt;
+    }
+
+    void truncate(qsizetype size)
+    {
+        m_out.truncate(size);
+        m_prefix.resize(size_t(size - m_open) + 1);
+    }
+
+    void close()
+    {
+        qsizetype first = -1;
+        int firstRound = INT_MAX;
+        const auto consider = [&](qsizetype position) {
+            const std::optional<int> round = removedRound(position);
+            if (round && *round < firstRound) {
+                firstRound = *round;
+                first = position;
+            }
+        };
+        consider(m_open);
+        for (const qsizetype position : m_inner)
+            consider(position);
+
+        if (first < 0) {
+            const QString block = m_out.sliced(m_open);
+            const int round = int(m_blocks.size());
+            m_removed.emplace(key(block.size(), tailHash(m_open)), round);
+            m_lengths.insert(block.size());
+            m_blocks.push_back(block);
+            first = m_open;
+        }
+        truncate(first);
+        while (!m_inner.empty() && m_inner.back() >= first)
+            m_inner.pop_back();
+        if (first == m_open)
+            m_open = -1;
+    }
+
+    QString m_out;
+    std::vector<quint64> m_prefix; // hash of each prefix of the output from the first open
+    std::vector<quint64> m_power;
+    qsizetype m_open = -1;          // the first "<!--" not yet closed
+    std::vector<qsizetype> m_inner; // the opens after it, in order
+    std::vector<QString> m_blocks;  // the removed blocks by round
+    std::unordered_multimap<quint64, int> m_removed;
+    QSet<qsizetype> m_lengths;
+};
 
 } // namespace
 
@@ -363,21 +536,11 @@ bool Cls_XML::SetElement_bln(const QString &strA_Name, const QString &strA_Item)
 
 QString Cls_XML::RemoveComments(const QString &text)
 {
-    static const QString CommentOpen = QStringLiteral("<!--");
-    static const QString CommentClose = QStringLiteral("-->");
-    QString result = text;
-    for (;;) {
-        const qsizetype openAt = result.indexOf(CommentOpen);
-        if (openAt < 0)
-            break;
-        const qsizetype closeAt = result.indexOf(CommentClose, openAt + 1);
-        if (closeAt < 0)
-            break;
-        // Every copy of the same block goes at once; each round removes at least one.
-        const QString block = result.mid(openAt, closeAt + CommentClose.size() - openAt);
-        result.replace(block, QString(), Qt::CaseSensitive);
-    }
-    return result;
+    if (!text.contains(QLatin1String("<!--")))
+        return text;
+    CommentRemover remover(text.size());
+    remover.feed(text);
+    return remover.take();
 }
 
 std::optional<int> Cls_XML::ToInteger(const QString &text)
