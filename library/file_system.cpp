@@ -1,5 +1,6 @@
 #include "file_system.h"
 
+#include "durable_file.h"
 #include "platform_wrappers.h"
 
 #include <QCoreApplication>
@@ -8,9 +9,13 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -38,7 +43,8 @@ int errorNumber(const std::error_code &ec, Missing missing)
         c == std::errc::read_only_file_system || c == std::errc::device_or_resource_busy ||
         c == std::errc::text_file_busy)
         return VbErrorNo::PermissionDenied;
-    if (c == std::errc::no_space_on_device)
+    if (c == std::errc::no_space_on_device || c == std::errc::file_too_large ||
+        (c.category() == std::generic_category() && c.value() == EDQUOT))
         return VbErrorNo::DiskFull;
     if (c == std::errc::cross_device_link)
         return VbErrorNo::RenameAcrossDisks;
@@ -261,40 +267,42 @@ bool copyFileTo(const fs::path &source, const fs::path &target, bool overwrite, 
             err = {std::make_error_code(std::errc::file_exists), Missing::File};
             return false;
         }
-    }
-    if (fs::is_regular_file(targetStatus)) {
-        // Copy beside the target and rename over it: a copy that fails part way (a full
-        // disk during a restore) must leave the existing file whole.
+        // A copy onto itself (also through a link) would only lose the file.
         if (fs::equivalent(source, target, ec)) {
             err = {std::make_error_code(std::errc::file_exists), Missing::File};
             return false;
         }
-        fs::path temporary = target;
-        temporary += QStringLiteral(".~%1").arg(QCoreApplication::applicationPid()).toStdString();
-        fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, ec);
-        if (!ec)
-            fs::rename(temporary, target, ec);
-        if (ec) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            err = {ec, Missing::Path};
-            return false;
-        }
-    } else {
-        // Refuses to copy a file onto itself (it would be truncated).
-        fs::copy_file(source, target,
-                      overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none,
-                      ec);
-        if (ec) {
-            err = {ec, Missing::Path};
-            return false;
-        }
     }
-    // The platform's copy keeps the modification time; failing to do so is harmless.
-    std::error_code ignored;
-    const auto time = fs::last_write_time(source, ignored);
-    if (!ignored)
-        fs::last_write_time(target, time, ignored);
+    const auto systemError = [](int number) {
+        return std::error_code(number, std::generic_category());
+    };
+    const int from =
+        DurableFile::calls().open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0);
+    if (from < 0) {
+        err = {systemError(errno), Missing::File};
+        return false;
+    }
+    struct stat st;
+    if (::fstat(from, &st) != 0 || !S_ISREG(st.st_mode)) {
+        err = {systemError(S_ISREG(st.st_mode) ? errno : EINVAL), Missing::File};
+        DurableFile::calls().close(from);
+        return false;
+    }
+    // Copied beside the target, synced and renamed over it: a copy that fails part way (a
+    // full disk during a backup or a restore) leaves the target as it was, or absent. The
+    // copy keeps the source's permissions and modification time, as the platform's does.
+    DurableFile::Options options;
+    options.replaceExisting = overwrite;
+    options.mode = st.st_mode & 07777;
+    options.modified = st.st_mtim;
+    const int failed = DurableFile::replace(
+        QByteArray::fromStdString(target.native()),
+        [from](int to) { return DurableFile::copyAll(from, to); }, options);
+    DurableFile::calls().close(from);
+    if (failed) {
+        err = {systemError(failed), failed == EEXIST ? Missing::File : Missing::Path};
+        return false;
+    }
     return true;
 }
 

@@ -1,9 +1,12 @@
 #include "text_file.h"
 
+#include "durable_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
@@ -35,22 +38,38 @@ QString trimSpaces(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-// Why a file could not be opened, in the numbers the callers report.
-std::pair<int, QString> openFailure(const QString &path, QFileDevice::FileError fileError,
-                                    bool forWriting)
+// Why a file could not be read or written, in the numbers the callers report.
+std::pair<int, QString> failure(const QString &path, int error, bool forWriting)
 {
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists())
-        return {VbErrorNo::PathNotFound, QStringLiteral("Path not found")};
-    if (info.isDir())
-        return {VbErrorNo::PathFileAccessError, QStringLiteral("Path/File access error")};
-    if (!forWriting && !info.exists())
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: {
+        const QFileInfo info(path);
+        if (!info.absoluteDir().exists())
+            return {VbErrorNo::PathNotFound, QStringLiteral("Path not found")};
+        if (forWriting)
+            return {VbErrorNo::PathNotFound, QStringLiteral("Path not found")};
         return {VbErrorNo::FileNotFound, QStringLiteral("File not found")};
-    if (fileError == QFileDevice::PermissionsError)
+    }
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
         return {VbErrorNo::PermissionDenied, QStringLiteral("Permission denied")};
-    if (fileError == QFileDevice::ResourceError)
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
         return {VbErrorNo::DiskFull, QStringLiteral("Disk full")};
-    return {VbErrorNo::PathFileAccessError, QStringLiteral("Path/File access error")};
+    case EIO:
+        return {VbErrorNo::DeviceIoError, QStringLiteral("Device I/O error")};
+    case EMFILE:
+    case ENFILE:
+        return {VbErrorNo::TooManyFiles, QStringLiteral("Too many files")};
+    case ENAMETOOLONG:
+        return {VbErrorNo::BadFileName, QStringLiteral("Bad file name or number")};
+    default:
+        return {VbErrorNo::PathFileAccessError, QStringLiteral("Path/File access error")};
+    }
 }
 
 QString withPath(const QString &description, const QString &path)
@@ -100,18 +119,18 @@ std::optional<QString> TextFile::read(const QString &path, VbError *error)
     const QFileInfo info(path);
     // Only regular files: a device or a pipe could block the reader for ever.
     if (info.exists() && !info.isFile()) {
-        const auto [number, text] = openFailure(path, QFileDevice::OpenError, false);
+        setError(error, VbErrorNo::PathFileAccessError,
+                 withPath(QStringLiteral("Path/File access error"), path));
+        return std::nullopt;
+    }
+    // A read error part way fails the whole read: a cut-off setting must not be loaded and
+    // then saved over the whole one.
+    QByteArray bytes;
+    if (const int failed = DurableFile::readAll(QFile::encodeName(path), bytes)) {
+        const auto [number, text] = failure(path, failed, false);
         setError(error, number, withPath(text, path));
         return std::nullopt;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const auto [number, text] = openFailure(path, file.error(), false);
-        setError(error, number, withPath(text, path));
-        return std::nullopt;
-    }
-    // A read error part way ends the text where it stopped, like the end of the file.
-    const QByteArray bytes = file.readAll();
     if (error)
         *error = VbError{};
     return normaliseLineEnds(Cp932Codec::decode(bytes));
@@ -147,26 +166,21 @@ bool TextFile::write(const QString &path, const QString &text, VbError *error,
         return false;
     }
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        const auto [number, description] = openFailure(path, file.error(), true);
-        setError(error, number, withPath(description, path));
+    // A file the user made read-only stays as it is, as the platform's own save refuses it.
+    if (target.exists() && !target.isWritable()) {
+        setError(error, VbErrorNo::PermissionDenied,
+                 withPath(QStringLiteral("Permission denied"), path));
         return false;
     }
-    // Nothing replaces the old file unless every byte was written and the rename worked.
-    const bool written = file.write(*bytes) == bytes->size();
-    if (!written || !file.commit()) {
-        const QFileDevice::FileError fileError = file.error();
-        if (!written)
-            file.cancelWriting();
-        if (fileError == QFileDevice::ResourceError)
-            setError(error, VbErrorNo::DiskFull, withPath(QStringLiteral("Disk full"), path));
-        else if (fileError == QFileDevice::PermissionsError)
-            setError(error, VbErrorNo::PermissionDenied,
-                     withPath(QStringLiteral("Permission denied"), path));
-        else
-            setError(error, VbErrorNo::DeviceIoError,
-                     withPath(QStringLiteral("Device I/O error"), path));
+    // Nothing replaces the old file unless every byte was written and synced, the file
+    // closed and the rename done.
+    const int failed = DurableFile::replace(
+        QFile::encodeName(path),
+        [&bytes](int fd) { return DurableFile::writeAll(fd, bytes->constData(), bytes->size()); },
+        DurableFile::Options());
+    if (failed) {
+        const auto [number, description] = failure(path, failed, true);
+        setError(error, number, withPath(description, path));
         return false;
     }
     if (error)

@@ -13,11 +13,13 @@ public:
     TextFile() = delete;
 
     // Reads the whole file as code page 932. A line ends at CR or CR LF (a lone LF stays
-    // in its line) and every line comes back followed by CR LF.
+    // in its line) and every line comes back followed by CR LF. A read error part way is a
+    // failure like a file that cannot be opened: no part of the text comes back.
     static std::optional<QString> read(const QString &path, VbError *error = nullptr);
 
-    // Writes the text as code page 932 through a temporary file in the same folder that
-    // then replaces the old file, so a refused or failed save leaves the old file as it was.
+    // Writes the text as code page 932 through a synced temporary file in the same folder
+    // that then replaces the old file, so a refused or failed save leaves the old file as it
+    // was. A full disk (also a quota or the file size limit) is error 61 "Disk full".
     static bool write(const QString &path, const QString &text, VbError *error = nullptr,
                       Cp932Unencodable *unencodable = nullptr);
 

@@ -1,8 +1,10 @@
+#include "FileFaults.h"
 #include "MessageBoxRecorder.h"
 #include "TestFiles.h"
 #include "file_system.h"
 #include "platform_wrappers.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +35,10 @@ private slots:
     void copyFile_data();
     void copyFile();
     void copyOverwriteFailingPartWayKeepsTarget();
+    void copyToNewFileFailingPartWayLeavesNone();
+    void failedCopyStepKeepsTarget_data();
+    void failedCopyStepKeepsTarget();
+    void copyRemovesStaleTemporaryFiles();
     void createFolderTwoLevels();
     void moveKeepsPreviousError();
     void changeFileNameKeepsExisting();
@@ -48,6 +54,11 @@ private:
     void write(const QString &name, const QByteArray &content)
     {
         QVERIFY(writeBytes(path(name), content));
+    }
+    // Every file of the folder, hidden ones (temporary files) included.
+    QStringList files() const
+    {
+        return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
     QByteArray read(const QString &name) const { return fileBytes(path(name), "<missing>"); }
     const QList<RecordedBox> &boxes() const { return m_recorder->boxes(); }
@@ -250,13 +261,96 @@ void tst_FileSystem::copyOverwriteFailingPartWayKeepsTarget()
         QVERIFY(limit.isActive());
         QVERIFY(!fs.PFncBln_CopyFile(path("big.xml"), path("live.xml"), true));
     }
-    QVERIFY(fs.GetLng_ErrorNo() != 0);
+    QCOMPARE(fs.GetLng_ErrorNo(), int(VbErrorNo::DiskFull));
     QCOMPARE(read("live.xml"), QByteArray("live"));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
-             QStringList({u"big.xml"_s, u"live.xml"_s}));
+    QCOMPARE(files(), QStringList({u"big.xml"_s, u"live.xml"_s}));
 #else
     QSKIP("needs a file size limit");
 #endif
+}
+
+// A backup onto a full disk must not leave a cut-off copy that a restore would trust.
+void tst_FileSystem::copyToNewFileFailingPartWayLeavesNone()
+{
+#ifdef Q_OS_LINUX
+    write("big.xml", QByteArray(64 * 1024, 'x'));
+    QVERIFY(QDir(m_dir->path()).mkdir("_backup"));
+
+    Cls_FileSystem fs;
+    {
+        const FileSizeLimit limit(16 * 1024);
+        QVERIFY(limit.isActive());
+        QVERIFY(!fs.PFncBln_CopyFile(path("big.xml"), path("_backup/big.xml"), true));
+    }
+    QCOMPARE(fs.GetLng_ErrorNo(), int(VbErrorNo::DiskFull));
+    QCOMPARE(QDir(path("_backup")).entryList(QDir::Files | QDir::Hidden), QStringList());
+#else
+    QSKIP("needs a file size limit");
+#endif
+}
+
+void tst_FileSystem::failedCopyStepKeepsTarget_data()
+{
+    QTest::addColumn<int>("call");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("targetExists");
+    QTest::addColumn<int>("number");
+
+    using C = FileFault::Call;
+    for (const bool exists : {false, true}) {
+        const char *const kind = exists ? "replacing" : "new";
+        const auto row = [&](const char *what) -> QTestData & {
+            return QTest::addRow("%s, %s", what, kind);
+        };
+        row("disk full") << int(C::Write) << ENOSPC << exists << int(VbErrorNo::DiskFull);
+        row("quota") << int(C::Write) << EDQUOT << exists << int(VbErrorNo::DiskFull);
+        row("sync error") << int(C::Fdatasync) << EIO << exists << int(VbErrorNo::DeviceIoError);
+        row("close error") << int(C::Close) << EIO << exists << int(VbErrorNo::DeviceIoError);
+        row("rename error") << int(C::Rename) << EIO << exists << int(VbErrorNo::DeviceIoError);
+        row("source read error") << int(C::Read) << EIO << exists << int(VbErrorNo::DeviceIoError);
+        row("source ends early") << int(C::Read) << 0 << exists << int(VbErrorNo::DeviceIoError);
+    }
+}
+
+void tst_FileSystem::failedCopyStepKeepsTarget()
+{
+    QFETCH(int, call);
+    QFETCH(int, error);
+    QFETCH(bool, targetExists);
+    QFETCH(int, number);
+    write("src.xml", QByteArray(200 * 1024, 's'));
+    if (targetExists)
+        write("dst.xml", "target");
+
+    Cls_FileSystem fs;
+    {
+        const FileFault fault(FileFault::Call(call), error, 100 * 1024);
+        QVERIFY(!fs.PFncBln_CopyFile(path("src.xml"), path("dst.xml"), true));
+    }
+    QCOMPARE(fs.GetLng_ErrorNo(), number);
+    QCOMPARE(read("dst.xml"), targetExists ? QByteArray("target") : QByteArray("<missing>"));
+    QCOMPARE(files(), targetExists ? QStringList({u"dst.xml"_s, u"src.xml"_s})
+                                   : QStringList({u"src.xml"_s}));
+
+    QVERIFY(fs.PFncBln_CopyFile(path("src.xml"), path("dst.xml"), true));
+    QCOMPARE(read("dst.xml"), read("src.xml"));
+}
+
+void tst_FileSystem::copyRemovesStaleTemporaryFiles()
+{
+    write("src.xml", "source");
+    // PIDs above the system's limit name no process.
+    const QString stale = u".dst.xml.quorvel-save-2147483646-abcdef"_s;
+    write(stale, "partial");
+    QFile file(path(stale));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-61),
+                             QFileDevice::FileModificationTime));
+    file.close();
+
+    Cls_FileSystem fs;
+    QVERIFY(fs.PFncBln_CopyFile(path("src.xml"), path("dst.xml"), false));
+    QCOMPARE(files(), QStringList({u"dst.xml"_s, u"src.xml"_s}));
 }
 
 void tst_FileSystem::createFolderTwoLevels()

@@ -1,3 +1,4 @@
+#include "FileFaults.h"
 #include "MessageBoxRecorder.h"
 #include "TestFiles.h"
 #include "program_state.h"
@@ -85,6 +86,7 @@ private slots:
     void openKeepsExistingFile();
     void openNeverReplacesUnreadableFile_data();
     void openNeverReplacesUnreadableFile();
+    void readErrorPartWayLeavesFileUnread();
 
 private:
     std::unique_ptr<Cls_MySettingFile> load(const QString &text);
@@ -710,6 +712,34 @@ void tst_SettingModel::openNeverReplacesUnreadableFile()
 #else
     QSKIP("Needs Unix file permissions and named pipes");
 #endif
+}
+
+// A read that fails part way reports the file as unreadable (which the editor refuses to
+// save over) instead of loading the part before the error.
+void tst_SettingModel::readErrorPartWayLeavesFileUnread()
+{
+    QString text = u"<?xml version = '1.0' encoding = 'Shift_JIS'?>\r\n<myItem>\r\n"
+                   u"<CommonSetting><Title>mine</Title></CommonSetting>\r\n<DataSetting>\r\n"_s;
+    for (int i = 1; i <= 20; ++i)
+        text += u"<Frame%1><Title>f%1</Title>%2</Frame%1>\r\n"_s.arg(i).arg(QString(9000, u'x'));
+    text += u"</DataSetting>\r\n</myItem>"_s;
+    const QString path = m_dir->filePath(u"Mine.xml"_s);
+    QVERIFY(writeText(path, text));
+    const QByteArray before = fileBytes(path);
+    gStr_SettingFolder = m_dir->path();
+    gStr_SettingFile = u"Mine.xml"_s;
+    {
+        const FileFault fault(FileFault::Call::Read, EIO, 65536);
+        OpenSettingFile(false);
+    }
+    QVERIFY(gObj_Setting);
+    QCOMPARE(gObj_Setting->GetCount(), 0);
+    QCOMPARE(gObj_Setting->LastError().number, int(VbErrorNo::DeviceIoError));
+    QCOMPARE(fileBytes(path), before);
+
+    OpenSettingFile(false);
+    QCOMPARE(gObj_Setting->GetCount(), 20);
+    QVERIFY(!gObj_Setting->LastError().isSet());
 }
 
 QTEST_GUILESS_MAIN(tst_SettingModel)

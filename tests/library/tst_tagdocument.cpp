@@ -1,3 +1,4 @@
+#include "FileFaults.h"
 #include "MessageBoxRecorder.h"
 #include "TestFiles.h"
 #include "tag_document.h"
@@ -11,6 +12,8 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -52,6 +55,11 @@ private slots:
     void refusedSaveKeepsOldFile();
     void saveIntoMissingFolderFails();
     void failedWriteKeepsOldFile();
+    void failedSaveStepKeepsOldFile_data();
+    void failedSaveStepKeepsOldFile();
+    void staleTemporaryFilesGoOnNextSave();
+    void readErrorPartWayFailsTheRead_data();
+    void readErrorPartWayFailsTheRead();
     void saveKeepsWhatIsNoFile_data();
     void saveKeepsWhatIsNoFile();
     void pathJoin_data();
@@ -546,13 +554,130 @@ void tst_TagDocument::failedWriteKeepsOldFile()
         QVERIFY(limit.isActive());
         QVERIFY(!document.SaveFile_bln(u"keep.xml"_s));
     }
-    QVERIFY(document.LastError().isSet());
+    QCOMPARE(document.LastError().number, int(VbErrorNo::DiskFull));
     QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"keep.xml"_s});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"keep.xml"_s});
     QVERIFY(boxes().isEmpty());
 #else
     QSKIP("needs a file size limit");
 #endif
+}
+
+void tst_TagDocument::failedSaveStepKeepsOldFile_data()
+{
+    QTest::addColumn<int>("call");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<bool>("replaced");
+
+    using C = FileFault::Call;
+    QTest::newRow("disk full") << int(C::Write) << ENOSPC << int(VbErrorNo::DiskFull) << false;
+    QTest::newRow("quota") << int(C::Write) << EDQUOT << int(VbErrorNo::DiskFull) << false;
+    QTest::newRow("file too large") << int(C::Write) << EFBIG << int(VbErrorNo::DiskFull) << false;
+    QTest::newRow("write error") << int(C::Write) << EIO << int(VbErrorNo::DeviceIoError) << false;
+    QTest::newRow("sync error") << int(C::Fdatasync) << EIO << int(VbErrorNo::DeviceIoError)
+                                << false;
+    QTest::newRow("sync finds disk full")
+        << int(C::Fdatasync) << ENOSPC << int(VbErrorNo::DiskFull) << false;
+    QTest::newRow("close error") << int(C::Close) << EIO << int(VbErrorNo::DeviceIoError) << false;
+    QTest::newRow("close finds quota")
+        << int(C::Close) << EDQUOT << int(VbErrorNo::DiskFull) << false;
+    QTest::newRow("rename refused")
+        << int(C::Rename) << EACCES << int(VbErrorNo::PermissionDenied) << false;
+    // Once renamed the new file is there; a folder that cannot be synced is still reported.
+    QTest::newRow("folder sync error")
+        << int(C::Fsync) << EIO << int(VbErrorNo::DeviceIoError) << true;
+}
+
+// Every step of a save is checked: a failure keeps the old file and leaves no temporary one.
+void tst_TagDocument::failedSaveStepKeepsOldFile()
+{
+    QFETCH(int, call);
+    QFETCH(int, error);
+    QFETCH(int, number);
+    QFETCH(bool, replaced);
+    const QString path = m_dir->filePath(u"keep.xml"_s);
+    QVERIFY(writeBytes(path, "old\r\n"));
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    document.AddItem_bln(u"Data"_s, QString(8000, u'x'));
+    {
+        const FileFault fault(FileFault::Call(call), error, 4096);
+        QVERIFY(!document.SaveFile_bln(u"keep.xml"_s));
+    }
+    QCOMPARE(document.LastError().number, number);
+    QCOMPARE(fileBytes(path) == "old\r\n", !replaced);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"keep.xml"_s});
+    QVERIFY(boxes().isEmpty());
+
+    QVERIFY(document.SaveFile_bln(u"keep.xml"_s));
+    QCOMPARE(fileBytes(path).size(), document.GetFileItemAll_str().size());
+}
+
+void tst_TagDocument::staleTemporaryFilesGoOnNextSave()
+{
+    // A process that has ended: its PID names no live process any more.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    QVERIFY(child > 0);
+    QCOMPARE(::waitpid(child, nullptr, 0), child);
+    const QByteArray dead = QByteArray::number(child);
+    const QByteArray live = QByteArray::number(::getpid());
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-120);
+
+    QDir dir(m_dir->path());
+    const auto make = [&](const QString &name, const QDateTime &time) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write("partial") == 7 && file.flush());
+        QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    const QString stale = u".s.xml.quorvel-save-"_s + dead + u"-Ab3dE9"_s;
+    const QString young = u".s.xml.quorvel-save-"_s + dead + u"-Zz0000"_s;
+    const QString held = u".s.xml.quorvel-save-"_s + live + u"-Qq1111"_s;
+    const QString otherFile = u".s.xml.quorvel-save-notes"_s;
+    make(stale, old);
+    make(young, QDateTime::currentDateTime());
+    make(held, old);
+    make(otherFile, old);
+
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    document.AddItem_bln(u"A"_s, u"1"_s);
+    QVERIFY(document.SaveFile_bln(u"s.xml"_s));
+    QStringList expected{young, held, otherFile, u"s.xml"_s};
+    expected.sort();
+    QStringList found = dir.entryList(QDir::Files | QDir::Hidden);
+    found.sort();
+    QCOMPARE(found, expected);
+}
+
+void tst_TagDocument::readErrorPartWayFailsTheRead_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::newRow("read error") << EIO;
+    QTest::newRow("ends before its size") << 0;
+}
+
+// A read that stops part way must not pass for the whole file.
+void tst_TagDocument::readErrorPartWayFailsTheRead()
+{
+    QFETCH(int, error);
+    const QString path = m_dir->filePath(u"r.xml"_s);
+    QVERIFY(writeBytes(path, "<A>1</A>\r\n" + QByteArray(100000, 'x') + "<B>2</B>\r\n"));
+    Cls_XML document;
+    document.SaveFilePath_Prop(m_dir->path());
+    {
+        const FileFault fault(FileFault::Call::Read, error, 70000);
+        QVERIFY(!document.ReadFile_bln(u"r.xml"_s));
+        QCOMPARE(document.LastError().number, int(VbErrorNo::DeviceIoError));
+        QVERIFY(!document.OnlyReadFile_bln(u"r.xml"_s));
+        QCOMPARE(document.LastError().number, int(VbErrorNo::DeviceIoError));
+        QVERIFY(document.FileData().isEmpty());
+    }
+    QVERIFY(document.ReadFile_bln(u"r.xml"_s));
+    QCOMPARE(document.Gets(u"B"_s), u"2"_s);
 }
 
 void tst_TagDocument::saveKeepsWhatIsNoFile_data()
