@@ -9,6 +9,8 @@ packages=(build-essential cmake ninja-build pkg-config
           qt6-translations-l10n openbox xdotool libxcb1-dev)
 # Packaging: the .deb (dpkg-shlibdeps, file) and the validators of its desktop files.
 packages+=(dpkg-dev file desktop-file-utils appstream)
+# Fuzzing: clang with libFuzzer and the sanitizer runtimes.
+packages+=(clang libclang-rt-14-dev)
 # The regular-expression comparison tests use node when it is there.
 command -v node >/dev/null 2>&1 || packages+=(nodejs)
 
