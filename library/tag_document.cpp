@@ -228,9 +228,23 @@ private:
                 first = position;
             }
         };
-        consider(m_open);
-        for (const qsizetype position : m_inner)
-            consider(position);
+        // Only a length some removed block has can match: whichever list is shorter, the
+        // pending opens or those lengths, is walked, so that opens piling up before many
+        // copies cost no more than the lengths seen.
+        if (m_inner.size() < size_t(m_lengths.size())) {
+            consider(m_open);
+            for (const qsizetype position : m_inner)
+                consider(position);
+        } else {
+            const qsizetype n = m_out.size();
+            for (const qsizetype length : std::as_const(m_lengths)) {
+                const qsizetype position = n - length;
+                if (position == m_open ||
+                    (position > m_open &&
+                     std::binary_search(m_inner.begin(), m_inner.end(), position)))
+                    consider(position);
+            }
+        }
 
         if (first < 0) {
             const QString block = m_out.sliced(m_open);

@@ -31,6 +31,7 @@ private slots:
     void removeComments_data();
     void removeComments();
     void removeCommentsAsRoundByRound();
+    void manyCommentsRemovedInOnePass_data();
     void manyCommentsRemovedInOnePass();
     void narrowingComesBeforeCommentRemoval();
     void integerValue_data();
@@ -197,19 +198,35 @@ void tst_TagDocument::removeCommentsAsRoundByRound()
     }
 }
 
-// 64,000 distinct comments (1.3 MB) once took 19 s; one pass takes milliseconds.
-void tst_TagDocument::manyCommentsRemovedInOnePass()
+void tst_TagDocument::manyCommentsRemovedInOnePass_data()
 {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    // 64,000 distinct comments (1.3 MB) took 19 s round by round.
     QString text, expected;
     for (int i = 0; i < 64000; ++i) {
         text += u"<Item>%1</Item><!-- note %1 -->\r\n"_s.arg(i);
         expected += u"<Item>%1</Item>\r\n"_s.arg(i);
     }
+    QTest::newRow("distinct comments") << text << expected;
+    // Opens that never close, each a candidate at every later close.
+    const QString opens = u"<!--"_s.repeated(60000);
+    QTest::newRow("opens before copies")
+        << u"<!--a-->"_s + opens + u"<!--a-->"_s.repeated(60000) << opens;
+}
+
+// One pass takes milliseconds (bench_loading has the figures): the bound is loose enough for
+// a busy machine and a sanitizer build.
+void tst_TagDocument::manyCommentsRemovedInOnePass()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
     QElapsedTimer timer;
     timer.start();
     Cls_XML document;
     document.SetFileItem(text, QString());
-    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed()) + u" ms"_s));
+    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed()) + u" ms"_s));
     QVERIFY(document.GetFileItemAll() == expected);
 }
 
