@@ -37,6 +37,7 @@ const QString &folder()
                                                            : "/tmp/quorvel-fuzz-XXXXXX";
         if (!::mkdtemp(pattern.data()))
             std::abort();
+        std::atexit([] { QDir(folder()).removeRecursively(); });
         return QString::fromLocal8Bit(pattern);
     }();
     return path;
