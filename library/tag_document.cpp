@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <climits>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -191,9 +190,20 @@ private:
         return addMod(m_prefix[to], Mod - head);
     }
 
+    // The standard hash of an integer is the integer itself: mixed, so that every bit of
+    // the rolling hash reaches the bucket.
     static quint64 key(qsizetype length, quint64 hash)
     {
-        return hash ^ (quint64(length) * 0x9E3779B97F4A7C15ULL);
+        quint64 z = hash ^ (quint64(length) * 0x9E3779B97F4A7C15ULL);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+
+    QStringView block(int round) const
+    {
+        const auto [offset, length] = m_blocks[size_t(round)];
+        return QStringView(m_arena).sliced(offset, length);
     }
 
     // The round in which the block from position to the end of the output was removed.
@@ -203,12 +213,40 @@ private:
         if (!m_lengths.contains(length))
             return std::nullopt;
         const QStringView candidate = QStringView(m_out).sliced(position);
-        const auto [begin, end] = m_removed.equal_range(key(length, tailHash(position)));
-        for (auto it = begin; it != end; ++it) {
-            if (m_blocks[size_t(it->second)] == candidate)
-                return it->second;
+        const quint64 wanted = key(length, tailHash(position));
+        for (size_t i = wanted & m_mask; m_table[i].round >= 0; i = (i + 1) & m_mask) {
+            if (m_table[i].key == wanted && block(m_table[i].round) == candidate)
+                return m_table[i].round;
         }
         return std::nullopt;
+    }
+
+    // Blocks are kept end to end in one string and found through an open-addressing
+    // table: a file with many comments makes no allocation per comment.
+    void remember(qsizetype position)
+    {
+        const qsizetype length = m_out.size() - position;
+        if ((m_blocks.size() + 1) * 2 > m_table.size()) {
+            std::vector<Slot> larger(std::max<size_t>(64, m_table.size() * 2));
+            m_mask = larger.size() - 1;
+            for (const Slot &slot : m_table) {
+                if (slot.round < 0)
+                    continue;
+                size_t i = slot.key & m_mask;
+                while (larger[i].round >= 0)
+                    i = (i + 1) & m_mask;
+                larger[i] = slot;
+            }
+            m_table.swap(larger);
+        }
+        const quint64 k = key(length, tailHash(position));
+        size_t i = k & m_mask;
+        while (m_table[i].round >= 0)
+            i = (i + 1) & m_mask;
+        m_table[i] = {k, int(m_blocks.size())};
+        m_blocks.emplace_back(m_arena.size(), length);
+        m_arena.append(QStringView(m_out).sliced(position));
+        m_lengths.insert(length);
     }
 
     void truncate(qsizetype size)
@@ -247,11 +285,7 @@ private:
         }
 
         if (first < 0) {
-            const QString block = m_out.sliced(m_open);
-            const int round = int(m_blocks.size());
-            m_removed.emplace(key(block.size(), tailHash(m_open)), round);
-            m_lengths.insert(block.size());
-            m_blocks.push_back(block);
+            remember(m_open);
             first = m_open;
         }
         truncate(first);
@@ -266,8 +300,15 @@ private:
     std::vector<quint64> m_power;
     qsizetype m_open = -1;          // the first "<!--" not yet closed
     std::vector<qsizetype> m_inner; // the opens after it, in order
-    std::vector<QString> m_blocks;  // the removed blocks by round
-    std::unordered_multimap<quint64, int> m_removed;
+    struct Slot
+    {
+        quint64 key = 0;
+        int round = -1; // -1: empty
+    };
+    QString m_arena;                                       // the removed blocks end to end
+    std::vector<std::pair<qsizetype, qsizetype>> m_blocks; // each round's block in the arena
+    std::vector<Slot> m_table;
+    size_t m_mask = 0;
     QSet<qsizetype> m_lengths;
 };
 
