@@ -1,6 +1,7 @@
 #include "FileFaults.h"
 #include "MessageBoxRecorder.h"
 #include "TestFiles.h"
+#include "cp932_codec.h"
 #include "tag_document.h"
 #include "text_file.h"
 
@@ -31,6 +32,7 @@ private slots:
     void removeComments_data();
     void removeComments();
     void removeCommentsAsRoundByRound();
+    void removeCommentsFuzzFinding();
     void manyCommentsRemovedInOnePass_data();
     void manyCommentsRemovedInOnePass();
     void narrowingComesBeforeCommentRemoval();
@@ -196,6 +198,27 @@ void tst_TagDocument::removeCommentsAsRoundByRound()
         if (Cls_XML::RemoveComments(text) != expected)
             QFAIL(qPrintable(u"differs for "_s + text));
     }
+}
+
+// Found by fuzz_settingreader: repeated blocks nested in comments whose removal joins new
+// opens, where the one pass keeps a " c-->" the rounds remove. Not fixed yet.
+void tst_TagDocument::removeCommentsFuzzFinding()
+{
+    const QString text = TextFile::normaliseLineEnds(Cp932Codec::decode(QByteArray::fromHex(
+        "3c212d2d612d212d2d62202d2d3e3c213c1d2d2d782565642d2d612d2d3e203c212d2d62203c212d2d612d2d"
+        "3e20632d2d3e3c213c212df32d782d3e203c212d2d62203c212d2d612d2d3e20632d2d3e3c21212d2d612d21"
+        "2d2d62203c212d2d612d2d3e20632d2d3e3c213c212d3c212d2d612d2d3e20632d2d3e3c213c1d2d2d782565"
+        "642d2d612d2d3e203c212d2d62203c212d2d612d2d3e20632d2d3e3c213c212df32d782d3e203c212d2d6220"
+        "3c212d2d612d2d3e20632d2d3e3c21212d2d612d212d2d62203c212d2d612d2d3e20632d2d3e3c213c212d2d"
+        "782565642d2d612d2d3e203c212d2d62203c212d2d612d2d3e20632d2d3e3c213c212d2d782d3e203c212d2d"
+        "6220343c4672616d6539393e212d2d612d2d3e20632d2d3e3c213c212d2d782d612d2d3e20631d2d2d782565"
+        "642d2d612d2d3e203c212d2d62203c212d2d612d2d3e20632d2d3e3c213c212d2d782d3e203c212d2d3e2d2d"
+        "62203c212d2d612d2d3e20632d2d3e3c21212d2d612d212d2d62203c212d2d612d2d3e20632d2d3e3c213c21"
+        "2d2d78253c4e616d653e65642d2d612d2d3e203c212d2d62203c212d2d612d2d3e20632d2d3e3c213c212d2d"
+        "782d3e203c212d2d62203c212d2d612d2d3e20632d2d3e3c213c212d2d7825653c212d25653c212d2d782565"
+        "64")));
+    QEXPECT_FAIL("", "one pass differs from the rounds on this crafted text", Continue);
+    QCOMPARE(Cls_XML::RemoveComments(text), removeCommentsByRounds(text));
 }
 
 void tst_TagDocument::manyCommentsRemovedInOnePass_data()
