@@ -228,7 +228,14 @@ struct EcmaRegExp::Impl
     bool jitTried = false;
     bool jitReady = false;
     std::atomic<bool> cancelled{false};
+    const std::atomic<bool> *external = nullptr; // the caller's flag, never reset here
     Clock::time_point deadline;
+
+    bool stopAsked() const
+    {
+        return cancelled.load(std::memory_order_relaxed) ||
+               (external != nullptr && external->load(std::memory_order_relaxed));
+    }
 };
 
 EcmaRegExp::Impl::~Impl()
@@ -246,7 +253,8 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
     cancelled.store(false);
     deadline = Clock::now() + deadlineFor(subjectLength);
     if (exact) {
-        exact->setCancelFlag(&cancelled);
+        // The matcher watches one flag: a caller's own flag is the one it set up.
+        exact->setCancelFlag(external != nullptr ? external : &cancelled);
         exact->setDeadline(deadline);
         return true;
     }
@@ -294,6 +302,10 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
 {
     if (!prepareMatch(subject.size()))
         return false;
+    if (stopAsked()) {
+        setFailure(Failure::Cancelled);
+        return false;
+    }
     if (exact)
         return scanExact(subject, onMatch);
     if (!unitSet.empty())
@@ -313,7 +325,7 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
             if (windowSet) {
                 // A window passed: time to look at the clock.
                 const Clock::time_point now = Clock::now();
-                if (cancelled.load(std::memory_order_relaxed)) {
+                if (stopAsked()) {
                     setFailure(Failure::Cancelled);
                     return false;
                 }
@@ -352,7 +364,7 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
         lastIndex = ovector[1] == ovector[0] ? ovector[1] + 1 : ovector[1];
         deadline += kAllowancePerMatch;
         // Frequent matches never end a window; they are checked here instead.
-        if (cancelled.load(std::memory_order_relaxed)) {
+        if (stopAsked()) {
             setFailure(Failure::Cancelled);
             return false;
         }
@@ -390,7 +402,7 @@ bool EcmaRegExp::Impl::scanUnits(const QString &subject, OnMatch &&onMatch)
         i = end;
         deadline += kAllowancePerMatch;
         if (++matches % 1024 == 0) {
-            if (cancelled.load(std::memory_order_relaxed)) {
+            if (stopAsked()) {
                 setFailure(Failure::Cancelled);
                 return false;
             }
@@ -594,6 +606,11 @@ std::optional<QString> EcmaRegExp::replaceAll(const QString &subject, const QStr
 void EcmaRegExp::cancel()
 {
     d->cancelled.store(true);
+}
+
+void EcmaRegExp::setCancelFlag(const std::atomic<bool> *flag)
+{
+    d->external = flag;
 }
 
 void EcmaRegExp::setJitEnabled(bool enabled)

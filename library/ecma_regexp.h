@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -43,6 +44,10 @@ public:
 
     // Lets another thread stop a running match (the test bench's cancel button).
     void cancel();
+    // A flag of the caller's, checked beside cancel(): unlike cancel() it is not reset
+    // when a run starts, so a stop asked for before the run began is not lost. The flag
+    // must outlive the runs; null removes it.
+    void setCancelFlag(const std::atomic<bool> *flag);
 
     // JIT on by default; tests compare both paths.
     static void setJitEnabled(bool enabled);

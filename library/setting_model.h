@@ -128,8 +128,6 @@ public:
     static void SetDateSource(std::function<QDate()> source);
 
 private:
-    QString FncStr_ApplyDirective(EcmaRegExp &regExp, const QString &input,
-                                  const QString &directive);
     void reportError(const VbError &error);
 
     std::unique_ptr<Cls_RegExpExtraString> m_extra;

@@ -217,38 +217,24 @@ QString Cls_MySettingFile::RegExpExecute(int lngA_Index, const QString &strA_Dat
     const QString pattern = m_tmp.GetFileItem_str(SettingFormat::Reg);
     const QString replacement = m_tmp.GetFileItem_str(SettingFormat::Replace);
 
-    std::optional<QString> result;
-    try {
-        EcmaRegExp regExp(pattern);
-        if (!regExp.isValid()) {
-            m_lastPatternError = regExp.error();
-        } else if (m_extra->IsMatching(replacement)) {
-            result = FncStr_ApplyDirective(regExp, strA_Data, replacement);
-            if (m_lastPatternError.isSet()) {
-                // The directive loop has already reported its own failure.
-                return {};
-            }
+    PatternEdit edit = FncStr_EditByPattern(pattern, replacement, strA_Data);
+    if (!edit.output) {
+        m_lastPatternError = edit.error;
+        if (edit.directiveOutOfMemory) {
+            Sub_ShowError(outOfMemory(u"Cls_MySettingFile"_s));
         } else {
-            result = regExp.replaceAll(strA_Data, replacement);
-            if (!result) {
-                m_lastPatternError = regExp.error();
-            }
+            notePatternFailure(m_lastPatternError, m_msgDisplay);
         }
-    } catch (const std::bad_alloc &) {
-        result.reset();
-        m_lastPatternError = {u"Out of memory"_s, -1};
-    }
-    if (!result) {
-        notePatternFailure(m_lastPatternError, m_msgDisplay);
         return {};
     }
-    return *result;
+    return std::move(*edit.output);
 }
 
-QString Cls_MySettingFile::FncStr_ApplyDirective(EcmaRegExp &regExp, const QString &input,
-                                                 const QString &directive)
+namespace {
+
+std::optional<QString> applyDirective(EcmaRegExp &regExp, const QString &input, Directive kind,
+                                      PatternEdit &edit)
 {
-    const Directive kind = directiveOf(*m_extra, directive);
     const QStringView source(input);
     QString out;
     qsizetype position = 0;
@@ -266,18 +252,50 @@ QString Cls_MySettingFile::FncStr_ApplyDirective(EcmaRegExp &regExp, const QStri
             position = start + length;
         });
         if (!finished) {
-            m_lastPatternError = regExp.error();
-            notePatternFailure(m_lastPatternError, m_msgDisplay);
-            return {};
+            edit.error = regExp.error();
+            return std::nullopt;
         }
         if (!matched) {
             return input;
         }
         out.append(source.sliced(position));
     } catch (const std::bad_alloc &) {
-        m_lastPatternError = {u"Out of memory"_s, -1};
-        Sub_ShowError(outOfMemory(u"Cls_MySettingFile"_s));
-        return {};
+        edit.error = {u"Out of memory"_s, -1};
+        edit.directiveOutOfMemory = true;
+        return std::nullopt;
     }
     return out;
+}
+
+} // namespace
+
+PatternEdit FncStr_EditByPattern(const QString &pattern, const QString &replacement,
+                                 const QString &input, const std::atomic<bool> *cancel)
+{
+    PatternEdit edit;
+    try {
+        EcmaRegExp regExp(pattern);
+        regExp.setCancelFlag(cancel);
+        const Directive kind = directiveOf(Cls_RegExpExtraString(), replacement);
+        if (!regExp.isValid()) {
+            edit.error = regExp.error();
+        } else if (kind != Directive::None) {
+            edit.output = applyDirective(regExp, input, kind, edit);
+        } else {
+            edit.output = regExp.replaceAll(input, replacement);
+            if (!edit.output) {
+                edit.error = regExp.error();
+            }
+        }
+    } catch (const std::bad_alloc &) {
+        edit.output.reset();
+        edit.error = {u"Out of memory"_s, -1};
+    }
+    if (!edit.output) {
+        edit.cancelled = cancel != nullptr && cancel->load();
+        if (!edit.error.isSet()) {
+            edit.error.message = u"The pattern could not be run"_s;
+        }
+    }
+    return edit;
 }

@@ -1,8 +1,13 @@
 // Case and width directives, and the placeholders filled into item output.
 #pragma once
 
+#include "ecma_regexp.h"
+
 #include <QString>
 #include <QStringView>
+
+#include <atomic>
+#include <optional>
 
 class Cls_RegExpExtraString final
 {
@@ -30,3 +35,15 @@ void FncStr_AppendNarrow(QString &out, QStringView text);
 
 // Every "@@@@@@@@" becomes the clipboard text.
 QString FncStr_FillClipboardPlaceholder(const QString &output, const QString &clipboardText);
+
+// An edit item's work on a text: the pattern replaced (or a directive applied) over the
+// whole input. Safe on any thread: it shows nothing and touches no setting model.
+struct PatternEdit
+{
+    std::optional<QString> output; // empty when the pattern could not run
+    RegExpError error;
+    bool cancelled = false;            // stopped through the cancel flag
+    bool directiveOutOfMemory = false; // a directive ran out of memory part way
+};
+PatternEdit FncStr_EditByPattern(const QString &pattern, const QString &replacement,
+                                 const QString &input, const std::atomic<bool> *cancel = nullptr);
