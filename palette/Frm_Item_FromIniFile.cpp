@@ -1,10 +1,11 @@
 #include "Frm_Item_FromIniFile.h"
 
+#include "ClipboardHistory.h"
 #include "Cls_FrameArea.h"
 #include "Cls_ItemButton.h"
 #include "Cls_MessageLabel.h"
+#include "ItemRunController.h"
 #include "PaletteModule.h"
-#include "item_runner.h"
 #include "platform_widgets.h"
 #include "platform_wrappers.h"
 #include "program_state.h"
@@ -13,7 +14,6 @@
 #include "single_instance.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -235,6 +235,14 @@ void Frm_Item_FromIniFile::Sub_CreateControls()
     Sub_SetTwipsGeometry(Chk_More, QRect(2820, 150, 2385, 165));
 
     Sub_ApplyClientSize();
+
+    m_runner = new ItemRunController(
+        {[this](const QString &text) { Sub_ShowMessage(text); },
+         [this](const QString &name, const QString &output, bool append, bool isCopy) {
+             Sub_ReportResult(name, output, append, isCopy);
+         },
+         [this](const QString &path) { FncBln_OpenByShell(path); }},
+        ClipboardHistory::instance(), this);
 
     connect(Chk_Most, &QCheckBox::toggled, this, &Frm_Item_FromIniFile::Chk_Most_Click);
     connect(Cbo_SettingFiles, &QComboBox::activated, this,
@@ -791,71 +799,21 @@ void Frm_Item_FromIniFile::Sub_ApplyIcon()
 
 // Actions --------------------------------------------------------------------------
 
-namespace {
-
-QString FncStr_GetClipboardText()
-{
-    return QGuiApplication::clipboard()->text(QClipboard::Clipboard);
-}
-
-void Sub_SetClipboardText(const QString &text)
-{
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->clear(QClipboard::Clipboard);
-    clipboard->setText(text, QClipboard::Clipboard);
-}
-
-} // namespace
-
 void Frm_Item_FromIniFile::Txt_Button_Click(int buttonIndex)
 {
     if (buttonIndex < 0 || buttonIndex >= Txt_Button.size())
         return;
-    const std::optional<QString> output = FncStr_RunItem(buttonIndex, FncStr_GetClipboardText());
-    if (output)
-        Sub_SetClipboardText(*output);
+    const Cls_ItemButton *button = Txt_Button.at(buttonIndex);
+    mCurrentFrame = button->frameNumber();
+    m_runner->run({mCurrentFrame, button->tag().toInt(), button->text()}, Chk_More->isChecked());
     // No item button keeps a caret or a selection.
     Cmd_Dummy->setFocus();
 }
 
-std::optional<QString> Frm_Item_FromIniFile::FncStr_RunItem(int buttonIndex, const QString &input)
+void Frm_Item_FromIniFile::Sub_ReportResult(const QString &itemName, const QString &output,
+                                            bool append, bool isCopy)
 {
-    const Cls_ItemButton *button = Txt_Button.at(buttonIndex);
-    const bool append = Chk_More->isChecked();
-    ItemRunResult result;
-    bool opensLink = false;
-    try {
-        mCurrentFrame = button->frameNumber();
-        Cls_MySettingFile &settings = model();
-        settings.CurrentFrame(mCurrentFrame);
-        result = RunItem(settings, button->tag().toInt(), input, append);
-        opensLink = result.found && settings.isLink();
-    } catch (const std::exception &error) {
-        // The clipboard stays as it was: a failure must not cost the user its text.
-        showFailure("FncStr_RunItem", error);
-        return std::nullopt;
-    }
-
-    const QString name = trimBlanks(button->text());
-    if (result.kind == ItemKind::Edit && result.patternError.isSet()) {
-        Sub_ShowMessage(QStringLiteral("[") + name + QStringLiteral("]の正規表現に不備があります"));
-        return std::nullopt;
-    }
-    if (result.kind == ItemKind::Edit && input.isEmpty()) {
-        // Nothing to edit (no text, or an image): the clipboard keeps what the user had.
-        Sub_ShowMessage(QStringLiteral("[") + name + QStringLiteral("]は空です"));
-        return std::nullopt;
-    }
-    if (result.kind != ItemKind::Copy && opensLink)
-        FncBln_OpenByShell(result.output);
-    Sub_ReportResult(buttonIndex, result.output, append, result.kind == ItemKind::Copy);
-    return result.output;
-}
-
-void Frm_Item_FromIniFile::Sub_ReportResult(int buttonIndex, const QString &output, bool append,
-                                            bool isCopy)
-{
-    const QString name = trimBlanks(Txt_Button.at(buttonIndex)->text());
+    const QString name = trimBlanks(itemName);
     QString visible = output;
     visible.remove(QStringLiteral("\r\n"));
     visible.remove(u'\n');
@@ -1096,7 +1054,14 @@ bool Frm_Item_FromIniFile::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-        Sub_ApplyShiftState(static_cast<QKeyEvent *>(event)->modifiers());
+        const auto *key = static_cast<QKeyEvent *>(event);
+        Sub_ApplyShiftState(key->modifiers());
+        if (type == QEvent::KeyPress && key->key() == Qt::Key_Escape && m_runner->cancel())
+            return true;
+        if (type == QEvent::KeyPress && key->matches(QKeySequence::Undo)) {
+            m_runner->undo();
+            return true;
+        }
         return false;
     }
     if (auto *area = qobject_cast<Cls_FrameArea *>(watched))
@@ -1112,6 +1077,10 @@ bool Frm_Item_FromIniFile::eventFilter(QObject *watched, QEvent *event)
     if (control == Lbl_Msg) {
         if (moved)
             Sub_ResetHighlight();
+        // A click on "処理中… Escで中止" cancels, as Esc does.
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton &&
+            m_runner->cancel())
+            return true;
         return false;
     }
     if (control == Lbl_ButtonEdit || control == Lbl_Reload) {

@@ -8,8 +8,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <optional>
-
 class Cls_FrameArea;
 class Cls_ItemButton;
 class Cls_MessageLabel;
@@ -18,6 +16,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
+class ItemRunController;
 
 class Frm_Item_FromIniFile final : public QWidget
 {
@@ -57,6 +56,8 @@ public:
     int CurrentFrameIndex() const { return mCurrentFrame; }
     bool EditorStarted() const { return mEditorStarted; }
     qint64 EditorProcessId() const { return mEditorProcessId; }
+    // Runs items for clicks and for requests from outside (Quorvel --run).
+    ItemRunController *Runner() const { return m_runner; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -116,9 +117,7 @@ private:
     void Sub_ApplyIcon();
 
     void Txt_Button_Click(int buttonIndex);
-    // The item's output for the clipboard, or nothing when the clipboard keeps its text.
-    std::optional<QString> FncStr_RunItem(int buttonIndex, const QString &input);
-    void Sub_ReportResult(int buttonIndex, const QString &output, bool append, bool isCopy);
+    void Sub_ReportResult(const QString &itemName, const QString &output, bool append, bool isCopy);
     bool FncBln_OpenByShell(const QString &path);
     void Lbl_ButtonEdit_Click();
     void Sub_StartEditor(const QString &editorPath);
@@ -153,6 +152,7 @@ private:
     QCheckBox *Chk_Most = nullptr;
     QCheckBox *Chk_More = nullptr;
     QPushButton *Cmd_Dummy = nullptr;
+    ItemRunController *m_runner = nullptr; // child of this
 
     int mCurrentFrame = 0;
     int m_itemFontSize = 9;
