@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -111,22 +112,76 @@ bool SingleInstance::sendRequest(const QString &programPath, const QByteArray &r
     return written;
 }
 
+SingleInstance::CallResult SingleInstance::call(const QString &programPath,
+                                                const QByteArray &payload, int connectTimeoutMs,
+                                                int answerTimeoutMs)
+{
+    CallResult result;
+    QLocalSocket socket;
+    socket.connectToServer(serverName(programPath));
+    if (!socket.waitForConnected(connectTimeoutMs))
+        return result;
+    result.reached = true;
+    socket.write(InstanceCallFrame::call(payload));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QByteArray buffer;
+    while (true) {
+        bool malformed = false;
+        if (auto answer = InstanceCallFrame::take(buffer, "REPLY", malformed)) {
+            result.answer = std::move(answer);
+            break;
+        }
+        const qint64 left = answerTimeoutMs - elapsed.elapsed();
+        if (malformed || left <= 0 || socket.state() != QLocalSocket::ConnectedState)
+            break;
+        if (socket.bytesToWrite() > 0)
+            socket.waitForBytesWritten(int(left));
+        else
+            socket.waitForReadyRead(int(left));
+        // Also what arrived together with a disconnection.
+        buffer.append(socket.readAll());
+    }
+    socket.abort();
+    return result;
+}
+
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         auto buffer = std::make_shared<QByteArray>();
-        connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer] {
+        auto called = std::make_shared<bool>(false);
+        connect(socket, &QLocalSocket::readyRead, socket, [this, socket, buffer, called] {
+            if (*called) {
+                // Nothing may follow a call.
+                socket->readAll();
+                return;
+            }
             buffer->append(socket->readAll());
             if (buffer->size() > kMaxRequestSize) {
                 buffer->clear();
                 socket->abort();
+                return;
+            }
+            if (!InstanceCallFrame::looksLikeCall(*buffer))
+                return;
+            bool malformed = false;
+            if (const auto payload = InstanceCallFrame::take(*buffer, "CALL", malformed)) {
+                *called = true;
+                buffer->clear();
+                emit callReceived(*payload, InstanceReply(socket));
+            } else if (malformed) {
+                buffer->clear();
+                socket->abort();
             }
         });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer] {
-            buffer->append(socket->readAll());
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer, called] {
+            if (!*called)
+                buffer->append(socket->readAll());
             socket->deleteLater();
-            // Start-up probes connect without a request.
-            if (!buffer->isEmpty() && buffer->size() <= kMaxRequestSize) {
+            // Start-up probes connect without a request; a call is answered, not repeated.
+            if (!*called && !buffer->isEmpty() && buffer->size() <= kMaxRequestSize &&
+                !InstanceCallFrame::looksLikeCall(*buffer)) {
                 emit requestReceived(*buffer);
             }
         });

@@ -2,9 +2,13 @@
 // from later starts to the running one.
 #pragma once
 
+#include "remote_request.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+
+#include <optional>
 
 class QLocalServer;
 
@@ -23,11 +27,23 @@ public:
     static bool sendRequest(const QString &programPath, const QByteArray &request,
                             int timeoutMs = 1000);
 
+    // Sends one call and waits for its answer. reached tells whether an instance took
+    // the call at all (false: none runs); the answer is empty when it gave none in time.
+    struct CallResult
+    {
+        bool reached = false;
+        std::optional<QByteArray> answer;
+    };
+    static CallResult call(const QString &programPath, const QByteArray &payload,
+                           int connectTimeoutMs, int answerTimeoutMs);
+
     // The local server name for a program file: a hash of its absolute path and the user.
     static QString serverName(const QString &programPath);
 
 signals:
     void requestReceived(const QByteArray &request);
+    // A call awaiting an answer: the receiver answers through reply, now or later.
+    void callReceived(const QByteArray &payload, const InstanceReply &reply);
 
 private:
     void onNewConnection();

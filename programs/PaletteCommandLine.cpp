@@ -35,6 +35,8 @@ const QString kList = QStringLiteral("list");
 const QString kSettings = QStringLiteral("settings");
 const QString kSettingsDir = QStringLiteral("settings-dir");
 const QString kScreenshot = QStringLiteral("screenshot");
+const QString kRun = QStringLiteral("run");
+const QString kUndo = QStringLiteral("undo");
 
 bool writeBytes(FILE *stream, const QByteArray &bytes)
 {
@@ -361,10 +363,14 @@ QString ProgramName()
 void AddOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
-        QStringLiteral("The palette. Without --apply or --list it shows its window.\n"
-                       "Exit status: 0 success, 1 the result could not be written, 2 bad "
-                       "argument or unknown item, 3 pattern error, 4 the link could not "
-                       "be opened."));
+        QStringLiteral("The palette. Without --apply, --list or --run it shows its window.\n"
+                       "  Quorvel --apply ITEM [--append] < in > out\n"
+                       "  Quorvel --run ITEM [--append]    (the running palette runs ITEM)\n"
+                       "  Quorvel --run --undo             (it undoes its last item run)\n"
+                       "Exit status: 0 success, 1 the result could not be written (--run: no "
+                       "palette runs), 2 bad argument or unknown item, 3 pattern error, 4 the "
+                       "link could not be opened, 5 the palette did nothing (busy, cancelled, "
+                       "nothing to undo)."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
@@ -381,6 +387,10 @@ void AddOptions(QCommandLineParser &parser)
                         "palette's own)."),
          QStringLiteral("FILE")},
         {kSettingsDir, QStringLiteral("The folder of the setting files."), QStringLiteral("DIR")},
+        {kRun, QStringLiteral("Asks the running palette to run ITEM (given after the options) "
+                              "on the clipboard, as a click does.")},
+        {kUndo, QStringLiteral("With --run: puts back the clipboard from before the "
+                               "palette's last item run.")},
         {kScreenshot,
          QStringLiteral("Shows the palette, saves a PNG picture of its window "
                         "and exits."),
@@ -454,6 +464,9 @@ RunMode DetectRunMode(int argc, char **argv)
         }
         QString word = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
         word = word.section(u'=', 0, 0);
+        if (word == kRun || word == kUndo) {
+            return RunMode::Remote;
+        }
         if (filterWords.contains(word)) {
             filter = true;
         } else if (word == kOpen) {

@@ -20,6 +20,8 @@ enum ExitStatus : int
     ExitBadArgument = 2,
     ExitPatternError = 3,
     ExitOpenFailed = 4,
+    // --run: the palette did nothing (busy with another item, cancelled, nothing to undo).
+    ExitNotDone = 5,
 };
 
 // One item as the palette shows it: only named items have a button.
@@ -63,6 +65,7 @@ enum class RunMode
     Screenshot,      // the palette window, captured into a picture
     Filter,          // --apply, --list, --help, --version: no display needed
     FilterWithShell, // --apply with --open: the shell open needs a GUI application
+    Remote,          // --run, --undo: a request to the running palette
 };
 
 // What is wrong with the arguments of a window run (the program name first), or "".

@@ -2,6 +2,7 @@
 #include "Cls_ItemButton.h"
 #include "PaletteCommandLine.h"
 #include "PaletteModule.h"
+#include "PaletteRemote.h"
 #include "ProgramIcon.h"
 #include "platform_widgets.h"
 #include "platform_wrappers.h"
@@ -176,6 +177,7 @@ int runWindow(int argc, char **argv)
         if (!instance->tryListen()) {
             return ExitOk;
         }
+        PaletteRemote::Serve(*instance);
     }
 
     gStr_SettingFolder = FncStr_SettingFolder(parser.value(QStringLiteral("settings-dir")));
@@ -225,6 +227,11 @@ int main(int argc, char *argv[])
         QGuiApplication app(argc, argv);
         setApplicationInfo();
         return RunFilter(QCoreApplication::arguments());
+    }
+    case RunMode::Remote: {
+        QCoreApplication app(argc, argv);
+        setApplicationInfo();
+        return PaletteRemote::RunClient(QCoreApplication::arguments());
     }
     case RunMode::Screenshot:
         useOffscreenWithoutDisplay();
