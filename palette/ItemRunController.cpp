@@ -8,6 +8,7 @@
 #include "setting_model.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 
 #include <exception>
@@ -53,14 +54,25 @@ ItemRunController::ItemRunController(Hooks hooks, ClipboardHistory &history, QOb
     m_busyMessage.setInterval(kBusyMessageDelay);
     connect(&m_busyMessage, &QTimer::timeout, this,
             [this] { m_hooks.showMessage(QStringLiteral("処理中… Escで中止")); });
+    // A window closed at the end of the program may never be deleted: no worker may
+    // outlive the application object.
+    if (QCoreApplication *application = QCoreApplication::instance())
+        connect(application, &QCoreApplication::aboutToQuit, this, &ItemRunController::stopAll);
 }
 
 ItemRunController::~ItemRunController()
 {
+    stopAll();
+}
+
+void ItemRunController::stopAll()
+{
     if (m_task) {
         m_task->cancel();
         endPending(ItemRunStatus::Cancelled);
+        m_task.reset();
     }
+    m_retired.clear();
 }
 
 void ItemRunController::finish(const Completion &done, ItemRunStatus status, const QString &detail)
@@ -114,6 +126,14 @@ void ItemRunController::run(const ItemRunTarget &target, bool append, const Comp
     }
     if (input.isEmpty()) {
         // Nothing to edit (no text, or an image): the clipboard keeps what the user had.
+        // Over an empty text even a faulty pattern is reported at once.
+        const PatternEdit edit = FncStr_EditByPattern(pattern, replacement, input);
+        if (!edit.output) {
+            m_hooks.showMessage(bracketed(target.name) +
+                                QStringLiteral("の正規表現に不備があります"));
+            finish(done, ItemRunStatus::PatternError, edit.error.message);
+            return;
+        }
         m_hooks.showMessage(bracketed(target.name) + QStringLiteral("は空です"));
         finish(done, ItemRunStatus::Done);
         return;

@@ -82,6 +82,8 @@ private:
     };
 
     void onEditFinished();
+    // Cancels everything and waits for the workers.
+    void stopAll();
     void complete(const ItemRunTarget &target, const QString &input, const QString &output,
                   bool append, bool isCopy, bool opensLink);
     void endPending(ItemRunStatus status, const QString &detail = {});

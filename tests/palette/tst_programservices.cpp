@@ -8,6 +8,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <future>
 
 #ifdef Q_OS_UNIX
 #include <sys/socket.h>
@@ -26,6 +29,10 @@ private slots:
     void serverNameFollowsTheProgramFile();
     void requestsReachTheFirstInstance();
     void staleSocketIsReplaced();
+    void callsAreAnswered_data();
+    void callsAreAnswered();
+    void remoteRequestRoundTrip_data();
+    void remoteRequestRoundTrip();
     void settingFolder_data();
     void settingFolder();
 
@@ -94,6 +101,86 @@ void tst_ProgramServices::staleSocketIsReplaced()
 #else
     QSKIP("stale sockets are a Unix matter");
 #endif
+}
+
+void tst_ProgramServices::callsAreAnswered_data()
+{
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<int>("answerAfterMs"); // -1: never
+    QTest::addColumn<bool>("reached");
+    QTest::addColumn<QByteArray>("answer");
+
+    QTest::newRow("answered later") << true << 100 << true << QByteArray("re:run 1/2");
+    QTest::newRow("never answered") << true << -1 << true << QByteArray();
+    QTest::newRow("no instance") << false << 0 << false << QByteArray();
+}
+
+void tst_ProgramServices::callsAreAnswered()
+{
+    QFETCH(bool, listening);
+    QFETCH(int, answerAfterMs);
+    QFETCH(bool, reached);
+    QFETCH(QByteArray, answer);
+
+    SingleInstance first(m_program);
+    if (listening)
+        QVERIFY(first.tryListen());
+    QSignalSpy plain(&first, &SingleInstance::requestReceived);
+    QSignalSpy calls(&first, &SingleInstance::callReceived);
+    connect(&first, &SingleInstance::callReceived, this,
+            [answerAfterMs](const QByteArray &payload, const InstanceReply &reply) {
+                if (answerAfterMs >= 0)
+                    QTimer::singleShot(answerAfterMs,
+                                       [reply, payload] { reply.send("re:" + payload); });
+            });
+
+    // The caller blocks; the instance answers from this thread's event loop.
+    auto call = std::async(std::launch::async, [this] {
+        return SingleInstance::call(m_program, "run 1/2", 500, 1000);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(call.wait_for(std::chrono::seconds(0)) == std::future_status::ready,
+                             5000);
+    const SingleInstance::CallResult result = call.get();
+    QCOMPARE(result.reached, reached);
+    QCOMPARE(result.answer.has_value(), !answer.isEmpty());
+    if (result.answer)
+        QCOMPARE(*result.answer, answer);
+    QCOMPARE(calls.size(), listening ? 1 : 0);
+    // A call is no one-way request, and one-way requests still arrive as before.
+    QTest::qWait(50);
+    QCOMPARE(plain.size(), 0);
+    if (listening) {
+        QVERIFY(SingleInstance::sendRequest(m_program, "activate"));
+        QTRY_COMPARE(plain.size(), 1);
+        QCOMPARE(calls.size(), 1);
+    }
+}
+
+void tst_ProgramServices::remoteRequestRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("valid");
+
+    RemoteRequest run;
+    run.item = u"設定/タブ\n\"x\""_s;
+    run.append = true;
+    QTest::newRow("run") << run.encode() << true;
+    RemoteRequest undo;
+    undo.action = RemoteRequest::Action::Undo;
+    QTest::newRow("undo") << undo.encode() << true;
+    QTest::newRow("not json") << QByteArray("run x") << false;
+    QTest::newRow("unknown action") << QByteArray(R"({"action":"format"})") << false;
+    QTest::newRow("run without item") << QByteArray(R"({"action":"run"})") << false;
+}
+
+void tst_ProgramServices::remoteRequestRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, valid);
+    const std::optional<RemoteRequest> request = RemoteRequest::decode(bytes);
+    QCOMPARE(request.has_value(), valid);
+    if (request)
+        QCOMPARE(request->encode(), bytes);
 }
 
 void tst_ProgramServices::settingFolder_data()
