@@ -155,8 +155,9 @@ void tst_PaletteActions::itemRun()
     if (shift)
         QTest::keyPress(window, Qt::Key_Shift);
     clickItem(itemButton(window, button), shift ? Qt::ShiftModifier : Qt::NoModifier);
+    // An edit runs beside the window; on a busy machine it may end after the click.
+    QTRY_COMPARE(message(window), messageAfter);
     QCOMPARE(clipboard()->text(), clipboardAfter);
-    QCOMPARE(message(window), messageAfter);
     QCOMPARE(child<QLabel>(window, "Lbl_Msg")->toolTip(), messageAfter);
     QVERIFY(child<QPushButton>(window, "Cmd_Dummy")->hasFocus() || !window->isActiveWindow());
     QVERIFY(m_fixture.boxes().isEmpty());
@@ -199,7 +200,7 @@ void tst_PaletteActions::clipboardKept()
     else
         clipboard()->setText(text);
     clickItem(itemButton(window, 0));
-    QCOMPARE(message(window), messageAfter);
+    QTRY_COMPARE(message(window), messageAfter);
     const QMimeData *data = clipboard()->mimeData();
     QCOMPARE(data != nullptr && data->hasImage(), keeps && image);
     QCOMPARE(clipboard()->text(), keeps ? text : u"x"_s);
@@ -224,7 +225,7 @@ void tst_PaletteActions::linkItemOpensThroughShell()
 
     clipboard()->setText(u"X"_s);
     clickItem(itemButton(window, 1));
-    QCOMPARE(m_fixture.urls.opened.size(), 2);
+    QTRY_COMPARE(m_fixture.urls.opened.size(), 2);
     QCOMPARE(m_fixture.urls.opened.last(), QUrl::fromLocalFile(folder));
     QCOMPARE(clipboard()->text(), folder);
 
