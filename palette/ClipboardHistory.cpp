@@ -97,7 +97,7 @@ void ClipboardHistory::push(ClipboardSnapshot snapshot)
     qsizetype total = 0;
     for (const ClipboardSnapshot &entry : std::as_const(m_entries))
         total += entry.byteSize();
-    while (m_entries.size() > 1 && total > kMaxBytes) {
+    while (m_entries.size() > 1 && total > m_maxBytes) {
         total -= m_entries.first().byteSize();
         m_entries.removeFirst();
     }

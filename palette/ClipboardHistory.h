@@ -48,7 +48,10 @@ public:
     // hold gigabytes; the newest entry is always kept.
     static constexpr qsizetype kMaxBytes = qsizetype(512) * 1024 * 1024;
 
-    ClipboardHistory() = default;
+    explicit ClipboardHistory(qsizetype maxBytes = kMaxBytes)
+        : m_maxBytes(maxBytes)
+    {
+    }
 
     // The one history of the program, shared by the windows a reload creates.
     static ClipboardHistory &instance();
@@ -61,5 +64,6 @@ public:
     void clear() { m_entries.clear(); }
 
 private:
+    qsizetype m_maxBytes;
     QList<ClipboardSnapshot> m_entries;
 };

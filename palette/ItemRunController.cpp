@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 
 #include <exception>
 
@@ -83,7 +84,7 @@ void ItemRunController::finish(const Completion &done, ItemRunStatus status, con
 
 void ItemRunController::run(const ItemRunTarget &target, bool append, const Completion &done)
 {
-    if (m_task) {
+    if (m_task || m_completing) {
         // Not queued: a click the user has forgotten about must not change the clipboard
         // later on.
         m_hooks.showMessage(QStringLiteral("処理中のため") + bracketed(target.name) +
@@ -185,6 +186,7 @@ void ItemRunController::onEditFinished()
 void ItemRunController::complete(const ItemRunTarget &target, const QString &input,
                                  const QString &output, bool append, bool isCopy, bool opensLink)
 {
+    const QScopedValueRollback completing(m_completing, true);
     m_history.push(ClipboardSnapshot::capture(input));
     // Whatever is not a copy item and has a link is handed to the shell.
     if (!isCopy && opensLink)
@@ -231,7 +233,7 @@ void ItemRunController::retire(std::unique_ptr<EditTask> task)
 
 ItemRunStatus ItemRunController::undo()
 {
-    if (m_task) {
+    if (m_task || m_completing) {
         m_hooks.showMessage(QStringLiteral("処理中のため元に戻せません（Escで中止）"));
         return ItemRunStatus::Busy;
     }

@@ -99,4 +99,7 @@ private:
     QTimer m_busyMessage;
     QMetaObject::Connection m_clipboardWatch;
     bool m_clipboardChanged = false;
+    // Set while a run changes the clipboard: a box it shows (a link that cannot be
+    // opened) runs events, and a request arriving then must not start another run.
+    bool m_completing = false;
 };
