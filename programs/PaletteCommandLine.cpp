@@ -387,7 +387,7 @@ void AddOptions(QCommandLineParser &parser)
                         "palette's own)."),
          QStringLiteral("FILE")},
         {kSettingsDir, QStringLiteral("The folder of the setting files."), QStringLiteral("DIR")},
-        {kRun, QStringLiteral("Asks the running palette to run ITEM (given after the options) "
+        {kRun, QStringLiteral("Asks the running palette to run ITEM, given as an argument, "
                               "on the clipboard, as a click does.")},
         {kUndo, QStringLiteral("With --run: puts back the clipboard from before the "
                                "palette's last item run.")},

@@ -125,6 +125,10 @@ int RunClient(const QStringList &arguments)
         writeError(parser.errorText());
         return ExitBadArgument;
     }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(ExitOk);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
     const QStringList positional = parser.positionalArguments();
     const bool undo = parser.isSet(QStringLiteral("undo"));
     if (!parser.isSet(QStringLiteral("run"))) {

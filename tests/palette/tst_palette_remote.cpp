@@ -286,8 +286,8 @@ void tst_PaletteRemote::imageRestoredByteForByte()
 void tst_PaletteRemote::busyPaletteRefusesAndEscCancels()
 {
     startPalette();
-    // 20 MB that the pattern backtracks over until its time limit of about 4 s.
-    const QByteArray big = (QByteArray(1000, ' ') + 'x').repeated(20'000);
+    // 30 MB that the pattern backtracks over until its time limit of about 5 s.
+    const QByteArray big = (QByteArray(1000, ' ') + 'x').repeated(30'000);
     QVERIFY(setClipboard(big));
     QTRY_VERIFY_WITH_TIMEOUT(readClipboard().size() == big.size(), 10000);
 
