@@ -104,6 +104,7 @@ private slots:
 private:
     Frm_Item_FromIniFile *open();
     static void click(QWidget *widget);
+    static void clickItem(Frm_Item_FromIniFile *window, int button);
 
     PaletteFixture m_fixture;
 };
@@ -139,6 +140,11 @@ void tst_ItemRunController::click(QWidget *widget)
     QTest::mouseClick(widget, Qt::LeftButton);
 }
 
+void tst_ItemRunController::clickItem(Frm_Item_FromIniFile *window, int button)
+{
+    click(child<QLineEdit>(window, u"Txt_Button_%1"_s.arg(button)));
+}
+
 void tst_ItemRunController::slowEditCancelledWithEsc()
 {
     Frm_Item_FromIniFile *window = open();
@@ -151,7 +157,7 @@ void tst_ItemRunController::slowEditCancelledWithEsc()
     PaintClock paints(window);
     QTest::qWait(100);
     const qint64 clickAt = paints.now();
-    click(child<QLineEdit>(window, u"Txt_Button_0"_s));
+    clickItem(window, 0);
     const qint64 running = paints.now();
     QVERIFY(window->Runner()->isRunning());
     QTRY_COMPARE_WITH_TIMEOUT(message(window), kWorking, 2000);
@@ -186,11 +192,11 @@ void tst_ItemRunController::runRefusedWhileOneRuns()
     QVERIFY(window);
     const QString big = (QString(1000, u' ') + u'x').repeated(5'000);
     clipboard()->setText(big);
-    click(child<QLineEdit>(window, u"Txt_Button_0"_s));
+    clickItem(window, 0);
     QVERIFY(window->Runner()->isRunning());
 
     // A second click is refused, not queued; undo waits too.
-    click(child<QLineEdit>(window, u"Txt_Button_1"_s));
+    clickItem(window, 1);
     QCOMPARE(message(window), u"処理中のため[copy]は実行しませんでした（Escで中止）"_s);
     QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(message(window), u"処理中のため元に戻せません（Escで中止）"_s);
@@ -202,7 +208,7 @@ void tst_ItemRunController::runRefusedWhileOneRuns()
     QTest::qWait(300);
     QVERIFY(clipboard()->text() == big);
     // The palette works as before afterwards.
-    click(child<QLineEdit>(window, u"Txt_Button_1"_s));
+    clickItem(window, 1);
     QCOMPARE(clipboard()->text(), u"C"_s);
     QCOMPARE(message(window), u"[copy]をｺﾋﾟｰしました"_s);
 }
@@ -236,7 +242,7 @@ void tst_ItemRunController::undo()
         clipboard()->setText(before);
     }
     if (button >= 0)
-        click(child<QLineEdit>(window, u"Txt_Button_%1"_s.arg(button)));
+        clickItem(window, button);
     QCOMPARE(clipboard()->text(), after);
 
     QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
@@ -264,7 +270,7 @@ void tst_ItemRunController::undoSurvivesReload()
     Frm_Item_FromIniFile *window = open();
     QVERIFY(window);
     clipboard()->setText(u"x\ty"_s);
-    click(child<QLineEdit>(window, u"Txt_Button_2"_s));
+    clickItem(window, 2);
     QCOMPARE(clipboard()->text(), u"x,y"_s);
     // Without an editor program the Edit label opens the file and shows Reload.
     click(child<QLabel>(window, u"Lbl_ButtonEdit"_s));
