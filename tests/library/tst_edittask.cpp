@@ -23,10 +23,10 @@ private slots:
 namespace {
 
 // Quadratic: every start position scans the whole run of blanks before failing at "x".
-// On this input the time limit is over 2 s away.
+// On this input the time limit is about 2 s away.
 QString runawayInput()
 {
-    return QString(2'000'000, u' ') + u'x';
+    return QString(200'000, u' ') + u'x';
 }
 
 } // namespace
@@ -90,7 +90,7 @@ void tst_EditTask::cancel_data()
 void tst_EditTask::cancel()
 {
     QFETCH(int, afterMs);
-    EditTask task(u"(\\s+)$"_s, u"-"_s, runawayInput());
+    EditTask task(u"(?:\\s|\\t)+$"_s, u"-"_s, runawayInput());
     QSignalSpy finished(&task, &EditTask::finished);
     if (afterMs > 0) {
         QTest::qWait(afterMs);
@@ -106,7 +106,7 @@ void tst_EditTask::cancel()
 
 void tst_EditTask::destroyedWhileRunning()
 {
-    auto task = std::make_unique<EditTask>(u"(\\s+)$"_s, u"-"_s, runawayInput());
+    auto task = std::make_unique<EditTask>(u"(?:\\s|\\t)+$"_s, u"-"_s, runawayInput());
     QTest::qWait(100);
     QVERIFY(!task->isFinished());
     // Stops and joins the worker; nothing is delivered afterwards.

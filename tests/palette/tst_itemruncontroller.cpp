@@ -124,7 +124,8 @@ void tst_ItemRunController::init()
 Frm_Item_FromIniFile *tst_ItemRunController::open()
 {
     // Backtracks over the rest of each run of blanks from every start position.
-    const QString slow = item(u"slow"_s, u"Reg"_s, u"(\\s+)$"_s) + element(u"Replace"_s, u"-"_s);
+    const QString slow =
+        item(u"slow"_s, u"Reg"_s, u"(?:\\s|\\t)+$"_s) + element(u"Replace"_s, u"-"_s);
     const QString copy = item(u"copy"_s, u"Data"_s, u"C"_s);
     const QString tab = item(u"tab"_s, u"Reg"_s, u"\t"_s) + element(u"Replace"_s, u","_s);
     Frm_Item_FromIniFile *window =

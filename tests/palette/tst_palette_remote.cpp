@@ -39,7 +39,7 @@ QString settingText()
 {
     QString items = item(1, u"tab"_s, u"Reg"_s, u"\t"_s, u","_s) +
                     item(2, u"bad"_s, u"Reg"_s, u"("_s, u"x"_s) +
-                    item(3, u"slow"_s, u"Reg"_s, u"(\\s+)$"_s, u"-"_s);
+                    item(3, u"slow"_s, u"Reg"_s, u"(?:\\s|\\t)+$"_s, u"-"_s);
     for (int i = 1; i <= 11; ++i)
         items += item(3 + i, u"c%1"_s.arg(i), u"Data"_s, u"v%1"_s.arg(i));
     const QString frame = element(u"Frame1"_s, element(u"Title"_s, u"F"_s) + items);
