@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QTimer>
 
@@ -143,7 +142,7 @@ void tst_ItemRunController::click(QWidget *widget)
 
 void tst_ItemRunController::clickItem(Frm_Item_FromIniFile *window, int button)
 {
-    click(child<QLineEdit>(window, u"Txt_Button_%1"_s.arg(button)));
+    ::clickItem(itemButton(window, button));
 }
 
 void tst_ItemRunController::slowEditCancelledWithEsc()
