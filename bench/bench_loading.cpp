@@ -3,6 +3,7 @@
 // the round-by-round comment removal (one rescan and rebuild of the text per comment) on
 // the same texts and prints the ratio.
 // Usage: bench_loading [--reference]
+#include "CommentRemovalReference.h"
 #include "setting_model.h"
 #include "tag_document.h"
 #include "text_file.h"
@@ -33,21 +34,6 @@ QString settingText(int comments)
     }
     text += u"\t</Frame1>\r\n\t</DataSetting>\r\n\r\n</myItem>"_s;
     return text;
-}
-
-QString removeByRounds(const QString &text)
-{
-    QString result = text;
-    for (;;) {
-        const qsizetype openAt = result.indexOf(u"<!--"_s);
-        if (openAt < 0)
-            break;
-        const qsizetype closeAt = result.indexOf(u"-->"_s, openAt + 1);
-        if (closeAt < 0)
-            break;
-        result.replace(result.mid(openAt, closeAt + 3 - openAt), QString());
-    }
-    return result;
 }
 
 double bestMs(int runs, const std::function<void()> &work)
@@ -100,7 +86,7 @@ int main(int argc, char *argv[])
             continue;
         }
         QString rounds;
-        const double roundsMs = bestMs(1, [&] { rounds = removeByRounds(normalised); });
+        const double roundsMs = bestMs(1, [&] { rounds = removeCommentsByRounds(normalised); });
         std::printf("%-9d %9lld %12.1f %12.1f %14.1f %7.0fx%s\n", comments, bytes / 1024, loadMs,
                     removeMs, roundsMs, roundsMs / removeMs, rounds == once ? "" : "  DIFFERS");
     }

@@ -33,27 +33,6 @@ QString fromDisplay(const QPlainTextEdit *box)
     return text;
 }
 
-// Word wrap looks for a break point again for each screen line of a word, so a pasted blob
-// without blanks took minutes to show; such a text wraps anywhere instead.
-void setPageText(QPlainTextEdit *box, const QString &text)
-{
-    constexpr qsizetype kLongestWord = 10000;
-    qsizetype run = 0;
-    bool longRun = false;
-    for (const QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > kLongestWord) {
-            longRun = true;
-            break;
-        }
-    }
-    // Emptied first: a new mode lays out the text that is still there.
-    box->clear();
-    box->setWordWrapMode(longRun ? QTextOption::WrapAnywhere
-                                 : QTextOption::WrapAtWordBoundaryOrAnywhere);
-    box->setPlainText(text);
-}
-
 // Puts the text commands on the caption's line, right-aligned.
 void addCommandRow(QBoxLayout *layout, QWidget *caption, const QList<QWidget *> &labels)
 {
@@ -181,9 +160,9 @@ void ItemPage::showItem(const QString &nodeKey, const SettingItem &item)
 {
     m_boundKey = nodeKey;
     m_ui->Txt_ItemTitle->setText(item.name);
-    setPageText(m_ui->Txt_Data, toDisplay(item.data));
-    setPageText(m_ui->Txt_Reg, toDisplay(item.reg));
-    setPageText(m_ui->Txt_Replace, toDisplay(item.replace));
+    LiveTestBench::setBoxText(m_ui->Txt_Data, toDisplay(item.data));
+    LiveTestBench::setBoxText(m_ui->Txt_Reg, toDisplay(item.reg));
+    LiveTestBench::setBoxText(m_ui->Txt_Replace, toDisplay(item.replace));
     m_ui->Txt_Link->setText(item.link);
     const SettingItem::Kind kind = item.pageKind();
     const int type = kind == SettingItem::Kind::Link ? 2 : kind == SettingItem::Kind::Edit ? 1 : 0;

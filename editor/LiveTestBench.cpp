@@ -54,6 +54,7 @@ void LiveTestBench::setBoxText(QPlainTextEdit *box, const QString &text)
             break;
         }
     }
+    // Emptied first: a new mode lays out the text that is still there.
     box->clear();
     box->setWordWrapMode(longRun ? QTextOption::WrapAnywhere
                                  : QTextOption::WrapAtWordBoundaryOrAnywhere);

@@ -1,6 +1,7 @@
 // The setting reader and the model on arbitrary file content: loading and walking every
 // frame and item ends in bounded time and memory, and comment removal in one pass gives
 // what removing the blocks round by round gives.
+#include "CommentRemovalReference.h"
 #include "FuzzCheck.h"
 #include "cp932_codec.h"
 #include "setting_model.h"
@@ -13,21 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString removeCommentsByRounds(const QString &text)
-{
-    QString result = text;
-    for (;;) {
-        const qsizetype openAt = result.indexOf(u"<!--"_qs);
-        if (openAt < 0)
-            break;
-        const qsizetype closeAt = result.indexOf(u"-->"_qs, openAt + 1);
-        if (closeAt < 0)
-            break;
-        result.replace(result.mid(openAt, closeAt + 3 - openAt), QString());
-    }
-    return result;
-}
 
 // One folder for the whole run, in memory when the system offers it.
 const QString &folder()

@@ -1,3 +1,4 @@
+#include "CommentRemovalReference.h"
 #include "FileFaults.h"
 #include "MessageBoxRecorder.h"
 #include "TestFiles.h"
@@ -162,27 +163,6 @@ void tst_TagDocument::removeComments()
     QVERIFY(document.SetFileItem(text, QString()));
     QCOMPARE(document.GetFileItemAll(), expected);
 }
-
-namespace {
-
-// Comment removal as described, round by round (quadratic): the reference for the one pass.
-QString removeCommentsByRounds(const QString &text)
-{
-    QString result = text;
-    for (;;) {
-        const qsizetype openAt = result.indexOf(u"<!--"_s);
-        if (openAt < 0)
-            break;
-        const qsizetype closeAt = result.indexOf(u"-->"_s, openAt + 1);
-        if (closeAt < 0)
-            break;
-        const QString block = result.mid(openAt, closeAt + 3 - openAt);
-        result.replace(block, QString(), Qt::CaseSensitive);
-    }
-    return result;
-}
-
-} // namespace
 
 void tst_TagDocument::removeCommentsAsRoundByRound()
 {
