@@ -74,6 +74,9 @@ bool FncBln_MessageBoxYesNo(int style, const QString &prompt, const QString &tit
 
 // "VB Error" box: number, space, description, CR, source.
 QString FncStr_ErrorText(const VbError &error);
+
+// Blanks (not TABs or line breaks) cut from both ends, as the runtime's Trim does.
+QString trimBlanks(const QString &text);
 void Sub_ShowError(const VbError &error);
 
 // Shell open result codes: above 32 is success.

@@ -78,17 +78,6 @@ QFont makeFont(const QString &family, qreal pointSize, bool bold = false)
     return font;
 }
 
-QString trimBlanks(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
-
 // W / n rounded to the nearest integer, a half to the even neighbour.
 int roundedQuotient(int value, int divisor)
 {

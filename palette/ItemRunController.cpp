@@ -16,17 +16,6 @@
 
 namespace {
 
-QString trimBlanks(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
-
 QString bracketed(const QString &name)
 {
     return QStringLiteral("[") + trimBlanks(name) + QStringLiteral("]");
