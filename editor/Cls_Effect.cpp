@@ -100,6 +100,22 @@ int Cls_Effect::watchEditorLabels(const QWidget *root)
     return found;
 }
 
+int Cls_Effect::watchEditorTextBoxes(const QWidget *root)
+{
+    static const QStringList names = {
+        QStringLiteral("Txt_Data"),     QStringLiteral("Txt_Link"),
+        QStringLiteral("Txt_Reg"),      QStringLiteral("Txt_Replace"),
+        QStringLiteral("Txt_TestBase"), QStringLiteral("Txt_TestAfter")};
+    int found = 0;
+    for (const QString &name : names) {
+        if (QWidget *box = root->findChild<QWidget *>(name)) {
+            watchTextBox(box);
+            ++found;
+        }
+    }
+    return found;
+}
+
 void Cls_Effect::pressFont(QWidget *label)
 {
     QFont font = label->font();

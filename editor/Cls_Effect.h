@@ -38,6 +38,10 @@ public:
     // Select labels, Lbl_DefaultClipboard, Lbl_TestFrameOpen and Lbl_OpenOption. Returns how
     // many were found.
     int watchEditorLabels(const QWidget *root);
+    // Select-all on a double click for the item page's text fields, the ones with Clear and
+    // Copy labels: Txt_Data, Txt_Link, Txt_Reg, Txt_Replace, Txt_TestBase and Txt_TestAfter.
+    // Returns how many were found.
+    int watchEditorTextBoxes(const QWidget *root);
 
     QWidget *boundLabel() const { return m_label; }
     QWidget *boundTextBox() const { return m_textBox; }

@@ -104,6 +104,7 @@ Frm_Setting::Frm_Setting(EditorState &state, const QString &preferredSetting, QW
     m_inputLimitation->watchEditorFields(this);
     m_effect = new Cls_Effect(this);
     m_effect->watchEditorLabels(this);
+    m_effect->watchEditorTextBoxes(this);
     buildMenus();
     connectEvents();
     Form_Load();
