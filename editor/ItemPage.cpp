@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTextDocument>
+#include <QtMath>
 
 namespace {
 
@@ -123,6 +125,13 @@ void ItemPage::buildAids()
     m_presets->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
     row->addWidget(m_presets, 0, Qt::AlignTop);
     ui.layout_10->addLayout(row);
+    // Three lines each are enough to start with: at the scroll area's own minimum the four
+    // boxes with the test area open make the window taller than a 768-pixel screen.
+    for (QPlainTextEdit *box :
+         {ui.Txt_Reg, ui.Txt_Replace, m_testArea->sampleBox(), m_testArea->resultBox()}) {
+        const int margins = 2 * (box->frameWidth() + qCeil(box->document()->documentMargin()));
+        box->setMinimumHeight(3 * box->fontMetrics().lineSpacing() + margins);
+    }
     connect(m_presets, &RegPresetPanel::statusMessage, this, &ItemPage::statusMessage);
     connect(m_testArea, &RegTestArea::statusMessage, this, &ItemPage::statusMessage);
     connect(m_testArea, &RegTestArea::runRequested, this,

@@ -18,7 +18,8 @@ QGroupBox *presetGroup(const QString &title, const QString &name, QWidget *paren
 {
     auto *group = new QGroupBox(title, parent);
     group->setObjectName(name);
-    new QGridLayout(group);
+    // Labels keep to the top when a group is stretched to its neighbour's height.
+    (new QGridLayout(group))->setAlignment(Qt::AlignTop);
     return group;
 }
 
@@ -70,7 +71,9 @@ RegPresetPanel::RegPresetPanel(QWidget *itemTitle, QWidget *pattern, QWidget *re
         QLabel *label =
             presetLabel(u"Lbl_RegSearchEtc"_s, k, searchPresets.at(k).caption, searches);
         LabelClick::onClick(label, [this, k] { applySearchPreset(k); });
-        addInColumns(searches, label, k, 2);
+        // One column: two would make this page, and so the panel, wider than the first
+        // page and take the width from the pattern boxes beside it.
+        addInColumns(searches, label, k, 1);
     }
     optionsLayout->addWidget(directives);
     optionsLayout->addWidget(searches, 1);
