@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -184,6 +185,7 @@ private slots:
     void catalogInsertion();
     void liveBenchInForm();
     void runawayPatternKeepsFormResponsive();
+    void itemPageFitsSmallScreen();
     void doubleClickSelectsWholeText_data();
     void doubleClickSelectsWholeText();
 
@@ -1654,6 +1656,30 @@ void tst_FrmSetting::runawayPatternKeepsFormResponsive()
                              20000);
     QTRY_COMPARE(bench->engine().runningCount(), 0);
     QVERIFY(child<QPlainTextEdit>("Txt_TestAfter")->toPlainText().isEmpty());
+}
+
+// On a 1024x768 screen, with the test area open and the wider preset page shown, the form
+// still fits and the pattern boxes are not narrower than the preset panel beside them.
+void tst_FrmSetting::itemPageFitsSmallScreen()
+{
+    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "E", "<Reg>x</Reg>")})}));
+    QVERIFY(openForm());
+    showFirstItem(true);
+    auto *presets = child<QTabWidget>("Tab_RegSampleArea");
+    QTest::mouseClick(presets->tabBar(), Qt::LeftButton, {},
+                      presets->tabBar()->tabRect(1).center());
+    QCOMPARE(presets->currentIndex(), 1);
+    // The screen less a window manager's title bar.
+    const QSize screen(1024, 768 - 20);
+    m_form->resize(screen);
+    QTest::qWait(0);
+    QVERIFY2(m_form->minimumSizeHint().height() <= screen.height(),
+             qPrintable(QString::number(m_form->minimumSizeHint().height())));
+    QCOMPARE(m_form->size(), screen);
+    QVERIFY2(child<QWidget>("Fra_RegArea")->width() >= presets->width(),
+             qPrintable(QStringLiteral("%1 < %2")
+                            .arg(child<QWidget>("Fra_RegArea")->width())
+                            .arg(presets->width())));
 }
 
 void tst_FrmSetting::doubleClickSelectsWholeText_data()
