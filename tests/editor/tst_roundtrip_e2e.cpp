@@ -1,8 +1,8 @@
 // A round trip through both programs on a real X display with a window manager: the editor's
 // main form, driven by real pointer and key input (xdotool), takes the black "Pink" scheme,
-// whole-window values and catalogue 0, saves through its menu and ends; then the real palette
-// program reads the saved file and shows them: its item list, a picture of its window and the
-// window itself.
+// whole-window values and catalogue 0, saves through its menu and ends; the real editor
+// program opens the file and saves it again unchanged; then the real palette program reads
+// it and shows them: its item list, a picture of its window and the window itself.
 #include "EditorState.h"
 #include "Frm_Setting.h"
 #include "TestFiles.h"
@@ -14,8 +14,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +39,7 @@
 namespace {
 
 const QString kPalette = QStringLiteral(QUORVEL_BINARY_DIR "/programs/Quorvel");
+const QString kEditor = QStringLiteral(QUORVEL_BINARY_DIR "/programs/QuorvelMate");
 const QString kTitle = QStringLiteral("Roundtrip Pink");
 constexpr int kItemWidth = 3000;
 
@@ -157,7 +160,12 @@ private slots:
 
 private:
     void editInEditor();
+    void resaveInEditorProgram();
     void checkPalette();
+    // A copy of a program of this build: its single instance stays apart from the ones
+    // other tests of the build may run at the same time.
+    QString programCopy(const QString &program);
+    void startProgram(QProcess &process, const QString &program, const QStringList &arguments);
     template<typename T> T *child(const QString &name) const
     {
         T *found = m_form->findChild<T *>(name);
@@ -173,6 +181,7 @@ private:
     EditorState m_state;
     QPointer<Frm_Setting> m_form;
     QProcess m_palette;
+    QProcess m_editor;
 };
 
 void tst_RoundtripE2E::initTestCase()
@@ -184,7 +193,9 @@ void tst_RoundtripE2E::initTestCase()
         QSKIP("needs xdotool");
     }
     QVERIFY2(m_windowManager.start(), "no window manager (openbox) could be started");
-    QVERIFY2(QFile::exists(kPalette), qPrintable(kPalette));
+    for (const QString &program : {kPalette, kEditor}) {
+        QVERIFY2(QFile::exists(program), qPrintable(program));
+    }
     QVERIFY(m_settings.isValid() && m_runtime.isValid());
     // The real question boxes, answered below by a click on their Yes button.
     InstallMessageBoxDialogs();
@@ -194,11 +205,13 @@ void tst_RoundtripE2E::cleanupTestCase()
 {
     Frm_Setting::SetEndHandler({});
     delete m_form;
-    if (m_palette.state() != QProcess::NotRunning) {
-        m_palette.terminate();
-        if (!m_palette.waitForFinished(5000)) {
-            m_palette.kill();
-            m_palette.waitForFinished(5000);
+    for (QProcess *process : {&m_palette, &m_editor}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(5000)) {
+                process->kill();
+                process->waitForFinished(5000);
+            }
         }
     }
     SetMessageBoxHandler({});
@@ -210,7 +223,62 @@ void tst_RoundtripE2E::editorSavesWhatPaletteShows()
     if (QTest::currentTestFailed()) {
         return;
     }
+    resaveInEditorProgram();
+    if (QTest::currentTestFailed()) {
+        return;
+    }
     checkPalette();
+}
+
+QString tst_RoundtripE2E::programCopy(const QString &program)
+{
+    const QString copy = QDir(m_runtime.path()).filePath(QFileInfo(program).fileName());
+    if (!QFile::exists(copy) && !QFile::copy(program, copy)) {
+        return {};
+    }
+    return copy;
+}
+
+void tst_RoundtripE2E::startProgram(QProcess &process, const QString &program,
+                                    const QStringList &arguments)
+{
+    const QString copy = programCopy(program);
+    QVERIFY2(!copy.isEmpty(), qPrintable(program));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(copy, arguments);
+    QVERIFY(process.waitForStarted(10000));
+}
+
+// The editor program opens the saved file, Ctrl+S writes it again byte for byte, and
+// ファイル → 終了 ends the program normally.
+void tst_RoundtripE2E::resaveInEditorProgram()
+{
+    const QString file = QDir(m_settings.path()).filePath(QStringLiteral("Quorvel.xml"));
+    const QByteArray saved = fileBytes(file);
+    QVERIFY(!saved.isEmpty());
+    const QDateTime before = QFileInfo(file).lastModified();
+    QTest::qWait(1100); // a later modification time than the first save's
+    startProgram(m_editor, kEditor, {"--settings-dir", m_settings.path(), "Quorvel"});
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(QStringLiteral("^QuorvelMate ver")).size(), 1, 15000);
+    QVERIFY(
+        run(QStringLiteral("xdotool"), {"windowactivate", "--sync",
+                                        windowsNamed(QStringLiteral("^QuorvelMate ver")).first()}));
+    QTest::qWait(500);
+    keys(QStringLiteral("ctrl+s"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(file).lastModified() > before, 10000);
+    QCOMPARE(fileBytes(file), saved);
+    keys(QStringLiteral("alt+f"));
+    keys(QStringLiteral("x"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_editor.state(), QProcess::NotRunning, 10000);
+    QCOMPARE(m_editor.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_editor.exitCode(), 0);
 }
 
 void tst_RoundtripE2E::editInEditor()
@@ -319,17 +387,11 @@ void tst_RoundtripE2E::checkPalette()
     QVERIFY2(pixelsNear(image, qRgb(0xFF, 0x80, 0xFF)) > 20, "no item name in FF80FF");
     QCOMPARE(pixelsNear(image, qRgb(0xC0, 0xC0, 0xFF)), 0);
 
-    // The window itself, under its own caption. A copy of the program keeps it apart from
-    // palettes that other tests of this build may run at the same time.
-    const QString copy = QDir(m_runtime.path()).filePath(QStringLiteral("Quorvel"));
-    QVERIFY(QFile::copy(kPalette, copy));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-    m_palette.setProcessEnvironment(environment);
-    m_palette.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_palette.start(copy, {"--settings-dir", m_settings.path()});
-    QVERIFY(m_palette.waitForStarted(10000));
+    // The window itself, under its own caption.
+    startProgram(m_palette, kPalette, {"--settings-dir", m_settings.path()});
+    if (QTest::currentTestFailed()) {
+        return;
+    }
     const QString exact = QStringLiteral("^%1$").arg(kTitle);
     QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(exact).size(), 1, 15000);
     QByteArray geometry;
