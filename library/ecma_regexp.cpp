@@ -10,8 +10,14 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <atomic>
+#include <bit>
 #include <chrono>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -170,6 +176,87 @@ std::vector<TemplatePart> parseTemplate(const QString &text, int captureCount,
 
 const char16_t kEmpty[1] = {0};
 
+// constData, unlike utf16(), never copies a raw-data string to terminate it.
+const char16_t *unitsOf(const QString &text)
+{
+    return text.isNull() ? kEmpty : reinterpret_cast<const char16_t *>(text.constData());
+}
+
+// The first `unit` in [from, end), or end.
+const char16_t *findUnit(const char16_t *from, const char16_t *end, char16_t unit)
+{
+#if defined(__SSE2__)
+    // Eight code units a step: a text between matches is usually longer than that.
+    const __m128i wanted = _mm_set1_epi16(short(unit));
+    for (; end - from >= 8; from += 8) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
+        const auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(block, wanted)));
+        if (mask != 0)
+            return from + std::countr_zero(mask) / 2;
+    }
+#endif
+    while (from != end && *from != unit)
+        ++from;
+    return from;
+}
+
+// The text of a global replace, written by pointer. QString::append checks sharing and
+// capacity for every piece, which costs more than copying the short pieces a replace
+// is made of.
+class ResultBuffer final
+{
+public:
+    explicit ResultBuffer(qsizetype expected)
+        : m_expected(expected)
+    {
+    }
+    ResultBuffer(const ResultBuffer &) = delete;
+    ResultBuffer &operator=(const ResultBuffer &) = delete;
+
+    // False when the text would pass kMaxResultLength.
+    bool append(const char16_t *from, qsizetype count)
+    {
+        if (count > m_end - m_cursor && !grow(count))
+            return false;
+        if (count == 1)
+            *m_cursor = *from;
+        else if (count > 1)
+            std::memcpy(m_cursor, from, size_t(count) * sizeof(char16_t));
+        m_cursor += count;
+        return true;
+    }
+
+    QString take()
+    {
+        m_text.truncate(m_cursor - m_begin);
+        m_begin = m_cursor = m_end = nullptr;
+        return std::move(m_text);
+    }
+
+private:
+    bool grow(qsizetype count)
+    {
+        const qsizetype used = m_cursor - m_begin;
+        if (count > kMaxResultLength - used)
+            return false;
+        // The first piece sizes the text for a replace that keeps its length; past that
+        // it doubles, so the copies stay linear.
+        const qsizetype capacity = m_end - m_begin;
+        const qsizetype wanted = capacity == 0 ? m_expected : 2 * capacity;
+        m_text.resize(std::max(used + count, std::min(wanted, kMaxResultLength)));
+        m_begin = reinterpret_cast<char16_t *>(m_text.data());
+        m_cursor = m_begin + used;
+        m_end = m_begin + m_text.size();
+        return true;
+    }
+
+    QString m_text;
+    qsizetype m_expected = 0;
+    char16_t *m_begin = nullptr;
+    char16_t *m_cursor = nullptr;
+    char16_t *m_end = nullptr;
+};
+
 enum class Failure
 {
     MatchLimit,
@@ -219,6 +306,7 @@ struct EcmaRegExp::Impl
     // "[\r\t ]", ".", "[a-z]+"): its matches are runs of the class, found by a plain scan
     // that spares a PCRE2 call per match.
     std::vector<uint64_t> unitSet;
+    int singleUnit = -1; // the class's one code unit, -1 when it has more
     bool unitRun = false;
     std::vector<qsizetype> exactOffsets;
     pcre2_code *code = nullptr;
@@ -311,8 +399,7 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
     if (!unitSet.empty())
         return scanUnits(subject, onMatch);
     const bool useJit = jitReady && g_jitEnabled.load();
-    const auto *units = reinterpret_cast<PCRE2_SPTR>(
-        subject.isNull() ? kEmpty : reinterpret_cast<const char16_t *>(subject.utf16()));
+    const auto *units = reinterpret_cast<PCRE2_SPTR>(unitsOf(subject));
     const auto length = PCRE2_SIZE(subject.size());
     PCRE2_SIZE lastIndex = 0;
     PCRE2_SIZE window = kFirstWindow;
@@ -379,14 +466,17 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
 template<typename OnMatch>
 bool EcmaRegExp::Impl::scanUnits(const QString &subject, OnMatch &&onMatch)
 {
-    const auto *units =
-        subject.isNull() ? kEmpty : reinterpret_cast<const char16_t *>(subject.utf16());
+    const char16_t *const units = unitsOf(subject);
     const qsizetype length = subject.size();
     qsizetype offsets[2];
     qsizetype i = 0;
     unsigned matches = 0;
     while (i < length) {
-        if (!inUnits(units[i])) {
+        if (singleUnit >= 0) {
+            i = findUnit(units + i, units + length, char16_t(singleUnit)) - units;
+            if (i == length)
+                break;
+        } else if (!inUnits(units[i])) {
             ++i;
             continue;
         }
@@ -418,8 +508,7 @@ bool EcmaRegExp::Impl::scanUnits(const QString &subject, OnMatch &&onMatch)
 template<typename OnMatch>
 bool EcmaRegExp::Impl::scanExact(const QString &subject, OnMatch &&onMatch)
 {
-    const auto *units =
-        subject.isNull() ? kEmpty : reinterpret_cast<const char16_t *>(subject.utf16());
+    const char16_t *const units = unitsOf(subject);
     const qsizetype length = subject.size();
     qsizetype lastIndex = 0;
     while (lastIndex <= length) {
@@ -476,6 +565,11 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
             for (int c = first; c <= last; ++c)
                 d->unitSet[size_t(c >> 6)] |= uint64_t(1) << (c & 63);
         }
+        if (unit->kind == PatternNode::Kind::Unit)
+            d->singleUnit = unit->unit;
+        else if (unit->ranges.size() == 1 &&
+                 unit->ranges.front().first == unit->ranges.front().second)
+            d->singleUnit = unit->ranges.front().first;
         return;
     }
     d->unitRun = false;
@@ -546,44 +640,37 @@ std::optional<QString> EcmaRegExp::replaceAll(const QString &subject, const QStr
         return std::nullopt;
     const std::vector<TemplatePart> parts =
         parseTemplate(replacement, d->captureCount, d->groupNames);
-    const QStringView text(subject);
-    QString result;
+    const char16_t *const units = unitsOf(subject);
+    const char16_t *const templateUnits = unitsOf(replacement);
+    const qsizetype length = subject.size();
+    ResultBuffer result(length + 16);
     qsizetype copied = 0;
     bool matched = false;
-    auto append = [&](QStringView piece) {
-        if (result.size() + piece.size() > kMaxResultLength)
-            return false;
-        result.append(piece);
-        return true;
-    };
     const bool finished = d->scan(subject, [&](const qsizetype *ovector) {
-        const auto start = qsizetype(ovector[0]);
-        const auto end = qsizetype(ovector[1]);
-        if (!matched) {
-            matched = true;
-            result.reserve(subject.size());
-        }
-        bool fits = append(text.sliced(copied, start - copied));
+        const qsizetype start = ovector[0];
+        const qsizetype end = ovector[1];
+        matched = true;
+        bool fits = result.append(units + copied, start - copied);
         for (const TemplatePart &part : parts) {
             switch (part.kind) {
             case TemplatePart::Literal:
-                fits = fits && append(QStringView(replacement).sliced(part.from, part.length));
+                fits = fits && result.append(templateUnits + part.from, part.length);
                 break;
-            case TemplatePart::Group:
-                if (ovector[2 * part.group] >= 0) {
-                    const auto from = qsizetype(ovector[2 * part.group]);
-                    const auto to = qsizetype(ovector[2 * part.group + 1]);
-                    fits = fits && append(text.sliced(from, to - from));
-                }
+            case TemplatePart::Group: {
+                // An unset group reads as -1 and appends nothing.
+                const qsizetype from = ovector[2 * part.group];
+                if (from >= 0)
+                    fits = fits && result.append(units + from, ovector[2 * part.group + 1] - from);
                 break;
+            }
             case TemplatePart::Match:
-                fits = fits && append(text.sliced(start, end - start));
+                fits = fits && result.append(units + start, end - start);
                 break;
             case TemplatePart::Before:
-                fits = fits && append(text.first(start));
+                fits = fits && result.append(units, start);
                 break;
             case TemplatePart::After:
-                fits = fits && append(text.sliced(end));
+                fits = fits && result.append(units + end, length - end);
                 break;
             }
         }
@@ -596,11 +683,11 @@ std::optional<QString> EcmaRegExp::replaceAll(const QString &subject, const QStr
         return std::nullopt;
     if (!matched)
         return subject;
-    if (!append(text.sliced(copied))) {
+    if (!result.append(units + copied, length - copied)) {
         d->matchError = {QStringLiteral("The result is too long"), -1};
         return std::nullopt;
     }
-    return result;
+    return result.take();
 }
 
 void EcmaRegExp::cancel()

@@ -37,6 +37,8 @@ private slots:
     void longInputFinishes();
     void deepRepetitionFailsCleanly();
     void errorClearsAfterGoodRun();
+    void classEscapesKeepTheirCodeUnits_data();
+    void classEscapesKeepTheirCodeUnits();
 };
 
 namespace {
@@ -155,6 +157,22 @@ void tst_EcmaRegExp::replace_data()
     addBothEngines("unclosed name", "(?<a>a)", "a", "[$<a]", "[$<a]");
     addBothEngines("trailing dollar", "a", "a", "x$", "x$");
     addBothEngines("no match keeps the text", "z", "abc", "$&", "abc");
+    // The one-unit search looks at eight code units a step; matches on and beside the
+    // step's edges, and the last unit.
+    addBothEngines("one unit across steps", "\t", "0123456\t\t9abcde\tgh\t", "|",
+                   "0123456||9abcde|gh|");
+    addBothEngines("one wide unit", "\u3000", u"\u3000x\u3000\u3000abcdefgh\u3000"_qs, "_",
+                   "_x__abcdefgh_");
+    addBothEngines("unit run across steps", "a+", "baaaaaaaaaaab", "<$&>", "b<aaaaaaaaaaa>b");
+    // The result outgrows the text many times over.
+    addBothEngines("result outgrows the text", "b", QString(u"ab"_qs).repeated(500), "$`", [] {
+        QString expected;
+        for (int i = 0; i < 500; ++i)
+            expected += u"a"_qs + QString(u"ab"_qs).repeated(i) + u"a"_qs;
+        return expected;
+    }());
+    addBothEngines("swap around a tab", "(\\w+)\t(\\w+)", "ab\tcd ef\tgh\tij", "$2\t$1",
+                   "cd\tab gh\tef\tij");
 }
 
 void tst_EcmaRegExp::replace()
@@ -482,6 +500,46 @@ void tst_EcmaRegExp::errorClearsAfterGoodRun()
     QVERIFY(re.error().isSet());
     QCOMPARE(re.replaceAll(u"aa"_qs, u"x"_qs), u"x"_qs);
     QVERIFY(!re.error().isSet());
+}
+
+void tst_EcmaRegExp::classEscapesKeepTheirCodeUnits_data()
+{
+    QTest::addColumn<bool>("jit");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("set");
+    for (const bool jit : {true, false}) {
+        const char *engine = jit ? "jit" : "interpreter";
+        const QString word = u"[0-9A-Z_a-z]"_qs;
+        for (const auto &[pattern, set] :
+             {std::pair{u"\\d"_qs, u"[0-9]"_qs}, std::pair{u"\\D"_qs, u"[^0-9]"_qs},
+              std::pair{u"\\w"_qs, word}, std::pair{u"\\W"_qs, u"[^0-9A-Z_a-z]"_qs},
+              std::pair{u"[_a-zA-Z\\d]"_qs, word}}) {
+            QTest::addRow("%s %s", qPrintable(pattern), engine) << jit << pattern << set;
+        }
+    }
+}
+
+// A class of the script's own escapes is handed to PCRE2 as its escape; that must match
+// exactly the same code units over the whole 16-bit range.
+void tst_EcmaRegExp::classEscapesKeepTheirCodeUnits()
+{
+    QFETCH(bool, jit);
+    QFETCH(QString, pattern);
+    QFETCH(QString, set);
+
+    EcmaRegExp::setJitEnabled(jit);
+    QString all(0x10000, Qt::Uninitialized);
+    for (int c = 0; c < 0x10000; ++c)
+        all[c] = QChar(char16_t(c));
+    // In a group the class runs on PCRE2; alone it takes the plain scan.
+    EcmaRegExp grouped(u"("_qs + pattern + u")"_qs);
+    EcmaRegExp reference(set);
+    const std::optional<QString> kept = grouped.replaceAll(all, {});
+    const std::optional<QString> expected = reference.replaceAll(all, {});
+    QVERIFY2(kept.has_value(), qPrintable(grouped.error().message));
+    QVERIFY(expected.has_value());
+    QVERIFY(kept->size() < all.size());
+    QCOMPARE(*kept, *expected);
 }
 
 QTEST_GUILESS_MAIN(tst_EcmaRegExp)
