@@ -407,6 +407,7 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
     bool windowSet = false;
     Clock::time_point lastCheck = Clock::now();
     unsigned iterations = 0;
+    const PCRE2_SIZE *const ovector = pcre2_get_ovector_pointer(matchData);
     while (lastIndex <= length) {
         if (!windowSet || lastIndex > windowEnd) {
             if (windowSet) {
@@ -444,7 +445,6 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
             setPcreError(rc);
             return false;
         }
-        const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(matchData);
         // PCRE2_UNSET reads as -1.
         if (!onMatch(reinterpret_cast<const qsizetype *>(ovector)))
             return false;

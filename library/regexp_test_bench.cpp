@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include <mutex>
 #include <new>
 
 using namespace Qt::StringLiterals;
@@ -52,18 +51,11 @@ void appendEdited(QString &out, QStringView match, const QString &directive,
 struct RegExpTestBench::Job
 {
     quint64 request = 0;
+    // The engine watches this flag for the whole run; a cancel that comes before the run
+    // starts matching is not lost.
     std::atomic<bool> cancelled{false};
-    std::mutex mutex;
-    EcmaRegExp *regExp = nullptr; // while the run uses it
 
-    void cancel()
-    {
-        cancelled.store(true);
-        const std::lock_guard lock(mutex);
-        if (regExp) {
-            regExp->cancel();
-        }
-    }
+    void cancel() { cancelled.store(true); }
 };
 
 RegExpTestBench::RegExpTestBench(QObject *parent)
@@ -72,19 +64,6 @@ RegExpTestBench::RegExpTestBench(QObject *parent)
     m_delay.setSingleShot(true);
     m_delay.setInterval(DefaultDelayMs);
     connect(&m_delay, &QTimer::timeout, this, &RegExpTestBench::start);
-    m_recancel.setInterval(20);
-    connect(&m_recancel, &QTimer::timeout, this, [this] {
-        bool any = false;
-        for (const Run &run : std::as_const(m_runs)) {
-            if (run.job->cancelled.load()) {
-                run.job->cancel();
-                any = true;
-            }
-        }
-        if (!any) {
-            m_recancel.stop();
-        }
-    });
 }
 
 RegExpTestBench::~RegExpTestBench()
@@ -92,9 +71,7 @@ RegExpTestBench::~RegExpTestBench()
     m_delay.stop();
     for (const Run &run : std::as_const(m_runs)) {
         run.job->cancel();
-        while (!run.thread->wait(20)) {
-            run.job->cancel();
-        }
+        run.thread->wait();
         delete run.thread;
     }
 }
@@ -150,18 +127,11 @@ void RegExpTestBench::start()
             RegExpTestResult result;
             try {
                 EcmaRegExp regExp(pattern);
-                {
-                    const std::lock_guard lock(job->mutex);
-                    job->regExp = &regExp;
-                }
+                regExp.setCancelFlag(&job->cancelled);
                 if (!job->cancelled.load()) {
                     result = run(regExp, pattern, replacement, sample);
                 }
-                const std::lock_guard lock(job->mutex);
-                job->regExp = nullptr;
             } catch (const std::bad_alloc &) {
-                const std::lock_guard lock(job->mutex);
-                job->regExp = nullptr;
                 result = {};
                 result.ran = true;
                 result.error = {u"Out of memory"_s, -1};
@@ -178,13 +148,8 @@ void RegExpTestBench::start()
 
 void RegExpTestBench::cancelRuns()
 {
-    bool any = false;
     for (const Run &run : std::as_const(m_runs)) {
         run.job->cancel();
-        any = true;
-    }
-    if (any) {
-        m_recancel.start();
     }
 }
 

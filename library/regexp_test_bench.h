@@ -92,9 +92,6 @@ private:
     void onThreadFinished(QThread *thread);
 
     QTimer m_delay;
-    // The engine forgets a cancel that arrives before it starts matching; repeating it
-    // while cancelled runs remain closes that gap.
-    QTimer m_recancel;
     QString m_pattern, m_replacement, m_sample;
     quint64 m_lastRequest = 0;
     QList<Run> m_runs;
