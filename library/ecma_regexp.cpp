@@ -292,7 +292,6 @@ struct EcmaRegExp::Impl
     template<typename OnMatch> bool scan(const QString &subject, OnMatch &&onMatch);
     template<typename OnMatch> bool scanExact(const QString &subject, OnMatch &&onMatch);
     template<typename OnMatch> bool scanUnits(const QString &subject, OnMatch &&onMatch);
-    bool inUnits(char16_t c) const { return (unitSet[c >> 6] >> (c & 63)) & 1; }
     void setPcreError(int code);
     void setFailure(Failure failure) { matchError = {failureMessage(failure), -1}; }
 
@@ -468,21 +467,26 @@ bool EcmaRegExp::Impl::scanUnits(const QString &subject, OnMatch &&onMatch)
 {
     const char16_t *const units = unitsOf(subject);
     const qsizetype length = subject.size();
+    // Locals, so that the compiler need not reload them after each call of onMatch.
+    const uint64_t *const set = unitSet.data();
+    const auto inSet = [set](char16_t c) { return (set[c >> 6] >> (c & 63)) & 1; };
+    const int single = singleUnit;
+    const bool run = unitRun;
     qsizetype offsets[2];
     qsizetype i = 0;
     unsigned matches = 0;
     while (i < length) {
-        if (singleUnit >= 0) {
-            i = findUnit(units + i, units + length, char16_t(singleUnit)) - units;
-            if (i == length)
-                break;
-        } else if (!inUnits(units[i])) {
-            ++i;
-            continue;
+        if (single >= 0) {
+            i = findUnit(units + i, units + length, char16_t(single)) - units;
+        } else {
+            while (i < length && !inSet(units[i]))
+                ++i;
         }
+        if (i == length)
+            break;
         qsizetype end = i + 1;
-        if (unitRun) {
-            while (end < length && inUnits(units[end]))
+        if (run) {
+            while (end < length && inSet(units[end]))
                 ++end;
         }
         offsets[0] = i;
