@@ -57,9 +57,15 @@ constexpr qsizetype kMaxResultLength = qsizetype(1) << 30;
 
 // Linear work on 100 MB takes a few seconds here; quadratic work on 100 KB takes longer
 // than this allows.
+constexpr auto kBaseDeadline = std::chrono::milliseconds(2000);
+
+std::atomic<uint32_t> g_matchLimit{kMatchLimit};
+std::atomic<qint64> g_exactStepLimit{kExactStepLimit};
+std::atomic<qint64> g_baseDeadlineMs{kBaseDeadline.count()};
+
 Clock::duration deadlineFor(qsizetype codeUnits)
 {
-    return std::chrono::milliseconds(2000 + codeUnits / 10'000);
+    return std::chrono::milliseconds(g_baseDeadlineMs.load() + codeUnits / 10'000);
 }
 // Each match extends the deadline so that the caller's own work per match (a directive
 // on 100 MB of single characters) is not mistaken for a runaway pattern.
@@ -354,8 +360,8 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
     if (!matchContext) {
         matchContext = pcre2_match_context_create(nullptr);
         if (matchContext) {
-            pcre2_set_match_limit(matchContext, kMatchLimit);
-            pcre2_set_depth_limit(matchContext, kMatchLimit);
+            pcre2_set_match_limit(matchContext, g_matchLimit.load());
+            pcre2_set_depth_limit(matchContext, g_matchLimit.load());
             pcre2_set_heap_limit(matchContext, kHeapLimitKiB);
         }
     }
@@ -581,7 +587,7 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
     if (!translated.exactConstruct.isEmpty()) {
         d->exactConstruct = translated.exactConstruct;
         d->exact = std::make_unique<EcmaBacktrackMatcher>(parsed);
-        d->exact->setStepLimit(kExactStepLimit);
+        d->exact->setStepLimit(g_exactStepLimit.load());
         return;
     }
     pcre2_compile_context *context = pcre2_compile_context_create(nullptr);
@@ -712,4 +718,16 @@ void EcmaRegExp::setJitEnabled(bool enabled)
 void EcmaRegExp::setPcreOptimisationsEnabled(bool enabled)
 {
     g_optimisationsEnabled.store(enabled);
+}
+
+EcmaRegExp::RunawayLimits EcmaRegExp::defaultRunawayLimits()
+{
+    return {kMatchLimit, kExactStepLimit, kBaseDeadline};
+}
+
+void EcmaRegExp::setRunawayLimits(const RunawayLimits &limits)
+{
+    g_matchLimit.store(limits.matchLimit);
+    g_exactStepLimit.store(limits.exactStepLimit);
+    g_baseDeadlineMs.store(limits.base.count());
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -54,6 +55,17 @@ public:
     // PCRE2's start-of-match, auto-possessive and ".*" anchoring optimisations, on by
     // default; tests check that they never change a result.
     static void setPcreOptimisationsEnabled(bool enabled);
+    // How much a runaway pattern may cost before it fails with a limit message. Fuzzing
+    // lowers them so that its time goes to many inputs, not to a few slow ones; a
+    // change applies to patterns compiled and runs started after it.
+    struct RunawayLimits
+    {
+        uint32_t matchLimit;            // PCRE2 steps per start position
+        qint64 exactStepLimit;          // backtracking-matcher steps per start position
+        std::chrono::milliseconds base; // deadline of a run, before its length's share
+    };
+    static RunawayLimits defaultRunawayLimits();
+    static void setRunawayLimits(const RunawayLimits &limits);
 
 private:
     struct Impl;

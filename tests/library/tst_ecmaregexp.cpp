@@ -31,6 +31,8 @@ private slots:
     void trailingSpacesStayLinear_data();
     void trailingSpacesStayLinear();
     void exactMatcherStopsAtLimits();
+    void loweredLimitsStopRunawaysEarly_data();
+    void loweredLimitsStopRunawaysEarly();
     void optimisationsNeverChangeResults_data();
     void optimisationsNeverChangeResults();
     void cancelStopsRunningMatch();
@@ -369,6 +371,30 @@ void tst_EcmaRegExp::exactMatcherStopsAtLimits()
         QCOMPARE(longest, subject.size());
     else
         QVERIFY2(deep.error().message.contains(u"limit"), qPrintable(deep.error().message));
+}
+
+void tst_EcmaRegExp::loweredLimitsStopRunawaysEarly_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addRow("PCRE2") << u"(a|a)+$"_qs;
+    QTest::addRow("backtracking matcher") << u"(?<=(z?))(a|a)+$"_qs;
+}
+
+// The fuzz target relies on this: a pattern that finishes under the default limits
+// fails early under low ones, and the defaults come back.
+void tst_EcmaRegExp::loweredLimitsStopRunawaysEarly()
+{
+    QFETCH(QString, pattern);
+    const QString subject = QString(14, u'a') + u'b';
+    const auto defaults = EcmaRegExp::defaultRunawayLimits();
+    EcmaRegExp::setRunawayLimits({1'000, 1'000, std::chrono::milliseconds(50)});
+    EcmaRegExp lowered(pattern);
+    QCOMPARE(lowered.replaceAll(subject, u"x"_qs), std::nullopt);
+    QVERIFY2(lowered.error().message.contains(u"limit"), qPrintable(lowered.error().message));
+
+    EcmaRegExp::setRunawayLimits(defaults);
+    EcmaRegExp usual(pattern);
+    QCOMPARE(usual.replaceAll(subject, u"x"_qs), subject);
 }
 
 void tst_EcmaRegExp::optimisationsNeverChangeResults_data()
