@@ -88,13 +88,16 @@ QString programFolder()
 }
 
 // Comment removal in one pass, with the result of removing block after block: the first
-// "<!--" to the first "-->" after it, then every copy of that block, and again. The output
-// works as a stack, so the text around a removed block joins and may form a new "<!--" or
-// "-->" as it does between rounds. A copy of a block removed earlier goes where the rounds
-// would have dropped it first, even inside another comment: at a close, every open still
-// pending (the first one and those inside it) starts a candidate ending there, and the
-// candidate that equals the earliest removed block goes first. Candidates are compared by a
-// rolling hash of the output, then character by character.
+// "<!--" to the first "-->" after it, then every copy of that block the text holds at that
+// moment, and again. The output works as a stack, so the text around a removed block joins
+// and may form a new "<!--" or "-->" as it does between rounds. Text beyond the first open
+// still pending has been touched only by those copy removals, which are applied when their
+// close arrives: at a close, every pending open starts a candidate ending there. A candidate
+// goes in the earliest round whose block it equals and in which it already stood whole, that
+// is, no later than the removals that joined its pieces (a copy that forms only after its
+// round stays). Blocks never overlap without sharing their close, so the candidate with the
+// earliest such round is the one removed. Without one, the first pending open starts a new
+// round. Candidates are compared by a rolling hash of the output, then character by character.
 class CommentRemover final
 {
 public:
@@ -126,6 +129,7 @@ public:
 private:
     static constexpr quint64 Mod = (quint64(1) << 61) - 1;
     static constexpr quint64 Base = 1000003;
+    static constexpr int NoRound = INT_MAX;
 
     static quint64 addMod(quint64 a, quint64 b)
     {
@@ -139,10 +143,12 @@ private:
         return folded >= Mod ? folded - Mod : folded;
     }
 
+    qsizetype firstOpen() const { return m_pending.empty() ? -1 : m_pending.front(); }
+
     void appendPlain(QStringView run)
     {
         m_out.append(run);
-        if (m_open < 0)
+        if (m_pending.empty())
             return;
         quint64 h = m_prefix.back();
         for (const QChar c : run) {
@@ -156,22 +162,31 @@ private:
         m_out.append(QChar(c));
         const qsizetype n = m_out.size();
         const QChar *const out = m_out.constData();
-        if (m_open >= 0)
+        if (!m_pending.empty())
             m_prefix.push_back(addMod(mulMod(m_prefix.back(), Base), c + 1u));
         if (c == u'-' && n >= 4 && out[n - 4] == u'<' && out[n - 3] == u'!' && out[n - 2] == u'-') {
-            if (m_open >= 0) {
-                m_inner.push_back(n - 4);
-                return;
-            }
-            // Hashes are kept from the first open on: text outside comments needs none.
-            m_open = n - 4;
-            m_prefix.assign(1, 0);
-            for (qsizetype k = m_open; k < n; ++k)
-                m_prefix.push_back(addMod(mulMod(m_prefix.back(), Base), out[k].unicode() + 1u));
-        } else if (c == u'>' && m_open >= 0 && n - 3 >= m_open + 1 && out[n - 3] == u'-' &&
-                   out[n - 2] == u'-') {
+            open(n - 4);
+        } else if (c == u'>' && !m_pending.empty() && n - 3 >= m_pending.front() + 1 &&
+                   out[n - 3] == u'-' && out[n - 2] == u'-') {
             close();
         }
+    }
+
+    void open(qsizetype position)
+    {
+        if (m_pending.empty()) {
+            // Hashes are kept from the first open on: text outside comments needs none.
+            m_prefix.assign(1, 0);
+            for (qsizetype k = position; k < m_out.size(); ++k)
+                m_prefix.push_back(addMod(mulMod(m_prefix.back(), Base), m_out[k].unicode() + 1u));
+        }
+        // A join inside the open's own characters belongs to every candidate starting there.
+        int joined = 0;
+        for (auto it = m_joins.rbegin(); it != m_joins.rend() && it->first > position; ++it)
+            joined = std::max(joined, it->second);
+        m_pending.push_back(position);
+        m_joinedSince.push_back(joined);
+        m_tree.set(m_pending.size() - 1, joined);
     }
 
     quint64 power(qsizetype length)
@@ -184,8 +199,8 @@ private:
     // Hash of the output from position (not before the first open) to its end.
     quint64 tailHash(qsizetype position)
     {
-        const size_t from = size_t(position - m_open);
-        const size_t to = size_t(m_out.size() - m_open);
+        const size_t from = size_t(position - firstOpen());
+        const size_t to = size_t(m_out.size() - firstOpen());
         const quint64 head = mulMod(m_prefix[from], power(qsizetype(to - from)));
         return addMod(m_prefix[to], Mod - head);
     }
@@ -200,40 +215,57 @@ private:
         return z ^ (z >> 31);
     }
 
-    QStringView block(int round) const
+    struct Block
     {
-        const auto [offset, length] = m_blocks[size_t(round)];
-        return QStringView(m_arena).sliced(offset, length);
-    }
+        qsizetype offset = 0; // in the arena
+        qsizetype length = 0;
+        int firstRound = 0;
+        int laterRounds = -1; // index into m_laterRounds when the block came back in a later round
+    };
 
-    // The round in which the block from position to the end of the output was removed.
-    std::optional<int> removedRound(qsizetype position)
+    // The block equal to the output from position to its end, if any.
+    int findBlock(qsizetype position)
     {
         const qsizetype length = m_out.size() - position;
         if (!m_lengths.contains(length))
-            return std::nullopt;
+            return -1;
         const QStringView candidate = QStringView(m_out).sliced(position);
         const quint64 wanted = key(length, tailHash(position));
-        for (size_t i = wanted & m_mask; m_table[i].round >= 0; i = (i + 1) & m_mask) {
-            if (m_table[i].key == wanted && block(m_table[i].round) == candidate)
-                return m_table[i].round;
+        for (size_t i = wanted & m_mask; m_table[i].block >= 0; i = (i + 1) & m_mask) {
+            const Block &block = m_blocks[size_t(m_table[i].block)];
+            if (m_table[i].key == wanted &&
+                QStringView(m_arena).sliced(block.offset, block.length) == candidate)
+                return m_table[i].block;
         }
-        return std::nullopt;
+        return -1;
+    }
+
+    // The first round of the block not before the round `formed` in which the text joined.
+    int roundFrom(int block, int formed) const
+    {
+        const Block &b = m_blocks[size_t(block)];
+        if (b.firstRound >= formed)
+            return b.firstRound;
+        if (b.laterRounds < 0)
+            return NoRound;
+        const std::vector<int> &rounds = m_laterRounds[size_t(b.laterRounds)];
+        const auto it = std::lower_bound(rounds.begin(), rounds.end(), formed);
+        return it == rounds.end() ? NoRound : *it;
     }
 
     // Blocks are kept end to end in one string and found through an open-addressing
     // table: a file with many comments makes no allocation per comment.
-    void remember(qsizetype position)
+    void remember(qsizetype position, int round)
     {
         const qsizetype length = m_out.size() - position;
         if ((m_blocks.size() + 1) * 2 > m_table.size()) {
             std::vector<Slot> larger(std::max<size_t>(64, m_table.size() * 2));
             m_mask = larger.size() - 1;
             for (const Slot &slot : m_table) {
-                if (slot.round < 0)
+                if (slot.block < 0)
                     continue;
                 size_t i = slot.key & m_mask;
-                while (larger[i].round >= 0)
+                while (larger[i].block >= 0)
                     i = (i + 1) & m_mask;
                 larger[i] = slot;
             }
@@ -241,75 +273,157 @@ private:
         }
         const quint64 k = key(length, tailHash(position));
         size_t i = k & m_mask;
-        while (m_table[i].round >= 0)
+        while (m_table[i].block >= 0)
             i = (i + 1) & m_mask;
         m_table[i] = {k, int(m_blocks.size())};
-        m_blocks.emplace_back(m_arena.size(), length);
+        m_blocks.push_back({m_arena.size(), length, round, -1});
         m_arena.append(QStringView(m_out).sliced(position));
         m_lengths.insert(length);
     }
 
-    void truncate(qsizetype size)
-    {
-        m_out.truncate(size);
-        m_prefix.resize(size_t(size - m_open) + 1);
-    }
-
     void close()
     {
-        qsizetype first = -1;
-        int firstRound = INT_MAX;
-        const auto consider = [&](qsizetype position) {
-            const std::optional<int> round = removedRound(position);
-            if (round && *round < firstRound) {
-                firstRound = *round;
-                first = position;
+        int bestRound = NoRound;
+        qsizetype best = -1;
+        int firstBlock = -1;
+        const auto consider = [&](size_t index, int formed) {
+            const int block = findBlock(m_pending[index]);
+            if (index == 0)
+                firstBlock = block;
+            const int round = block < 0 ? NoRound : roundFrom(block, formed);
+            if (round < bestRound) {
+                bestRound = round;
+                best = m_pending[index];
             }
         };
         // Only a length some removed block has can match: whichever list is shorter, the
         // pending opens or those lengths, is walked, so that opens piling up before many
         // copies cost no more than the lengths seen.
-        if (m_inner.size() < size_t(m_lengths.size())) {
-            consider(m_open);
-            for (const qsizetype position : m_inner)
-                consider(position);
+        if (m_pending.size() <= size_t(m_lengths.size())) {
+            int formed = 0;
+            for (size_t index = m_pending.size(); index-- > 0;) {
+                formed = std::max(formed, m_joinedSince[index]);
+                consider(index, formed);
+            }
         } else {
             const qsizetype n = m_out.size();
             for (const qsizetype length : std::as_const(m_lengths)) {
-                const qsizetype position = n - length;
-                if (position == m_open ||
-                    (position > m_open &&
-                     std::binary_search(m_inner.begin(), m_inner.end(), position)))
-                    consider(position);
+                const auto it = std::lower_bound(m_pending.begin(), m_pending.end(), n - length);
+                if (it == m_pending.end() || *it != n - length)
+                    continue;
+                const size_t index = size_t(it - m_pending.begin());
+                consider(index, m_tree.maxFrom(index, m_pending.size()));
             }
         }
 
-        if (first < 0) {
-            remember(m_open);
-            first = m_open;
+        if (best < 0) {
+            if (firstBlock < 0)
+                firstBlock = findBlock(m_pending.front());
+            // A new round: the first pending open to this close.
+            bestRound = m_rounds++;
+            best = m_pending.front();
+            if (firstBlock < 0) {
+                remember(best, bestRound);
+            } else {
+                Block &block = m_blocks[size_t(firstBlock)];
+                if (block.laterRounds < 0) {
+                    block.laterRounds = int(m_laterRounds.size());
+                    m_laterRounds.emplace_back();
+                }
+                m_laterRounds[size_t(block.laterRounds)].push_back(bestRound);
+            }
         }
-        truncate(first);
-        while (!m_inner.empty() && m_inner.back() >= first)
-            m_inner.pop_back();
-        if (first == m_open)
-            m_open = -1;
+        remove(best, bestRound);
     }
+
+    // Drops the output from position on, removed in the given round: the text on either side
+    // stands together from the next round on.
+    void remove(qsizetype position, int round)
+    {
+        int joined = round + 1;
+        while (!m_joins.empty() && m_joins.back().first >= position) {
+            if (m_joins.back().first == position)
+                joined = std::max(joined, m_joins.back().second);
+            m_joins.pop_back();
+        }
+        m_out.truncate(position);
+        while (!m_pending.empty() && m_pending.back() >= position) {
+            m_pending.pop_back();
+            m_joinedSince.pop_back();
+        }
+        if (m_pending.empty()) {
+            // Only a join among the last characters can still lie inside a later open.
+            const auto kept = std::lower_bound(m_joins.begin(), m_joins.end(),
+                                               std::pair<qsizetype, int>(position - 2, 0));
+            m_joins.erase(m_joins.begin(), kept);
+        } else {
+            m_prefix.resize(size_t(position - m_pending.front()) + 1);
+            int &since = m_joinedSince.back();
+            since = std::max(since, joined);
+            m_tree.set(m_pending.size() - 1, since);
+        }
+        m_joins.emplace_back(position, joined);
+    }
+
+    // Maximum over a stack of values, any suffix of it asked for in logarithmic time.
+    class MaxTree final
+    {
+    public:
+        void set(size_t index, int value)
+        {
+            if (index >= m_leaves) {
+                std::vector<int> larger(std::max<size_t>(64, m_leaves * 4), 0);
+                std::copy(m_nodes.begin() + qsizetype(m_leaves), m_nodes.end(),
+                          larger.begin() + qsizetype(larger.size() / 2));
+                m_leaves = larger.size() / 2;
+                m_nodes.swap(larger);
+                for (size_t i = m_leaves - 1; i > 0; --i)
+                    m_nodes[i] = std::max(m_nodes[2 * i], m_nodes[2 * i + 1]);
+            }
+            size_t i = index + m_leaves;
+            m_nodes[i] = value;
+            for (i /= 2; i > 0; i /= 2)
+                m_nodes[i] = std::max(m_nodes[2 * i], m_nodes[2 * i + 1]);
+        }
+        int maxFrom(size_t from, size_t to) const
+        {
+            int result = 0;
+            for (size_t l = from + m_leaves, r = to + m_leaves; l < r; l /= 2, r /= 2) {
+                if (l & 1)
+                    result = std::max(result, m_nodes[l++]);
+                if (r & 1)
+                    result = std::max(result, m_nodes[--r]);
+            }
+            return result;
+        }
+
+    private:
+        std::vector<int> m_nodes;
+        size_t m_leaves = 0;
+    };
 
     QString m_out;
     std::vector<quint64> m_prefix; // hash of each prefix of the output from the first open
     std::vector<quint64> m_power;
-    qsizetype m_open = -1;          // the first "<!--" not yet closed
-    std::vector<qsizetype> m_inner; // the opens after it, in order
+    std::vector<qsizetype> m_pending; // the opens not yet closed, in order
+    // For each pending open, the latest round after which the text from it up to the next
+    // pending open (or the end) stood joined; the same values in a tree for the long walk.
+    std::vector<int> m_joinedSince;
+    MaxTree m_tree;
+    // Where the output joined after a removal, and from which round on, in order.
+    std::vector<std::pair<qsizetype, int>> m_joins;
     struct Slot
     {
         quint64 key = 0;
-        int round = -1; // -1: empty
+        int block = -1; // -1: empty
     };
-    QString m_arena;                                       // the removed blocks end to end
-    std::vector<std::pair<qsizetype, qsizetype>> m_blocks; // each round's block in the arena
+    QString m_arena; // the removed blocks end to end
+    std::vector<Block> m_blocks;
+    std::vector<std::vector<int>> m_laterRounds;
     std::vector<Slot> m_table;
     size_t m_mask = 0;
     QSet<qsizetype> m_lengths;
+    int m_rounds = 0;
 };
 
 } // namespace
