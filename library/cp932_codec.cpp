@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 #include <memory>
+#include <mutex>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -28,17 +33,33 @@ constexpr SpecialByte SpecialBytes[] = {
     {0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3},
 };
 
-// Mapping tables built once from the system converter. Working from tables keeps
-// decoding independent of how the converter resumes after an invalid sequence, and
-// lets the encoder keep only the mappings that read back as the same character.
-struct Tables
+// Mapping tables built from the system converter. Working from tables keeps decoding
+// independent of how the converter resumes after an invalid sequence, and lets the encoder
+// keep only the mappings that read back as the same character. Each lead byte's row is
+// built when a text first uses it, and the encoder's table on the first save: asking the
+// converter for every pair costs more than reading a large setting file.
+class Tables
 {
-    std::array<char16_t, 256> single{};       // NoChar: not a single-byte character
-    std::array<bool, 256> lead{};             // first byte of a double-byte character
-    std::array<char16_t, 65536> doubleByte{}; // (lead << 8 | trail) -> character, NoChar
-    std::array<quint16, 65536> encode{};      // character -> byte or (lead << 8 | trail)
+public:
+    std::array<char16_t, 256> single{}; // NoChar: not a single-byte character
+    std::array<bool, 256> lead{};       // first byte of a double-byte character
 
     Tables();
+
+    // The character of (lead << 8 | trail), NoChar when none; the row must be ready.
+    char16_t pair(quint16 code) const { return m_doubleByte[code]; }
+    void prepareRow(uchar leadByte) const;
+    // character -> byte or (lead << 8 | trail), NoBytes when it cannot be encoded
+    const std::array<quint16, 65536> &encodeTable() const;
+
+private:
+    void buildRow(uchar leadByte) const;
+    void buildEncodeTable() const;
+
+    mutable std::array<char16_t, 65536> m_doubleByte{};
+    mutable std::array<std::once_flag, 256> m_rowBuilt;
+    mutable std::array<quint16, 65536> m_encode{};
+    mutable std::once_flag m_encodeBuilt;
 };
 
 #ifdef Q_OS_WIN
@@ -136,8 +157,7 @@ private:
 Tables::Tables()
 {
     single.fill(NoChar);
-    doubleByte.fill(NoChar);
-    encode.fill(NoBytes);
+    m_doubleByte.fill(NoChar);
 
     // The ASCII range is the identity on Windows (0x5C and 0x7E included); seeding it
     // keeps plain text readable even where the converter is missing.
@@ -158,17 +178,41 @@ Tables::Tables()
             const char byte = char(b);
             single[b] = converter.decode(&byte, 1);
         }
-        for (int l = 0x80; l < 0x100; ++l) {
-            if (!lead[l])
-                continue;
-            for (int t = 0x40; t < 0x100; ++t) {
-                const char pair[2] = {char(l), char(t)};
-                doubleByte[l << 8 | t] = converter.decode(pair, 2);
-            }
-        }
     }
     for (const SpecialByte &special : SpecialBytes)
         single[special.byte] = special.ch;
+}
+
+void Tables::prepareRow(uchar leadByte) const
+{
+    std::call_once(m_rowBuilt[leadByte], [this, leadByte] { buildRow(leadByte); });
+}
+
+void Tables::buildRow(uchar leadByte) const
+{
+    if (!lead[leadByte])
+        return;
+    const Converter converter;
+    if (!converter.isOpen())
+        return;
+    for (int t = 0x40; t < 0x100; ++t) {
+        const char pair[2] = {char(leadByte), char(t)};
+        m_doubleByte[leadByte << 8 | t] = converter.decode(pair, 2);
+    }
+}
+
+const std::array<quint16, 65536> &Tables::encodeTable() const
+{
+    std::call_once(m_encodeBuilt, [this] { buildEncodeTable(); });
+    return m_encode;
+}
+
+void Tables::buildEncodeTable() const
+{
+    for (int l = 0x80; l < 0x100; ++l)
+        prepareRow(uchar(l));
+    m_encode.fill(NoBytes);
+    const Converter converter;
 
     // Keep an encoding only when its bytes read back as the same character; this drops
     // one-way mappings such as U+301C -> 0x8160 (which reads as U+FF5E).
@@ -177,19 +221,19 @@ Tables::Tables()
             return single[uchar(bytes[0])] == ch;
         if (bytes.size() == 2)
             return lead[uchar(bytes[0])] &&
-                   doubleByte[uchar(bytes[0]) << 8 | uchar(bytes[1])] == ch;
+                   m_doubleByte[uchar(bytes[0]) << 8 | uchar(bytes[1])] == ch;
         return false;
     };
     const auto learn = [&](char16_t ch) {
-        if (encode[ch] != NoBytes)
+        if (m_encode[ch] != NoBytes)
             return;
         if (ch < 0x80) {
-            encode[ch] = ch;
+            m_encode[ch] = ch;
             return;
         }
         for (const SpecialByte &special : SpecialBytes) {
             if (special.ch == ch) {
-                encode[ch] = special.byte;
+                m_encode[ch] = special.byte;
                 return;
             }
         }
@@ -198,8 +242,8 @@ Tables::Tables()
         const QByteArray bytes = converter.encode(ch);
         if (!decodesTo(bytes, ch))
             return;
-        encode[ch] = bytes.size() == 1 ? quint16(uchar(bytes[0]))
-                                       : quint16(uchar(bytes[0]) << 8 | uchar(bytes[1]));
+        m_encode[ch] = bytes.size() == 1 ? quint16(uchar(bytes[0]))
+                                         : quint16(uchar(bytes[0]) << 8 | uchar(bytes[1]));
     };
     // Only characters that some byte sequence decodes to can come back unchanged.
     for (int b = 0; b < 0x100; ++b) {
@@ -207,8 +251,8 @@ Tables::Tables()
             learn(single[b]);
     }
     for (int code = 0; code < 0x10000; ++code) {
-        if (doubleByte[code] != NoChar)
-            learn(doubleByte[code]);
+        if (m_doubleByte[code] != NoChar)
+            learn(m_doubleByte[code]);
     }
 }
 
@@ -242,24 +286,82 @@ Cp932Unencodable firstDifference(const QString &text, const QString &other)
 
 QString Cp932Codec::decode(const QByteArray &bytes)
 {
+    return decodeText(bytes, false);
+}
+
+QString Cp932Codec::decodeText(const QByteArray &bytes, bool normaliseLineEnds)
+{
     const Tables &t = tables();
     const qsizetype n = bytes.size();
-    // Never more characters than bytes; written through a pointer for speed.
-    QString result(n, Qt::Uninitialized);
+    // Never more characters than bytes (twice as many, and a final line end, when every
+    // line end may become CR LF); written through a pointer for speed.
+    QString result(normaliseLineEnds ? 2 * n + 2 : n, Qt::Uninitialized);
     QChar *out = result.data();
     QChar *const begin = out;
     const uchar *in = reinterpret_cast<const uchar *>(bytes.constData());
+    std::array<bool, 256> rowReady{};
+    bool lineOpen = false;
     qsizetype i = 0;
     while (i < n) {
+        // Most of a setting file is ASCII: copied in blocks while they hold no CR.
+#if defined(__SSE2__) || defined(_M_X64)
+        const __m128i crs = _mm_set1_epi8('\r');
+        const __m128i zero = _mm_setzero_si128();
+        while (i + 16 <= n) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
+            if (_mm_movemask_epi8(_mm_or_si128(block, _mm_cmpeq_epi8(block, crs))) != 0)
+                break;
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(block, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8), _mm_unpackhi_epi8(block, zero));
+            out += 16;
+            i += 16;
+            lineOpen = true;
+        }
+#endif
+        constexpr quint64 ones = 0x0101010101010101ULL;
+        constexpr quint64 highs = 0x8080808080808080ULL;
+        while (i + 8 <= n) {
+            quint64 word = 0;
+            std::memcpy(&word, in + i, 8);
+            const quint64 cr = word ^ (ones * u'\r');
+            if ((word & highs) != 0 || ((cr - ones) & ~cr & highs) != 0)
+                break;
+            for (int k = 0; k < 8; ++k)
+                out[k] = QChar(in[i + k]);
+            out += 8;
+            i += 8;
+            lineOpen = true;
+        }
+        if (i >= n)
+            break;
         const uchar b = in[i];
+        if (b < 0x80 && b != u'\r') {
+            *out++ = QChar(b);
+            ++i;
+            lineOpen = true;
+            continue;
+        }
+        if (b == u'\r' && normaliseLineEnds) {
+            // CR and CR LF end a line as CR LF.
+            *out++ = QChar(u'\r');
+            *out++ = QChar(u'\n');
+            i += i + 1 < n && in[i + 1] == '\n' ? 2 : 1;
+            lineOpen = false;
+            continue;
+        }
+        lineOpen = true;
         if (t.lead[b]) {
             if (i + 1 >= n) {
                 *out++ = QChar(Replacement);
                 ++i;
                 continue;
             }
+            if (!rowReady[b]) {
+                t.prepareRow(b);
+                rowReady[b] = true;
+            }
             const uchar trail = in[i + 1];
-            const char16_t ch = t.doubleByte[b << 8 | trail];
+            const char16_t ch = t.pair(quint16(b << 8 | trail));
             if (ch != NoChar) {
                 *out++ = QChar(ch);
                 i += 2;
@@ -275,18 +377,24 @@ QString Cp932Codec::decode(const QByteArray &bytes)
         *out++ = QChar(ch != NoChar ? ch : Replacement);
         ++i;
     }
+    if (normaliseLineEnds && lineOpen) {
+        *out++ = QChar(u'\r');
+        *out++ = QChar(u'\n');
+    }
     result.truncate(out - begin);
+    if (normaliseLineEnds)
+        result.squeeze();
     return result;
 }
 
 std::optional<QByteArray> Cp932Codec::encode(const QString &text, Cp932Unencodable *failure)
 {
-    const Tables &t = tables();
+    const std::array<quint16, 65536> &table = tables().encodeTable();
     QByteArray bytes;
     bytes.reserve(text.size() * 2);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
-        const quint16 code = QChar::isSurrogate(ch) ? NoBytes : t.encode[ch];
+        const quint16 code = QChar::isSurrogate(ch) ? NoBytes : table[ch];
         if (code == NoBytes) {
             if (failure) {
                 Cp932Unencodable bad;

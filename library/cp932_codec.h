@@ -21,6 +21,9 @@ public:
 
     // Invalid byte sequences read as U+FFFD.
     static QString decode(const QByteArray &bytes);
+    // As decode; with normaliseLineEnds, CR and CR LF become CR LF and a last line without
+    // an end gets one, in the same pass.
+    static QString decodeText(const QByteArray &bytes, bool normaliseLineEnds);
     // Refuses (nullopt) text that would not decode back identically; reports the first
     // offending character through failure.
     static std::optional<QByteArray> encode(const QString &text,

@@ -107,6 +107,14 @@ QString Cls_MySettingFile::CurrentFrameData() const
     return m_frameTexts.at(m_currentFrame);
 }
 
+QString Cls_MySettingFile::FrameData(int index) const
+{
+    if (index < 0 || index >= m_frameTexts.size())
+        throw std::out_of_range("Cls_MySettingFile::FrameData: no frame at index " +
+                                std::to_string(index));
+    return m_frameTexts.at(index);
+}
+
 QString Cls_MySettingFile::CurrentItemData() const
 {
     return m_tmp.GetFileItemAll();
@@ -533,7 +541,7 @@ QString Cls_MySettingFile::FncStr_FillDatePlaceholders(const QString &text)
 {
     // Each form reads the date on its own, as the two replacements are separate steps.
     QString result = text;
-    if (QStringView(text).indexOf(u'@') < 0)
+    if (Cls_XML::IndexOf(text, u'@') < 0)
         return result;
     const QDate slashDate = today();
     if (slashDate.isValid())

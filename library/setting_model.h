@@ -28,6 +28,8 @@ public:
     void CurrentFrame(int index);
     int CurrentFrame() const;
     QString CurrentFrameData() const;
+    // The text of the frame at index (from 0), without making it the current frame.
+    QString FrameData(int index) const;
     QString CurrentItemData() const;
     int GetCount() const;
     Cls_XML &Color();
@@ -44,6 +46,8 @@ public:
     QString GetFont() const;
     void SetFont(const QString &value);
     QString GetItemFont() const;
+    // What GetFont and GetItemFont give for a frame that names no font.
+    QString DefaultFont() const { return m_defaultFont; }
     void SetItemFont(const QString &value);
     int GetLineCount() const;
     void SetLineCount(const QString &value);

@@ -18,16 +18,55 @@ bool sameValues(const SettingItem &a, const SettingItem &b)
            a.link == b.link;
 }
 
-// The values read from a text whose comments are already gone.
-SettingItem readItem(const QString &text)
+// The values read from a text whose comments are already gone, each as ExtractTag reads
+// it, in one pass over the text.
+SettingItem readItem(QStringView text)
 {
+    enum Slot
+    {
+        NameSlot,
+        RegSlot,
+        ReplaceSlot,
+        DataSlot,
+        LinkSlot,
+        SlotCount
+    };
+    Cls_XML::TagSpan spans[SlotCount];
+    Cls_XML::ScanTags(text, spans, [text](qsizetype at, qsizetype &nameSize) {
+        if (at >= text.size())
+            return -1;
+        const auto is = [&](const QString &name) {
+            nameSize = name.size();
+            return Cls_XML::NameAt(text, at, name);
+        };
+        switch (text[at].unicode()) {
+        case u'N':
+            return is(SettingFormat::Name) ? int(NameSlot) : -1;
+        case u'R':
+            return is(SettingFormat::Reg)       ? int(RegSlot)
+                   : is(SettingFormat::Replace) ? int(ReplaceSlot)
+                                                : -1;
+        case u'D':
+            return is(SettingFormat::Data) ? int(DataSlot) : -1;
+        case u'L':
+            return is(SettingFormat::Link) ? int(LinkSlot) : -1;
+        default:
+            return -1;
+        }
+    });
     SettingItem item;
-    item.name = Cls_XML::ExtractTag(text, SettingFormat::Name);
-    item.reg = Cls_XML::ExtractTag(text, SettingFormat::Reg);
-    item.replace = Cls_XML::ExtractTag(text, SettingFormat::Replace);
-    item.data = Cls_XML::ExtractTag(text, SettingFormat::Data);
-    item.link = Cls_XML::ExtractTag(text, SettingFormat::Link);
+    item.name = spans[NameSlot].content(text).toString();
+    item.reg = spans[RegSlot].content(text).toString();
+    item.replace = spans[ReplaceSlot].content(text).toString();
+    item.data = spans[DataSlot].content(text).toString();
+    item.link = spans[LinkSlot].content(text).toString();
     return item;
+}
+
+// Comments go before anything is read, as a tag document does with its text.
+QString withoutComments(const QString &text)
+{
+    return Cls_XML::IndexOf(text, u'!') >= 0 ? Cls_XML::RemoveComments(text) : text;
 }
 
 } // namespace
@@ -47,13 +86,20 @@ QString itemKey(qint64 number)
 void forEachFrame(const QString &dataSettingText,
                   const std::function<void(int number, const QString &frameText)> &visit)
 {
-    // One document indexes the section's tags once for the 99 probes.
-    Cls_XML document;
-    document.SetFileItem(dataSettingText, QString());
+    // One pass over the section finds the 99 frames.
+    const QString text = withoutComments(dataSettingText);
+    Cls_XML::TagSpan spans[MaxFrames + 1];
+    Cls_XML::ScanTags(text, spans, [&text](qsizetype at, qsizetype &nameSize) {
+        // Most tags of the section are the items' own.
+        if (at >= text.size() || text[at] != u'F')
+            return -1;
+        const int number = Cls_XML::NumberedNameAt(text, at, Frame, MaxFrames, nameSize);
+        return number > 0 ? number : -1;
+    });
     for (int number = 1; number <= MaxFrames; ++number) {
-        const QString frameText = document.GetFileItem_str(frameKey(number));
+        const QStringView frameText = spans[number].content(text);
         if (!frameText.isEmpty())
-            visit(number, frameText);
+            visit(number, frameText.toString());
     }
 }
 
@@ -117,29 +163,68 @@ bool SettingItem::operator==(const SettingItem &other) const
 
 SettingFrame SettingFrame::parse(const QString &frameText)
 {
-    // Read through a document, which indexes the frame's tags once for the hundred probes.
-    Cls_XML text;
-    text.SetFileItem(frameText, QString());
+    // One pass over the frame finds its values and its hundred items.
+    const QString text = withoutComments(frameText);
+    enum Slot
+    {
+        TitleSlot = SettingFormat::MaxItems + 1,
+        FontSlot,
+        ItemFontSlot,
+        LineCountSlot,
+        LastSettingSlot,
+        SlotCount
+    };
+    Cls_XML::TagSpan spans[SlotCount];
+    Cls_XML::ScanTags(text, spans, [&text](qsizetype at, qsizetype &nameSize) {
+        if (at >= text.size())
+            return -1;
+        const auto is = [&](const QString &name) {
+            nameSize = name.size();
+            return Cls_XML::NameAt(text, at, name);
+        };
+        switch (text[at].unicode()) {
+        case u'I': {
+            const int number = Cls_XML::NumberedNameAt(text, at, SettingFormat::Item,
+                                                       SettingFormat::MaxItems, nameSize);
+            if (number > 0)
+                return number;
+            return is(SettingFormat::ItemFont) ? int(ItemFontSlot) : -1;
+        }
+        case u'T':
+            return is(SettingFormat::Title) ? int(TitleSlot) : -1;
+        case u'F':
+            return is(SettingFormat::Font) ? int(FontSlot) : -1;
+        case u'L':
+            return is(SettingFormat::LineCount)     ? int(LineCountSlot)
+                   : is(SettingFormat::LastSetting) ? int(LastSettingSlot)
+                                                    : -1;
+        default:
+            return -1;
+        }
+    });
     SettingFrame frame;
-    frame.title = text.GetFileItem_str(SettingFormat::Title);
-    frame.font = text.GetFileItem_str(SettingFormat::Font);
-    frame.itemFont = text.GetFileItem_str(SettingFormat::ItemFont);
-    frame.lineCount = text.GetFileItem_str(SettingFormat::LineCount);
-    frame.lastSetting = text.GetFileItem_str(SettingFormat::LastSetting);
+    frame.title = spans[TitleSlot].content(text).toString();
+    frame.font = spans[FontSlot].content(text).toString();
+    frame.itemFont = spans[ItemFontSlot].content(text).toString();
+    frame.lineCount = spans[LineCountSlot].content(text).toString();
+    frame.lastSetting = spans[LastSettingSlot].content(text).toString();
     qsizetype present = 0;
     for (int number = 1; number <= SettingFormat::MaxItems; ++number) {
-        const QString itemText = text.GetFileItem_str(SettingFormat::itemKey(number));
+        if (!spans[number].content(text).isEmpty())
+            present = number;
+    }
+    frame.items.reserve(present);
+    for (int number = 1; number <= present; ++number) {
+        const QStringView itemText = spans[number].content(text);
         if (itemText.isEmpty()) {
             frame.items.append(SettingItem{});
             continue;
         }
         // The item text is comment-free already, and stays so as its source.
         SettingItem item = readItem(itemText);
-        item.source = itemText;
+        item.source = itemText.toString();
         frame.items.append(std::move(item));
-        present = number;
     }
-    frame.items.resize(present);
     frame.source = frameText;
     return frame;
 }

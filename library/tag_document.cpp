@@ -41,15 +41,9 @@ bool indexable(QStringView name)
     return true;
 }
 
-// Where c next occurs at or after from, or -1: the vectorised character search, without
-// the general search's setting up, which costs more than the few characters between tags.
 qsizetype nextOf(QStringView text, qsizetype from, char16_t c)
 {
-    if (from >= text.size())
-        return -1;
-    const QStringView rest = text.sliced(qMax<qsizetype>(from, 0));
-    const char16_t *found = QtPrivate::qustrchr(rest, c);
-    return found == rest.utf16() + rest.size() ? -1 : found - text.utf16();
+    return Cls_XML::IndexOf(text, c, from);
 }
 
 // Where "<name>" (or "</name>" when closing) first starts at or after from, or -1. Every
@@ -590,7 +584,7 @@ bool Cls_XML::SetFileItem(const QString &strA_FileData, const QString &strA_Key)
     const QString narrowed =
         strA_Key.isEmpty() ? strA_FileData : ExtractTag(strA_FileData, strA_Key);
     // Only a text holding "<!--" has comments to remove; most item and frame texts have none.
-    const bool mayHoldComment = QStringView(narrowed).indexOf(u'!') >= 0;
+    const bool mayHoldComment = IndexOf(narrowed, u'!') >= 0;
     setFileItemText(mayHoldComment ? RemoveComments(narrowed) : narrowed);
     return true;
 }
@@ -680,6 +674,26 @@ QString Cls_XML::ExtractTag(const QString &strA_Base, const QString &strA_TagBas
     if (openAt < 0)
         return {};
     return contentFrom(strA_Base, openAt, strA_TagBase).toString();
+}
+
+int Cls_XML::NumberedNameAt(QStringView text, qsizetype at, QStringView prefix, int max,
+                            qsizetype &nameSize)
+{
+    const qsizetype size = text.size();
+    qsizetype i = at + prefix.size();
+    if (i >= size || text[at] != prefix.front() || text[i] < u'1' || text[i] > u'9' ||
+        text.sliced(at, prefix.size()) != prefix)
+        return 0;
+    int number = 0;
+    for (; i < size && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        number = number * 10 + (text[i].unicode() - u'0');
+        if (number > max)
+            return 0;
+    }
+    if (i >= size || text[i] != u'>')
+        return 0;
+    nameSize = i - at;
+    return number;
 }
 
 bool Cls_XML::InitElement_bln()

@@ -9,7 +9,11 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <QtAlgorithms>
 #include <memory>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 #include <utility>
 
 class Cls_XML final
@@ -49,6 +53,39 @@ public:
     int GetFileItem_lng(const QString &strA_Key) const;
     bool GetFileItem_bln(const QString &strA_Key) const;
     static QString ExtractTag(const QString &strA_Base, const QString &strA_TagBase);
+
+    // Where a scan found one wanted element: its first "<name>" and the first "</name>"
+    // after that, as ExtractTag finds them.
+    struct TagSpan
+    {
+        qsizetype open = -1;
+        qsizetype close = -1;
+        qsizetype nameSize = 0;
+
+        QStringView content(QStringView text) const
+        {
+            const qsizetype contentAt = open + nameSize + 2;
+            if (open < 0 || close < contentAt)
+                return {};
+            return text.sliced(contentAt, close - contentAt);
+        }
+    };
+    // Finds many elements in one pass over text: slotOf(nameAt, nameSize) names the wanted
+    // element whose name stands at nameAt followed by ">" (its index in spans, and the
+    // name's length), or gives -1.
+    template<typename SlotOf> static void ScanTags(QStringView text, TagSpan *spans, SlotOf slotOf);
+    // Where c next occurs in text at or after from, or -1; quick over long and short runs.
+    static qsizetype IndexOf(QStringView text, char16_t c, qsizetype from = 0);
+    // Whether text holds name at position at, followed by ">".
+    static bool NameAt(QStringView text, qsizetype at, QStringView name)
+    {
+        return at + name.size() < text.size() && text[at + name.size()] == u'>' &&
+               text.sliced(at, name.size()) == name;
+    }
+    // The number n (1 to max, written without leading zeros) of a name prefix + n at
+    // position at, followed by ">"; 0 when there is none.
+    static int NumberedNameAt(QStringView text, qsizetype at, QStringView prefix, int max,
+                              qsizetype &nameSize);
     bool InitElement_bln();
     bool SetElement_bln(const QString &strA_Name, const QString &strA_Item);
 
@@ -93,3 +130,44 @@ private:
     VbError m_lastError;
     Cp932Unencodable m_unencodable;
 };
+
+template<typename SlotOf> void Cls_XML::ScanTags(QStringView text, TagSpan *spans, SlotOf slotOf)
+{
+    const char16_t *const data = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype at = IndexOf(text, u'<'); at >= 0; at = IndexOf(text, u'<', at + 1)) {
+        qsizetype nameSize = 0;
+        const int opened = slotOf(at + 1, nameSize);
+        if (opened >= 0 && spans[opened].open < 0) {
+            spans[opened].open = at;
+            spans[opened].nameSize = nameSize;
+        }
+        if (at + 1 < size && data[at + 1] == u'/') {
+            const int closed = slotOf(at + 2, nameSize);
+            if (closed >= 0 && spans[closed].open >= 0 && spans[closed].open < at &&
+                spans[closed].close < 0)
+                spans[closed].close = at;
+        }
+    }
+}
+
+inline qsizetype Cls_XML::IndexOf(QStringView text, char16_t c, qsizetype from)
+{
+    const char16_t *const data = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype i = qMax<qsizetype>(from, 0);
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i wanted = _mm_set1_epi16(short(c));
+    for (; i + 8 <= size; i += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(chunk, wanted));
+        if (mask != 0)
+            return i + qCountTrailingZeroBits(uint(mask)) / 2;
+    }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] == c)
+            return i;
+    }
+    return -1;
+}

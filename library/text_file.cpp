@@ -133,7 +133,7 @@ std::optional<QString> TextFile::read(const QString &path, VbError *error)
     }
     if (error)
         *error = VbError{};
-    return normaliseLineEnds(Cp932Codec::decode(bytes));
+    return Cp932Codec::decodeText(bytes, true);
 }
 
 bool TextFile::write(const QString &path, const QString &text, VbError *error,

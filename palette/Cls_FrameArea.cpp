@@ -30,6 +30,25 @@ Cls_ItemButton *Cls_FrameArea::itemAt(const QPoint &position) const
     return nullptr;
 }
 
+void Cls_FrameArea::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    update();
+    if (m_titlePending)
+        return;
+    m_titlePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_titlePending = false;
+            // A group box title treats "&" as a mnemonic marker.
+            const QString title = QString(m_caption).replace(u'&', QStringLiteral("&&"));
+            if (QGroupBox::title() != title)
+                setTitle(title);
+        },
+        Qt::QueuedConnection);
+}
+
 void Cls_FrameArea::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
@@ -48,7 +67,7 @@ void Cls_FrameArea::paintEvent(QPaintEvent *event)
         painter.setPen(light);
         painter.drawRect(border.adjusted(1, 1, 0, 0));
     }
-    const QString caption = title().replace(QStringLiteral("&&"), QStringLiteral("&"));
+    const QString &caption = m_caption;
     // A lit item repaints only its own rectangle: the title is laid out only when reached.
     if (!caption.isEmpty() && event->rect().top() < titleHeight) {
         const int available = qMax(0, width() - 2 * kTitleLeft);

@@ -21,6 +21,11 @@ public:
     Cls_ItemButton *itemAt(const QPoint &position) const;
     // The window moved: paint again what was off the screen when last painted.
     void showsMore();
+    // The title as painted ("&" stands for itself). The group box takes it as its title
+    // once the event loop runs: laying a title out loads the font database, which the
+    // window's first appearance need not wait for.
+    void setCaption(const QString &caption);
+    QString caption() const { return m_caption; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -29,4 +34,6 @@ private:
     int m_areaIndex = 0;
     QList<Cls_ItemButton *> m_items;
     bool m_unpainted = false;
+    QString m_caption;
+    bool m_titlePending = false;
 };

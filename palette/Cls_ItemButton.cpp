@@ -16,7 +16,8 @@ Cls_ItemButton::Cls_ItemButton(int index, QObject *parent)
     : QObject(parent)
     , m_index(index)
 {
-    setObjectName(QStringLiteral("Txt_Button_%1").arg(index));
+    // Joined, not formatted: a large palette names ten thousand of them.
+    setObjectName(QStringLiteral("Txt_Button_") + QString::number(index));
 }
 
 void Cls_ItemButton::setText(const QString &text)

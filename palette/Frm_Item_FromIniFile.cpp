@@ -158,9 +158,10 @@ Frm_Item_FromIniFile::~Frm_Item_FromIniFile()
 void Frm_Item_FromIniFile::Sub_CreateControls()
 {
     setWindowTitle(QStringLiteral("Tarnwick"));
-    // The program's icon where it set one; the drawn one serves hosts without.
-    const QIcon programIcon = QGuiApplication::windowIcon();
-    setWindowIcon(programIcon.isNull() ? ownIcon() : programIcon);
+    // The program's icon where it set one (followed when it changes); the drawn one serves
+    // hosts without.
+    if (QGuiApplication::windowIcon().isNull())
+        setWindowIcon(ownIcon());
     setFont(makeFont(msGothic(), 9));
 
     Cmd_Dummy = new QPushButton(this);
@@ -172,7 +173,7 @@ void Frm_Item_FromIniFile::Sub_CreateControls()
     Sub_SetTwipsGeometry(Cbo_SettingFiles, QRect(0, 0, 1845, 300));
 
     auto *frame = new Cls_FrameArea(0, this);
-    frame->setTitle(QStringLiteral("設定内容"));
+    frame->setCaption(QStringLiteral("設定内容"));
     frame->setFont(makeFont(QStringLiteral("Times New Roman"), 9.75, true));
     frame->setAutoFillBackground(true);
     Sub_SetTwipsGeometry(frame, QRect(0, 270, kDesignFrameWidth, 555));
@@ -415,16 +416,27 @@ QSize Frm_Item_FromIniFile::OuterTwips() const
     return {m_clientTwips.width() + kBorderAllowance, m_clientTwips.height() + kCaptionAllowance};
 }
 
+int Frm_Item_FromIniFile::FncLng_Dpi(bool horizontal) const
+{
+    // Asking the widget finds its screen each time: a large palette converts tens of
+    // thousands of edges while it is built.
+    if (m_dpiX <= 0) {
+        m_dpiX = logicalDpiX();
+        m_dpiY = logicalDpiY();
+    }
+    return horizontal ? m_dpiX : m_dpiY;
+}
+
 int Frm_Item_FromIniFile::FncLng_TwipsToPixels(qint64 twips, bool horizontal) const
 {
-    const qreal dpi = horizontal ? logicalDpiX() : logicalDpiY();
+    const qreal dpi = FncLng_Dpi(horizontal);
     const qint64 pixels = std::llround(static_cast<double>(twips) * dpi / 1440.0);
     return static_cast<int>(qBound(-qint64(QWIDGETSIZE_MAX), pixels, qint64(QWIDGETSIZE_MAX)));
 }
 
 qint64 Frm_Item_FromIniFile::FncLng_PixelsToTwips(int pixels, bool horizontal) const
 {
-    const qreal dpi = horizontal ? logicalDpiX() : logicalDpiY();
+    const qreal dpi = FncLng_Dpi(horizontal);
     return std::llround(static_cast<double>(pixels) * 1440.0 / (dpi > 0 ? dpi : 96.0));
 }
 
@@ -500,8 +512,11 @@ bool Frm_Item_FromIniFile::FncBln_BuildFrames()
     for (int frame = 0; frame < count; ++frame) {
         settings.CurrentFrame(frame);
         mCurrentFrame = frame;
-        Sub_PlaceFrame(frame, frame, settings.GetFrameTitle(), settings.GetFont());
-        if (!FncBln_BuildItems(frame)) {
+        // One reading of the frame gives its title, fonts, line count and items.
+        const SettingFrame values = SettingFrame::parse(settings.CurrentFrameData());
+        Sub_PlaceFrame(frame, frame, values.title,
+                       values.font.isEmpty() ? settings.DefaultFont() : values.font);
+        if (!FncBln_BuildItems(frame, values)) {
             Sub_FinishLayout(frame);
             return false;
         }
@@ -515,10 +530,13 @@ void Frm_Item_FromIniFile::Sub_PlaceFrame(int area, int frame, const QString &ti
 {
     Cls_FrameArea *box = nullptr;
     int top = m_frameMetrics.firstTop;
+    // The font is set once, before the title: each change lays the title out again.
+    QFont boxFont = Fra_Items.at(0)->font();
+    boxFont.setFamily(font);
+    boxFont.setPointSizeF(model().GetFontSize());
     if (area > 0) {
         const Cls_FrameArea *design = Fra_Items.at(0);
         box = new Cls_FrameArea(area, this);
-        box->setFont(design->font());
         box->setPalette(design->palette());
         box->setAutoFillBackground(true);
         box->setMouseTracking(true);
@@ -533,26 +551,25 @@ void Frm_Item_FromIniFile::Sub_PlaceFrame(int area, int frame, const QString &ti
     Sub_SetTwipsGeometry(
         box, QRect(m_frameMetrics.left, top, m_frameMetrics.width, m_itemMetrics.marginTop));
     box->setVisible(true);
-    // A group box title treats "&" as a mnemonic marker.
-    box->setTitle(QString(title).replace(u'&', QStringLiteral("&&")));
+    if (box->font() != boxFont)
+        box->setFont(boxFont);
+    box->setCaption(title);
     box->setProperty(kTagProperty, QString::number(frame));
-    QFont boxFont = box->font();
-    boxFont.setFamily(font);
-    boxFont.setPointSizeF(model().GetFontSize());
-    box->setFont(boxFont);
 }
 
-bool Frm_Item_FromIniFile::FncBln_BuildItems(int frame)
+bool Frm_Item_FromIniFile::FncBln_BuildItems(int frame, const SettingFrame &values)
 {
     try {
         Cls_MySettingFile &settings = model();
         ItemCursor cursor;
-        cursor.columns = qBound(1, settings.GetLineCount(), SettingFormat::MaxItems);
+        // As the model reads a line count: a positive number, else 1.
+        const int lineCount = Cls_XML::ToInteger(values.lineCount).value_or(0);
+        cursor.columns = qBound(1, lineCount > 0 ? lineCount : 1, SettingFormat::MaxItems);
         cursor.topBase = TwipsGeometry(Fra_Items.at(frame)).y() + m_itemMetrics.marginTop;
         cursor.leftBase = m_itemMetrics.left;
         cursor.height = m_itemMetrics.itemHeight;
         cursor.width = m_itemMetrics.itemWidth;
-        cursor.fontName = settings.GetItemFont();
+        cursor.fontName = values.itemFont.isEmpty() ? settings.DefaultFont() : values.itemFont;
         cursor.fontSize = settings.GetFontSize();
 
         const int columnWidth = roundedQuotient(cursor.width, cursor.columns);
@@ -562,8 +579,7 @@ bool Frm_Item_FromIniFile::FncBln_BuildItems(int frame)
         }
         // One font for the frame's items, shared by them all.
         const QFont itemFont = makeFont(cursor.fontName, cursor.fontSize);
-        for (const auto &[number, item] :
-             SettingFrame::parse(settings.CurrentFrameData()).namedItems()) {
+        for (const auto &[number, item] : values.namedItems()) {
             ++cursor.counter;
             cursor.caption = item.name;
             cursor.itemNumber = number;

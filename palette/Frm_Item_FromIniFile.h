@@ -16,6 +16,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
+struct SettingFrame;
 class ItemRunController;
 
 class Frm_Item_FromIniFile final : public QWidget
@@ -108,7 +109,7 @@ private:
     void Sub_ApplyItemWidth();
     bool FncBln_BuildFrames();
     void Sub_PlaceFrame(int area, int frame, const QString &title, const QString &font);
-    bool FncBln_BuildItems(int frame);
+    bool FncBln_BuildItems(int frame, const SettingFrame &values);
     void Sub_PlaceItem(const ItemCursor &cursor, int frame, const QFont &font);
     void Sub_CloseFrame(int area, const ItemCursor &cursor);
     void Sub_FinishLayout(int lastArea);
@@ -139,6 +140,7 @@ private:
     // The one place where twips become pixels.
     void Sub_SetTwipsGeometry(QWidget *control, const QRect &twips) const;
     int FncLng_TwipsToPixels(qint64 twips, bool horizontal) const;
+    int FncLng_Dpi(bool horizontal) const;
     qint64 FncLng_PixelsToTwips(int pixels, bool horizontal) const;
     void Sub_ApplyClientSize();
 
@@ -178,4 +180,6 @@ private:
     ItemMetrics m_itemMetrics;
     FrameMetrics m_frameMetrics;
     QSize m_clientTwips{2760, 1980};
+    mutable int m_dpiX = 0; // the screen's logical dots per inch, as the window was built
+    mutable int m_dpiY = 0;
 };

@@ -15,6 +15,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -148,9 +149,27 @@ struct Request
     QString settingsFile;
 };
 
+// Digits written straight into a buffer: ten thousand lines are listed in a moment.
+char16_t *writeNumber(char16_t *out, int number)
+{
+    char16_t digits[12];
+    int count = 0;
+    unsigned value = number < 0 ? 0u - unsigned(number) : unsigned(number);
+    do {
+        digits[count++] = char16_t(u'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    if (number < 0)
+        *out++ = u'-';
+    while (count > 0)
+        *out++ = digits[--count];
+    return out;
+}
+
 int listItems(const QList<PaletteItem> &items, Cls_MySettingFile &model)
 {
     QString text;
+    text.reserve(items.size() * 24 + 64);
     int shownFrame = -1;
     auto frameLine = [&](int frame, const PaletteItem *first) {
         // A frame's items carry its title; only a frame without items is read again.
@@ -161,15 +180,29 @@ int listItems(const QList<PaletteItem> &items, Cls_MySettingFile &model)
             model.CurrentFrame(frame);
             title = model.GetFrameTitle();
         }
-        text += QString::number(frame + 1) + QChar(u'\t') + title + QChar(u'\n');
+        char16_t head[16];
+        char16_t *end = writeNumber(head, frame + 1);
+        *end++ = u'\t';
+        text += QStringView(head, end);
+        text += title;
+        text += QChar(u'\n');
     };
     for (const PaletteItem &item : items) {
         while (shownFrame < item.frameIndex) {
             ++shownFrame;
             frameLine(shownFrame, &item);
         }
-        text += item.address() + QChar(u'\t') + KindName(item.kind) + QChar(u'\t') + item.name +
-                QChar(u'\n');
+        char16_t head[48];
+        char16_t *end = writeNumber(head, item.frameIndex + 1);
+        *end++ = u'/';
+        end = writeNumber(end, item.position);
+        *end++ = u'\t';
+        const QString kind = KindName(item.kind);
+        end = std::copy(kind.utf16(), kind.utf16() + kind.size(), end);
+        *end++ = u'\t';
+        text += QStringView(head, end);
+        text += item.name;
+        text += QChar(u'\n');
     }
     while (shownFrame < model.GetCount() - 1) {
         ++shownFrame;
@@ -251,10 +284,10 @@ QList<PaletteItem> ListPaletteItems(Cls_MySettingFile &model)
 {
     QList<PaletteItem> items;
     int buttonIndex = 0;
-    for (int frame = 0; frame < model.GetCount(); ++frame) {
-        model.CurrentFrame(frame);
+    const int count = model.GetCount();
+    for (int frame = 0; frame < count; ++frame) {
         // One reading of the frame gives its title and its items.
-        const SettingFrame parsed = SettingFrame::parse(model.CurrentFrameData());
+        const SettingFrame parsed = SettingFrame::parse(model.FrameData(frame));
         const QString title = parsed.title;
         int position = 0;
         for (const auto &[index, value] : parsed.namedItems()) {
@@ -269,6 +302,9 @@ QList<PaletteItem> ListPaletteItems(Cls_MySettingFile &model)
             items.append(item);
         }
     }
+    // The model is left on the last frame, as reading each in turn leaves it.
+    if (count > 0)
+        model.CurrentFrame(count - 1);
     return items;
 }
 

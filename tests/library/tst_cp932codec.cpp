@@ -1,4 +1,5 @@
 #include "cp932_codec.h"
+#include "text_file.h"
 
 #include <QFile>
 #include <QtTest>
@@ -80,6 +81,11 @@ void tst_Cp932Codec::bytesDecodeTo_data()
     QTest::newRow("unassigned pair, ASCII trail") << QByteArray("\x85\x40z") << u"\uFFFD@z"_s;
     QTest::newRow("lead byte before a non-trail")
         << QByteArray("\x81\xfd\x82\xa0") << u"\uFFFD\uF8F1\u3042"_s;
+    // Line ends of every kind, for the reading that makes them CR LF on the way.
+    QTest::newRow("line ends") << QByteArray("a\rb\nc\r\n\r\rd\n\r") << u"a\rb\nc\r\n\r\rd\n\r"_s;
+    QTest::newRow("lead byte before CR") << QByteArray("\x88\r") << u"\uFFFD\r"_s;
+    QTest::newRow("CR after a character")
+        << QByteArray("\x82\xa0\r\x82\xa0") << u"\u3042\r\u3042"_s;
 }
 
 void tst_Cp932Codec::bytesDecodeTo()
@@ -87,6 +93,9 @@ void tst_Cp932Codec::bytesDecodeTo()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(Cp932Codec::decode(bytes), text);
+    // Decoding and line-end conversion in one pass give what the two steps give.
+    QCOMPARE(Cp932Codec::decodeText(bytes, true), TextFile::normaliseLineEnds(text));
+    QCOMPARE(Cp932Codec::decodeText(bytes, false), text);
 }
 
 void tst_Cp932Codec::textEncodesTo_data()
@@ -175,6 +184,7 @@ void tst_Cp932Codec::everyByteSequenceSurvivesDecoding()
         }
     }
     const QString text = Cp932Codec::decode(all);
+    QCOMPARE(Cp932Codec::decodeText(all, true), TextFile::normaliseLineEnds(text));
     QString cleaned = text;
     cleaned.remove(QChar(0xFFFD));
     const std::optional<QByteArray> encoded = Cp932Codec::encode(cleaned);

@@ -1,5 +1,6 @@
 #include "setting_model.h"
 #include "setting_values.h"
+#include "tag_document.h"
 
 #include <QtTest>
 
@@ -59,6 +60,8 @@ private slots:
     void frameParsed_data();
     void frameParsed();
     void defaultFileFrames();
+    void oneScanReadsAsTagSearch_data();
+    void oneScanReadsAsTagSearch();
 };
 
 void tst_SettingValues::itemComposedAsTheEditorStores_data()
@@ -265,6 +268,67 @@ void tst_SettingValues::defaultFileFrames()
         frame.source.clear();
         QCOMPARE(SettingFrame::parse(frame.compose()), frame);
     }
+}
+
+// Texts whose tags nest, repeat, break off or nearly match: read in one scan, each value
+// must be what the tag search finds for it on its own.
+void tst_SettingValues::oneScanReadsAsTagSearch_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("nested same name")
+        << u"<Item1><Name>a</Name><Item1><Name>x</Name></Item1></Item1>"_s;
+    QTest::newRow("close before open") << u"</Title><Title>t</Title></Item2><Item2>"
+                                          "<Name>b</Name></Item2>"_s;
+    QTest::newRow("no close") << u"<Title>t<Item1><Name>a</Name>"_s;
+    QTest::newRow("numbers not read") << u"<Item01><Name>z</Name></Item01><Item101><Name>y"
+                                         "</Name></Item101><Item0><Name>w</Name></Item0>"_s;
+    QTest::newRow("ItemFont beside items")
+        << u"<ItemFont>f</ItemFont><Item1><Name>a</Name></Item1><Item1Font>g</Item1Font>"_s;
+    QTest::newRow("brackets run together")
+        << u"<Item1<Item2><<Name>n</Name>></Item2<</Item2><Title><Title>t</Title>"_s;
+    QTest::newRow("repeated values") << u"<Item1><Name>a</Name><Name>b</Name><Data>d</Data>"
+                                        "<Reg></Reg><Reg>r</Reg></Item1>"_s;
+    QTest::newRow("names of other case") << u"<title>x</title><Item1><name>n</name></Item1>"_s;
+    QTest::newRow("close tag cut short") << u"<Title>t</Title <LineCount>3</LineCount>"_s;
+    QTest::newRow("commented values") << u"<!--<Title>c</Title>--><Title>t</Title><Item1>"
+                                         "<Name>a<!-- b --></Name></Item1>"_s;
+    QTest::newRow("empty elements") << u"<Title></Title><Font></Font><Item1><Name></Name>"
+                                       "<Link>l</Link></Item1><Item2><Name>x</Name></Item2>"_s;
+    QTest::newRow("frames") << u"<Frame1>a</Frame1><Frame01>b</Frame01><Frame99>c</Frame99>"
+                               "<Frame100>d</Frame100><Frame2><Frame3>e</Frame3></Frame2>"_s;
+}
+
+void tst_SettingValues::oneScanReadsAsTagSearch()
+{
+    QFETCH(QString, text);
+    Cls_XML document;
+    document.SetFileItem(text, QString());
+    const QString plain = document.GetFileItemAll();
+
+    const SettingFrame frame = SettingFrame::parse(text);
+    QCOMPARE(frame.title, Cls_XML::ExtractTag(plain, SettingFormat::Title));
+    QCOMPARE(frame.font, Cls_XML::ExtractTag(plain, SettingFormat::Font));
+    QCOMPARE(frame.itemFont, Cls_XML::ExtractTag(plain, SettingFormat::ItemFont));
+    QCOMPARE(frame.lineCount, Cls_XML::ExtractTag(plain, SettingFormat::LineCount));
+    QCOMPARE(frame.lastSetting, Cls_XML::ExtractTag(plain, SettingFormat::LastSetting));
+    for (int number = 1; number <= SettingFormat::MaxItems; ++number) {
+        const QString itemText = Cls_XML::ExtractTag(plain, SettingFormat::itemKey(number));
+        const SettingItem value =
+            number <= frame.items.size() ? frame.items.at(number - 1) : SettingItem{};
+        QCOMPARE(value.source, itemText);
+        QCOMPARE(value.name, Cls_XML::ExtractTag(itemText, SettingFormat::Name));
+        QCOMPARE(value.reg, Cls_XML::ExtractTag(itemText, SettingFormat::Reg));
+        QCOMPARE(value.replace, Cls_XML::ExtractTag(itemText, SettingFormat::Replace));
+        QCOMPARE(value.data, Cls_XML::ExtractTag(itemText, SettingFormat::Data));
+        QCOMPARE(value.link, Cls_XML::ExtractTag(itemText, SettingFormat::Link));
+    }
+
+    QMap<int, QString> frames;
+    SettingFormat::forEachFrame(text, [&frames](int number, const QString &frameText) {
+        frames.insert(number, frameText);
+    });
+    for (int number = 1; number <= SettingFormat::MaxFrames; ++number)
+        QCOMPARE(frames.value(number), Cls_XML::ExtractTag(plain, SettingFormat::frameKey(number)));
 }
 
 QTEST_GUILESS_MAIN(tst_SettingValues)

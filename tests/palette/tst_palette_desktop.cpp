@@ -112,6 +112,25 @@ void tst_PaletteDesktop::switchingKeepsWindowPlaceAndTooltips()
     auto *area = child<QWidget>(window, u"Fra_Items_0"_s);
     QCursor::setPos(area->mapToGlobal(QPoint(area->width() / 2, 2)));
     QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 5000);
+    // And after the pointer has left the window, from a tooltip or not, and come back. One
+    // jump into the window reports only its entry there, which starts no tooltip (a hand on
+    // the mouse moves on from it): the pointer moves on by a pixel, as a hand does.
+    const QPoint outside = window->frameGeometry().bottomRight() + QPoint(200, 200);
+    for (const bool fromTooltip : {false, true}) {
+        if (fromTooltip) {
+            QCursor::setPos(edit->mapToGlobal(edit->rect().center()));
+            QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 5000);
+        }
+        QCursor::setPos(outside);
+        QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 5000);
+        QTest::qWait(500);
+        QCursor::setPos(edit->mapToGlobal(edit->rect().center()));
+        QTest::qWait(100);
+        QCursor::setPos(edit->mapToGlobal(edit->rect().center() + QPoint(1, 0)));
+        QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 5000);
+        QCursor::setPos(area->mapToGlobal(QPoint(area->width() / 2, 2)));
+        QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 5000);
+    }
 
     // Off again: the state goes, the place stays.
     QTest::mouseClick(most, Qt::LeftButton);
