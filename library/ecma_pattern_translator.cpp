@@ -350,8 +350,11 @@ void Emitter::write(int n)
         break;
     case Kind::Disjunction:
         for (size_t i = 0; i < x.children.size(); ++i) {
+            // PCRE2's JIT does not count a retry of a later alternative against the match
+            // limit, so a row of groups with many alternatives backtracks for hours
+            // inside one call; the callout there lets the clock and a cancel stop it.
             if (i > 0)
-                put(u"|", node(x.children[i]).source);
+                put(u"|(?C)", node(x.children[i]).source);
             write(x.children[i]);
         }
         break;

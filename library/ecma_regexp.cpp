@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -300,6 +301,7 @@ struct EcmaRegExp::Impl
     template<typename OnMatch> bool scanUnits(const QString &subject, OnMatch &&onMatch);
     void setPcreError(int code);
     void setFailure(Failure failure) { matchError = {failureMessage(failure), -1}; }
+    static int checkDuringMatch(pcre2_callout_block *block, void *data);
 
     int captureCount = 0;
     QHash<QString, int> groupNames;
@@ -323,6 +325,9 @@ struct EcmaRegExp::Impl
     std::atomic<bool> cancelled{false};
     const std::atomic<bool> *external = nullptr; // the caller's flag, never reset here
     Clock::time_point deadline;
+    // Set by the callout when it stops a PCRE2 call (the clock or a cancel).
+    std::optional<Failure> calloutFailure;
+    unsigned callouts = 0;
 
     bool stopAsked() const
     {
@@ -330,6 +335,20 @@ struct EcmaRegExp::Impl
                (external != nullptr && external->load(std::memory_order_relaxed));
     }
 };
+
+// Each retry of a later alternative calls this (the translation puts a callout there); it
+// looks at the clock only now and then, as the window loop does between calls.
+int EcmaRegExp::Impl::checkDuringMatch(pcre2_callout_block *, void *data)
+{
+    auto *d = static_cast<Impl *>(data);
+    if (++d->callouts % 1024 != 0)
+        return 0;
+    if (d->stopAsked())
+        d->calloutFailure = Failure::Cancelled;
+    else if (Clock::now() > d->deadline)
+        d->calloutFailure = Failure::Deadline;
+    return d->calloutFailure ? PCRE2_ERROR_CALLOUT : 0;
+}
 
 EcmaRegExp::Impl::~Impl()
 {
@@ -342,6 +361,7 @@ EcmaRegExp::Impl::~Impl()
 bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
 {
     matchError = {};
+    calloutFailure.reset();
     // A cancel stops the run in progress; each run starts afresh.
     cancelled.store(false);
     deadline = Clock::now() + deadlineFor(subjectLength);
@@ -363,6 +383,7 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
             pcre2_set_match_limit(matchContext, g_matchLimit.load());
             pcre2_set_depth_limit(matchContext, g_matchLimit.load());
             pcre2_set_heap_limit(matchContext, kHeapLimitKiB);
+            pcre2_set_callout(matchContext, checkDuringMatch, this);
         }
     }
     if (!matchContext || !matchData) {
@@ -382,7 +403,9 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
 
 void EcmaRegExp::Impl::setPcreError(int errorCode)
 {
-    if (errorCode == PCRE2_ERROR_MATCHLIMIT)
+    if (errorCode == PCRE2_ERROR_CALLOUT && calloutFailure)
+        setFailure(*calloutFailure);
+    else if (errorCode == PCRE2_ERROR_MATCHLIMIT)
         setFailure(Failure::MatchLimit);
     else if (errorCode == PCRE2_ERROR_JIT_STACKLIMIT || errorCode == PCRE2_ERROR_HEAPLIMIT ||
              errorCode == PCRE2_ERROR_DEPTHLIMIT || errorCode == PCRE2_ERROR_NOMEMORY)

@@ -5,6 +5,9 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
+#include <thread>
+
 class tst_EcmaRegExp : public QObject
 {
     Q_OBJECT
@@ -33,6 +36,7 @@ private slots:
     void exactMatcherStopsAtLimits();
     void loweredLimitsStopRunawaysEarly_data();
     void loweredLimitsStopRunawaysEarly();
+    void alternativesRetriedInOneCallStop();
     void optimisationsNeverChangeResults_data();
     void optimisationsNeverChangeResults();
     void cancelStopsRunningMatch();
@@ -395,6 +399,35 @@ void tst_EcmaRegExp::loweredLimitsStopRunawaysEarly()
     EcmaRegExp::setRunawayLimits(defaults);
     EcmaRegExp usual(pattern);
     QCOMPARE(usual.replaceAll(subject, u"x"_qs), subject);
+}
+
+// Twenty groups of four empty alternatives before a failing end: 4^20 retries that PCRE2's
+// JIT never counts against its match limit, all inside one call.
+void tst_EcmaRegExp::alternativesRetriedInOneCallStop()
+{
+    const QString pattern = QString(u"(|||)"_qs).repeated(20) + u"x$"_qs;
+    const QString subject = u"xa"_qs;
+
+    EcmaRegExp byClock(pattern);
+    QCOMPARE(byClock.replaceAll(subject, u"y"_qs), std::nullopt);
+    QVERIFY2(byClock.error().message.contains(u"Time limit"), qPrintable(byClock.error().message));
+
+    // With the clock out of the way, only the caller's cancel can end it.
+    const auto defaults = EcmaRegExp::defaultRunawayLimits();
+    EcmaRegExp::setRunawayLimits(
+        {defaults.matchLimit, defaults.exactStepLimit, std::chrono::milliseconds(600'000)});
+    EcmaRegExp byCancel(pattern);
+    std::atomic<bool> stop{false};
+    byCancel.setCancelFlag(&stop);
+    std::thread canceller([&stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        stop.store(true);
+    });
+    const bool finished = byCancel.forEachMatch(subject, [](qsizetype, qsizetype) {});
+    canceller.join();
+    EcmaRegExp::setRunawayLimits(defaults);
+    QVERIFY(!finished);
+    QVERIFY2(byCancel.error().message.contains(u"cancelled"), qPrintable(byCancel.error().message));
 }
 
 void tst_EcmaRegExp::optimisationsNeverChangeResults_data()
