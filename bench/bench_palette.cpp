@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -327,7 +328,8 @@ void closePalette()
 }
 
 // Processor time of one pointer move from an item to its neighbour, the repaint included:
-// the pointer is warped on the X display and the palette handles the real motion events.
+// the pointer is warped on the X display and the palette handles the real motion events;
+// the cost of the warp request is measured apart and not counted.
 double measurePointerMove(const QString &folder)
 {
     gStr_SettingFolder = folder;
@@ -352,6 +354,23 @@ double measurePointerMove(const QString &folder)
         QTest::qWait(pauseMs);
     const double idle = processCpuMs() - start;
 
+    // The warp itself is a round trip to the X server made by this process: timed over
+    // two points of the bare desktop, where the palette gets no events, and taken off.
+    const QRect screen = window->screen()->geometry();
+    const QPoint off[] = {screen.topRight() + QPoint(-5, 5), screen.topRight() + QPoint(-5, 25)};
+    if (window->frameGeometry().contains(off[0]) || window->frameGeometry().contains(off[1]))
+        return -1;
+    QCursor::setPos(off[1]);
+    QTest::qWait(300);
+    start = processCpuMs();
+    for (int i = 0; i < moves; ++i) {
+        QCursor::setPos(off[i % 2]);
+        QTest::qWait(pauseMs);
+    }
+    const double warping = processCpuMs() - start;
+
+    QCursor::setPos(at[1]);
+    QTest::qWait(300);
     start = processCpuMs();
     for (int i = 0; i < moves; ++i) {
         QCursor::setPos(at[i % 2]);
@@ -359,7 +378,10 @@ double measurePointerMove(const QString &folder)
     }
     const double moving = processCpuMs() - start;
     closePalette();
-    return std::max(0.0, moving - idle) / moves;
+    std::printf("pointer: idle %.2f ms, warps over the desktop %.2f ms, over the items %.2f ms "
+                "(%d moves)\n",
+                idle, warping, moving, moves);
+    return std::max(0.0, moving - std::max(idle, warping)) / moves;
 }
 
 // The editor's preview: load the file, build the palette window in preview mode and
@@ -499,7 +521,11 @@ int main(int argc, char *argv[])
     printRow("--list: added by the 1 MB file", listLarge - listSmall, "ms",
              QStringLiteral("<= 20 ms"), {}, listLarge - listSmall <= 20);
 
-    const double move = measurePointerMove(largestFolder);
+    std::vector<double> moveRuns;
+    for (int run = 0; run < 3; ++run)
+        moveRuns.push_back(measurePointerMove(largestFolder));
+    const bool moveMeasured = std::ranges::none_of(moveRuns, [](double v) { return v < 0; });
+    const double move = moveMeasured ? median(moveRuns) : -1;
     printRow("99 x 100 palette: pointer move (processor)", move, "ms", QStringLiteral("<= 1 ms"),
              {}, move >= 0 && move <= 1);
 
