@@ -6,12 +6,17 @@
 
 #include "ecma_backtrack_matcher.h"
 #include "ecma_pattern_translator.h"
+#include "ecma_sequence_matcher.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+
+#if defined(__linux__)
+#include <sys/mman.h>
 #endif
 
 #include <atomic>
@@ -207,12 +212,31 @@ const char16_t *findUnit(const char16_t *from, const char16_t *end, char16_t uni
     return from;
 }
 
+// A long result is written once from start to end: large pages spare a page fault per
+// 4 KiB of it, which otherwise costs about as much as the copying.
+void askForLargePages(char16_t *from, char16_t *to)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr uintptr_t kLargePage = uintptr_t(2) << 20;
+    const uintptr_t first =
+        (reinterpret_cast<uintptr_t>(from) + kLargePage - 1) & ~(kLargePage - 1);
+    const uintptr_t last = reinterpret_cast<uintptr_t>(to) & ~(kLargePage - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(from);
+    Q_UNUSED(to);
+#endif
+}
+
 // The text of a global replace, written by pointer. QString::append checks sharing and
 // capacity for every piece, which costs more than copying the short pieces a replace
 // is made of.
 class ResultBuffer final
 {
 public:
+    static constexpr qsizetype kShortPiece = 16;
+
     explicit ResultBuffer(qsizetype expected)
         : m_expected(expected)
     {
@@ -225,12 +249,24 @@ public:
     {
         if (count > m_end - m_cursor && !grow(count))
             return false;
-        if (count == 1)
-            *m_cursor = *from;
-        else if (count > 1)
+        if (count > 0)
             std::memcpy(m_cursor, from, size_t(count) * sizeof(char16_t));
         m_cursor += count;
         return true;
+    }
+
+    // Most pieces of a replace are a few code units, for which a call of memcpy costs more
+    // than the copy: when the source and the text have room, a fixed 16 units are
+    // copied and the ones past `count` are written over later.
+    bool append(const char16_t *from, qsizetype count, const char16_t *sourceEnd)
+    {
+        if (count <= kShortPiece && sourceEnd - from >= kShortPiece &&
+            m_end - m_cursor >= kShortPiece) {
+            std::memcpy(m_cursor, from, kShortPiece * sizeof(char16_t));
+            m_cursor += count;
+            return true;
+        }
+        return append(from, count);
     }
 
     QString take()
@@ -252,6 +288,7 @@ private:
         const qsizetype wanted = capacity == 0 ? m_expected : 2 * capacity;
         m_text.resize(std::max(used + count, std::min(wanted, kMaxResultLength)));
         m_begin = reinterpret_cast<char16_t *>(m_text.data());
+        askForLargePages(m_begin + used, m_begin + m_text.size());
         m_cursor = m_begin + used;
         m_end = m_begin + m_text.size();
         return true;
@@ -297,7 +334,8 @@ struct EcmaRegExp::Impl
     // Calls onMatch(offsets) for each match in global order (offsets: two per group, -1
     // when unset); onMatch returns false to stop with an error it has set.
     template<typename OnMatch> bool scan(const QString &subject, OnMatch &&onMatch);
-    template<typename OnMatch> bool scanExact(const QString &subject, OnMatch &&onMatch);
+    template<typename Matcher, typename OnMatch>
+    bool scanWith(Matcher &matcher, const QString &subject, OnMatch &&onMatch);
     template<typename OnMatch> bool scanUnits(const QString &subject, OnMatch &&onMatch);
     void setPcreError(int code);
     void setFailure(Failure failure) { matchError = {failureMessage(failure), -1}; }
@@ -308,6 +346,9 @@ struct EcmaRegExp::Impl
     RegExpError compileError;
     RegExpError matchError;
     std::unique_ptr<EcmaBacktrackMatcher> exact;
+    // A sequence of classes whose repeats never give back ("(\w+)\t(\w+)"): matched
+    // without backtracking and without a PCRE2 call per start.
+    std::unique_ptr<EcmaSequenceMatcher> sequence;
     QString exactConstruct;
     // A pattern of one code unit or class, or a greedy unbounded repeat of it ("\t",
     // "[\r\t ]", ".", "[a-z]+"): its matches are runs of the class, found by a plain scan
@@ -371,6 +412,11 @@ bool EcmaRegExp::Impl::prepareMatch(qsizetype subjectLength)
         exact->setDeadline(deadline);
         return true;
     }
+    if (sequence) {
+        sequence->setCancelFlag(external != nullptr ? external : &cancelled);
+        sequence->setDeadline(deadline);
+        return true;
+    }
     if (!unitSet.empty())
         return true;
     if (!code)
@@ -423,7 +469,9 @@ template<typename OnMatch> bool EcmaRegExp::Impl::scan(const QString &subject, O
         return false;
     }
     if (exact)
-        return scanExact(subject, onMatch);
+        return scanWith(*exact, subject, onMatch);
+    if (sequence)
+        return scanWith(*sequence, subject, onMatch);
     if (!unitSet.empty())
         return scanUnits(subject, onMatch);
     const bool useJit = jitReady && g_jitEnabled.load();
@@ -538,15 +586,15 @@ bool EcmaRegExp::Impl::scanUnits(const QString &subject, OnMatch &&onMatch)
     return true;
 }
 
-template<typename OnMatch>
-bool EcmaRegExp::Impl::scanExact(const QString &subject, OnMatch &&onMatch)
+template<typename Matcher, typename OnMatch>
+bool EcmaRegExp::Impl::scanWith(Matcher &matcher, const QString &subject, OnMatch &&onMatch)
 {
     const char16_t *const units = unitsOf(subject);
     const qsizetype length = subject.size();
     qsizetype lastIndex = 0;
     while (lastIndex <= length) {
         const EcmaBacktrackMatcher::Result result =
-            exact->search(units, length, lastIndex, exactOffsets);
+            matcher.search(units, length, lastIndex, exactOffsets);
         switch (result) {
         case EcmaBacktrackMatcher::Result::NoMatch:
             return true;
@@ -569,7 +617,7 @@ bool EcmaRegExp::Impl::scanExact(const QString &subject, OnMatch &&onMatch)
             return false;
         lastIndex = exactOffsets[1] == exactOffsets[0] ? exactOffsets[1] + 1 : exactOffsets[1];
         deadline += kAllowancePerMatch;
-        exact->setDeadline(deadline);
+        matcher.setDeadline(deadline);
     }
     return true;
 }
@@ -606,6 +654,9 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
         return;
     }
     d->unitRun = false;
+    d->sequence = EcmaSequenceMatcher::create(parsed);
+    if (d->sequence)
+        return;
     const TranslatedPattern translated = EcmaPatternTranslator::translate(parsed);
     if (!translated.exactConstruct.isEmpty()) {
         d->exactConstruct = translated.exactConstruct;
@@ -640,7 +691,8 @@ EcmaRegExp::~EcmaRegExp() = default;
 
 bool EcmaRegExp::isValid() const
 {
-    return d->code != nullptr || d->exact != nullptr || !d->unitSet.empty();
+    return d->code != nullptr || d->exact != nullptr || d->sequence != nullptr ||
+           !d->unitSet.empty();
 }
 
 RegExpError EcmaRegExp::error() const
@@ -674,8 +726,13 @@ std::optional<QString> EcmaRegExp::replaceAll(const QString &subject, const QStr
     const std::vector<TemplatePart> parts =
         parseTemplate(replacement, d->captureCount, d->groupNames);
     const char16_t *const units = unitsOf(subject);
-    const char16_t *const templateUnits = unitsOf(replacement);
+    // The template's text with room for the short copies.
+    std::vector<char16_t> templateText(size_t(replacement.size() + ResultBuffer::kShortPiece));
+    std::copy_n(unitsOf(replacement), replacement.size(), templateText.begin());
+    const char16_t *const templateUnits = templateText.data();
+    const char16_t *const templateEnd = templateUnits + templateText.size();
     const qsizetype length = subject.size();
+    const char16_t *const subjectEnd = units + length;
     ResultBuffer result(length + 16);
     qsizetype copied = 0;
     bool matched = false;
@@ -683,21 +740,22 @@ std::optional<QString> EcmaRegExp::replaceAll(const QString &subject, const QStr
         const qsizetype start = ovector[0];
         const qsizetype end = ovector[1];
         matched = true;
-        bool fits = result.append(units + copied, start - copied);
+        bool fits = result.append(units + copied, start - copied, subjectEnd);
         for (const TemplatePart &part : parts) {
             switch (part.kind) {
             case TemplatePart::Literal:
-                fits = fits && result.append(templateUnits + part.from, part.length);
+                fits = fits && result.append(templateUnits + part.from, part.length, templateEnd);
                 break;
             case TemplatePart::Group: {
                 // An unset group reads as -1 and appends nothing.
                 const qsizetype from = ovector[2 * part.group];
                 if (from >= 0)
-                    fits = fits && result.append(units + from, ovector[2 * part.group + 1] - from);
+                    fits = fits && result.append(units + from, ovector[2 * part.group + 1] - from,
+                                                 subjectEnd);
                 break;
             }
             case TemplatePart::Match:
-                fits = fits && result.append(units + start, end - start);
+                fits = fits && result.append(units + start, end - start, subjectEnd);
                 break;
             case TemplatePart::Before:
                 fits = fits && result.append(units, start);
