@@ -2,11 +2,16 @@
 // included: the JIT and the interpreter agree, a directive's result equals the
 // match-by-match edit, and a pattern that errs gives an empty result and an error.
 //
+// A pattern the sequence matcher takes gives the backtracking matcher's matches.
+//
 // Input: one flag byte (bit 0: the rest is raw UTF-16 rather than UTF-8; bits 1-3: 1-6
 // put a directive in place of the replacement), then pattern, replacement and input
 // separated by NUL.
 #include "FuzzCheck.h"
+#include "ecma_backtrack_matcher.h"
+#include "ecma_pattern_parser.h"
 #include "ecma_regexp.h"
+#include "ecma_sequence_matcher.h"
 #include "setting_model.h"
 #include "text_transformation.h"
 
@@ -30,6 +35,43 @@ std::optional<QString> replaced(EcmaRegExp &regExp, const QString &subject,
 {
     EcmaRegExp::setJitEnabled(jit);
     return regExp.replaceAll(subject, replacement);
+}
+
+// Every match of a global search with its captures; false when a limit stopped it.
+template<typename Matcher>
+bool globalMatches(Matcher &matcher, const QString &subject, std::vector<qsizetype> &all)
+{
+    const auto *units = reinterpret_cast<const char16_t *>(subject.utf16());
+    matcher.setDeadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(50));
+    std::vector<qsizetype> captures;
+    qsizetype from = 0;
+    while (from <= subject.size()) {
+        const EcmaBacktrackMatcher::Result result =
+            matcher.search(units, subject.size(), from, captures);
+        if (result == EcmaBacktrackMatcher::Result::NoMatch)
+            return true;
+        if (result != EcmaBacktrackMatcher::Result::Match)
+            return false;
+        all.insert(all.end(), captures.begin(), captures.end());
+        from = captures[1] == captures[0] ? captures[1] + 1 : captures[1];
+    }
+    return true;
+}
+
+void compareSequenceMatcher(const QString &pattern, const QString &subject)
+{
+    const ParsedPattern parsed = EcmaPatternParser::parse(pattern);
+    if (parsed.error.isSet())
+        return;
+    const std::unique_ptr<EcmaSequenceMatcher> sequence = EcmaSequenceMatcher::create(parsed);
+    if (!sequence)
+        return;
+    EcmaBacktrackMatcher reference(parsed);
+    reference.setStepLimit(50'000);
+    std::vector<qsizetype> found, expected;
+    if (globalMatches(*sequence, subject, found) && globalMatches(reference, subject, expected) &&
+        found != expected)
+        fuzzFail("the sequence matcher matches as backtracking does", pattern + u"\n"_qs + subject);
 }
 
 } // namespace
@@ -81,6 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fuzzFail("JIT and interpreter replace alike", pattern + u"\n"_qs + subject);
     }
     EcmaRegExp::setJitEnabled(true);
+    compareSequenceMatcher(pattern, subject);
 
     // Through the model, as an item runs: it reads the pattern and the replacement from
     // the item text, which may cut them (tags and comments inside them count).

@@ -1,7 +1,8 @@
 // Patterns run on PCRE2 with JIT, except those that PCRE2 would give another meaning
 // (the translator names the construct): those run on the backtracking matcher, which
-// follows the script engine's semantics. Both share the global loop, the replacement
-// expander and the limits below.
+// follows the script engine's semantics. A single class, a run of one, or a sequence
+// that can never backtrack is matched here without PCRE2, which is quicker for them.
+// All share the global loop, the replacement expander and the limits below.
 #include "ecma_regexp.h"
 
 #include "ecma_backtrack_matcher.h"
@@ -654,10 +655,18 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
         return;
     }
     d->unitRun = false;
-    d->sequence = EcmaSequenceMatcher::create(parsed);
-    if (d->sequence)
+    // Where a failed start lets the sequence matcher pass over a run, it beats PCRE2's
+    // attempt at each unit of the run; elsewhere PCRE2's start search is as quick.
+    std::unique_ptr<EcmaSequenceMatcher> sequence = EcmaSequenceMatcher::create(parsed);
+    if (sequence && sequence->skipsRuns()) {
+        d->sequence = std::move(sequence);
         return;
+    }
     const TranslatedPattern translated = EcmaPatternTranslator::translate(parsed);
+    if (!translated.exactConstruct.isEmpty() && sequence) {
+        d->sequence = std::move(sequence); // "a{70000}": as exact, without backtracking
+        return;
+    }
     if (!translated.exactConstruct.isEmpty()) {
         d->exactConstruct = translated.exactConstruct;
         d->exact = std::make_unique<EcmaBacktrackMatcher>(parsed);

@@ -27,6 +27,10 @@ public:
     ~EcmaSequenceMatcher();
     Q_DISABLE_COPY_MOVE(EcmaSequenceMatcher)
 
+    // Whether the pattern begins with an unbounded run, so that a failed start passes
+    // over the rest of its run.
+    bool skipsRuns() const { return m_items.front().max == kUnbounded; }
+
     void setDeadline(std::chrono::steady_clock::time_point deadline) { m_deadline = deadline; }
     void setCancelFlag(const std::atomic<bool> *cancelled) { m_cancelled = cancelled; }
 
