@@ -15,6 +15,9 @@ using Ranges = std::vector<std::pair<int, int>>;
 
 // Beyond this many ranges the scalar table is quicker than one comparison per range.
 constexpr size_t kMaxVectorRanges = 8;
+// Each set costs a table of 8 KiB, and the overlap test keeps them in a 32-bit mask; the
+// patterns this matcher is for use a few.
+constexpr size_t kMaxSets = 32;
 
 Ranges complementOf(const Ranges &ranges)
 {
@@ -83,22 +86,20 @@ bool EcmaSequenceMatcher::add(const ParsedPattern &parsed, int node)
     }
     case Kind::Unit:
     case Kind::Set:
-        addItem(n, 1, 1);
-        return true;
+        return addItem(n, 1, 1);
     case Kind::Quantified: {
         const PatternNode &child = parsed.nodes[size_t(n.children.front())];
         if (n.lazy || (child.kind != Kind::Unit && child.kind != Kind::Set))
             return false;
-        if (n.max != 0)
-            addItem(child, n.min, n.max == PatternNode::kInfinite ? kUnbounded : n.max);
-        return true;
+        return n.max == 0 ||
+               addItem(child, n.min, n.max == PatternNode::kInfinite ? kUnbounded : n.max);
     }
     default:
         return false;
     }
 }
 
-void EcmaSequenceMatcher::addItem(const PatternNode &unitOrSet, qint64 min, qint64 max)
+bool EcmaSequenceMatcher::addItem(const PatternNode &unitOrSet, qint64 min, qint64 max)
 {
     const Ranges members =
         unitOrSet.kind == Kind::Unit ? Ranges{{unitOrSet.unit, unitOrSet.unit}} : unitOrSet.ranges;
@@ -108,6 +109,8 @@ void EcmaSequenceMatcher::addItem(const PatternNode &unitOrSet, qint64 min, qint
     if (same != m_sets.end()) {
         item.set = int(same - m_sets.begin());
     } else {
+        if (m_sets.size() == kMaxSets)
+            return false;
         UnitSet set;
         set.members = members;
         for (const auto &[first, last] : members) {
@@ -125,31 +128,36 @@ void EcmaSequenceMatcher::addItem(const PatternNode &unitOrSet, qint64 min, qint
         m_sets.push_back(std::move(set));
     }
     m_items.push_back(item);
+    return true;
 }
 
 // A repeat that took all it could fails the same way with fewer when nothing after it can
 // begin with a unit it takes (or nothing after it is required at all).
 bool EcmaSequenceMatcher::neverGivesBack() const
 {
-    for (size_t i = 0; i < m_items.size(); ++i) {
+    // Which sets overlap, once; then one pass from the end, carrying the sets the rest of
+    // the pattern may begin with.
+    const size_t setCount = m_sets.size();
+    std::vector<uint32_t> overlaps(setCount, 0);
+    for (size_t a = 0; a < setCount; ++a) {
+        for (size_t b = 0; b < setCount; ++b) {
+            for (size_t w = 0; w < m_sets[a].bits.size(); ++w) {
+                if ((m_sets[a].bits[w] & m_sets[b].bits[w]) != 0) {
+                    overlaps[a] |= uint32_t(1) << b;
+                    break;
+                }
+            }
+        }
+    }
+    uint32_t restBegins = 0;
+    bool restRequired = false;
+    for (size_t i = m_items.size(); i-- > 0;) {
         const Item &item = m_items[i];
-        if (item.min == item.max)
-            continue;
-        std::array<uint64_t, 1024> next{};
-        bool required = false;
-        for (size_t j = i + 1; j < m_items.size() && !required; ++j) {
-            const auto &bits = m_sets[size_t(m_items[j].set)].bits;
-            for (size_t w = 0; w < next.size(); ++w)
-                next[w] |= bits[w];
-            required = m_items[j].min > 0;
-        }
-        if (!required)
-            continue;
-        const auto &own = m_sets[size_t(item.set)].bits;
-        for (size_t w = 0; w < next.size(); ++w) {
-            if ((own[w] & next[w]) != 0)
-                return false;
-        }
+        if (item.min != item.max && restRequired && (overlaps[size_t(item.set)] & restBegins) != 0)
+            return false;
+        const uint32_t own = uint32_t(1) << item.set;
+        restBegins = item.min > 0 ? own : restBegins | own;
+        restRequired = restRequired || item.min > 0;
     }
     return true;
 }

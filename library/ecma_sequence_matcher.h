@@ -53,7 +53,7 @@ private:
 
     EcmaSequenceMatcher();
     bool add(const ParsedPattern &parsed, int node);
-    void addItem(const PatternNode &unitOrSet, qint64 min, qint64 max);
+    bool addItem(const PatternNode &unitOrSet, qint64 min, qint64 max);
     bool neverGivesBack() const;
     bool contains(int set, char16_t c) const;
     uint64_t membersAt(int set, qint64 block);

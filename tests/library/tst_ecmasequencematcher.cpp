@@ -133,6 +133,14 @@ void tst_EcmaSequenceMatcher::takesOnlyPatternsThatCannotBacktrack_data()
     QTest::newRow("lookahead") << u"a+(?=b)"_qs << false;
     QTest::newRow("back reference") << u"(a)\\1"_qs << false;
     QTest::newRow("empty") << u""_qs << false;
+    // A long literal of many units would need a table per unit.
+    QTest::newRow("many sets")
+        << u"\\w+"_qs +
+               QString::fromUtf16(
+                   u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめも")
+        << false;
+    QTest::newRow("many optional repeats, nothing required after")
+        << u"a+"_qs + u"b?"_qs.repeated(30'000) << true;
 }
 
 void tst_EcmaSequenceMatcher::takesOnlyPatternsThatCannotBacktrack()
