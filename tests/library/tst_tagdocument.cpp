@@ -58,7 +58,6 @@ private slots:
     void saveWithoutNameWarnsOnlyWhenAsked();
     void refusedSaveKeepsOldFile();
     void saveIntoMissingFolderFails();
-    void failedWriteKeepsOldFile();
     void failedSaveStepKeepsOldFile_data();
     void failedSaveStepKeepsOldFile();
     void staleTemporaryFilesGoOnNextSave();
@@ -571,29 +570,6 @@ void tst_TagDocument::saveIntoMissingFolderFails()
     QVERIFY(!document.SaveFile_bln(u"x.xml"_s));
     QCOMPARE(document.LastError().number, int(VbErrorNo::PathNotFound));
     QVERIFY(boxes().isEmpty());
-}
-
-void tst_TagDocument::failedWriteKeepsOldFile()
-{
-#ifdef Q_OS_LINUX
-    const QString path = m_dir->filePath(u"keep.xml"_s);
-    QVERIFY(writeBytes(path, "old\r\n"));
-    Cls_XML document;
-    document.SaveFilePath_Prop(m_dir->path());
-    document.AddItem_bln(u"Data"_s, QString(64 * 1024, u'x'));
-
-    {
-        const FileSizeLimit limit(16 * 1024);
-        QVERIFY(limit.isActive());
-        QVERIFY(!document.SaveFile_bln(u"keep.xml"_s));
-    }
-    QCOMPARE(document.LastError().number, int(VbErrorNo::DiskFull));
-    QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"keep.xml"_s});
-    QVERIFY(boxes().isEmpty());
-#else
-    QSKIP("needs a file size limit");
-#endif
 }
 
 void tst_TagDocument::failedSaveStepKeepsOldFile_data()
