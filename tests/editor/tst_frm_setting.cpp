@@ -43,6 +43,8 @@
 #include <sys/stat.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString crlf(const QStringList &lines)
@@ -59,6 +61,15 @@ QString frameText(int n, const QString &title, const QStringList &items)
 {
     return QStringLiteral("<Frame%1><Title>%2</Title>").arg(n).arg(title) + items.join(QString()) +
            QStringLiteral("</Frame%1>").arg(n);
+}
+
+// Items N1, N2, ... of a frame.
+QStringList namedItems(int count)
+{
+    QStringList items;
+    for (int n = 1; n <= count; ++n)
+        items.append(itemText(n, QStringLiteral("N%1").arg(n)));
+    return items;
 }
 
 QString settingText(const QStringList &frames)
@@ -159,8 +170,6 @@ private slots:
     void unreadableSettingIsNotReplaced();
     void longValueSurvivesSave_data();
     void longValueSurvivesSave();
-    void unbrokenValueShown_data();
-    void unbrokenValueShown();
     void backupAndRestore();
     void deletedItemStaysDeleted();
     void newFrameDoesNotCopyItems();
@@ -191,6 +200,12 @@ private slots:
 
 private:
     Frm_Setting *openForm(const QString &argument = {});
+    // The form on a setting s.xml holding these frames.
+    Frm_Setting *openWith(const QStringList &frames)
+    {
+        writeSetting("s.xml", settingText(frames));
+        return QTest::currentTestFailed() ? nullptr : openForm();
+    }
     void writeSetting(const QString &name, const QString &text);
     QString readSetting(const QString &name) const;
     QTreeWidgetItem *topNode(int index) const;
@@ -205,6 +220,19 @@ private:
         return found;
     }
     QString status() const { return child<QStatusBar>("StatusBar_View")->currentMessage(); }
+    // The text of a one-line box or of a combo box.
+    void setField(const QString &name, const QString &text)
+    {
+        if (auto *combo = m_form->findChild<QComboBox *>(name))
+            combo->setCurrentText(text);
+        else
+            child<QLineEdit>(name)->setText(text);
+    }
+    QString field(const QString &name) const
+    {
+        auto *combo = m_form->findChild<QComboBox *>(name);
+        return combo != nullptr ? combo->currentText() : child<QLineEdit>(name)->text();
+    }
     QPoint nodeCenter(QTreeWidgetItem *node) const
     {
         auto *tree = child<QTreeWidget>("Trv_EditList");
@@ -409,8 +437,7 @@ void tst_FrmSetting::editMenuTable()
     QFETCH(QString, situation);
     QFETCH(bool, copied);
     QFETCH(QList<bool>, enabled);
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "I")})}));
     QTreeWidgetItem *frame = topNode(0);
     expand(frame);
     QTreeWidgetItem *item = frame->child(0);
@@ -444,12 +471,8 @@ void tst_FrmSetting::editMenuTable()
 
 void tst_FrmSetting::expandShowsAtMostHundredItems()
 {
-    QStringList items;
-    for (int n = 1; n <= 121; ++n) {
-        items.append(itemText(n, QStringLiteral("N%1").arg(n)));
-    }
-    writeSetting("s.xml", settingText({frameText(1, "Big", items)}));
-    QVERIFY(openForm());
+    const QStringList items = namedItems(121);
+    QVERIFY(openWith({frameText(1, "Big", items)}));
     QTreeWidgetItem *frame = topNode(0);
     QCOMPARE(frame->childCount(), 1); // the dummy
     expand(frame);
@@ -464,8 +487,7 @@ void tst_FrmSetting::unnamedItemKeepsPositionKeys()
         items.append(itemText(n, n == 6 ? QString() : QStringLiteral("N%1").arg(n),
                               QStringLiteral("<Data>d%1</Data>").arg(n)));
     }
-    writeSetting("s.xml", settingText({frameText(1, "F", items), frameText(2, "G", {})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", items), frameText(2, "G", {})}));
     QCOMPARE(Cls_MyTree::NodeKey(topNode(0)), QStringLiteral("Root0"));
     QCOMPARE(Cls_MyTree::NodeKey(topNode(1)), QStringLiteral("Root1"));
     expand(topNode(0));
@@ -483,16 +505,11 @@ void tst_FrmSetting::gridCreation_data()
     QTest::addColumn<QString>("rows");
     QTest::addColumn<int>("items");
     QTest::addColumn<bool>("refused");
-    QTest::newRow("3 x 34 refused") << "3"
-                                    << "34" << -1 << true;
-    QTest::newRow("2 x 50 exactly 100") << "2"
-                                        << "50" << 100 << false;
-    QTest::newRow("empty rows") << "2"
-                                << "" << -1 << false;
-    QTest::newRow("letters") << "x"
-                             << "3" << -1 << false;
-    QTest::newRow("1 x 1") << "1"
-                           << "1" << 1 << false;
+    QTest::newRow("3 x 34 refused") << u"3"_s << u"34"_s << -1 << true;
+    QTest::newRow("2 x 50 exactly 100") << u"2"_s << u"50"_s << 100 << false;
+    QTest::newRow("empty rows") << u"2"_s << QString() << -1 << false;
+    QTest::newRow("letters") << u"x"_s << u"3"_s << -1 << false;
+    QTest::newRow("1 x 1") << u"1"_s << u"1"_s << 1 << false;
 }
 
 void tst_FrmSetting::gridCreation()
@@ -501,8 +518,7 @@ void tst_FrmSetting::gridCreation()
     QFETCH(QString, rows);
     QFETCH(int, items);
     QFETCH(bool, refused);
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I", "<Data>x</Data>")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "I", "<Data>x</Data>")})}));
     // A shown item must not leak into the new items.
     expand(topNode(0));
     clickNode(topNode(0)->child(0));
@@ -551,11 +567,8 @@ void tst_FrmSetting::pasteTarget_data()
 void tst_FrmSetting::pasteTarget()
 {
     QFETCH(bool, frameSelected);
-    writeSetting(
-        "s.xml",
-        settingText({frameText(1, "A", {itemText(1, "Src", "<Reg>a</Reg><Replace>b</Replace>")}),
-                     frameText(2, "B", {itemText(1, "Other")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "A", {itemText(1, "Src", "<Reg>a</Reg><Replace>b</Replace>")}),
+                      frameText(2, "B", {itemText(1, "Other")})}));
     expand(topNode(0));
     clickNode(topNode(0)->child(0));
     editCommand(6);
@@ -601,9 +614,8 @@ void tst_FrmSetting::nameDialog()
 
 void tst_FrmSetting::ctrlDownThenSaveWritesNewOrder()
 {
-    writeSetting("s.xml", settingText({frameText(1, "First", {itemText(1, "a")}),
-                                       frameText(2, "Second", {itemText(1, "b")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith(
+        {frameText(1, "First", {itemText(1, "a")}), frameText(2, "Second", {itemText(1, "b")})}));
     auto *tree = child<QTreeWidget>("Trv_EditList");
     clickNode(topNode(0));
     tree->setFocus();
@@ -635,35 +647,32 @@ void tst_FrmSetting::roundTripKeepsEveryField()
     QCOMPARE(child<QTreeWidget>("Trv_EditList")->topLevelItemCount(), 2);
 
     // Whole-window fields and colours.
-    const QStringList colours = {"111111", "222222", "333333", "444444", "ABCDEF"};
-    for (int k = 0; k < 5; ++k) {
-        child<QLineEdit>(QStringLiteral("Txt_Color_%1").arg(k))->setText(colours[k]);
-    }
-    child<QLineEdit>("Txt_Title")->setText(QStringLiteral("窓の題"));
-    child<QRadioButton>("Opt_Version_1")->setChecked(true);
-    child<QRadioButton>("Opt_TopMost_0")->setChecked(true);
-    child<QRadioButton>("Opt_Selecter_0")->setChecked(true);
-    child<QLineEdit>("Txt_PictureName")->setText(QStringLiteral("icon.png"));
-    child<QComboBox>("Cbo_Align")->setCurrentText(QStringLiteral("Center"));
-    child<QComboBox>("Cbo_Valign")->setCurrentText(QStringLiteral("Top"));
-    child<QLineEdit>("Txt_PositioningTop")->setText(QStringLiteral("-30"));
-    child<QLineEdit>("Txt_PositioningLeft")->setText(QStringLiteral("45"));
-    child<QComboBox>("Cbo_Fonts")->setCurrentText(QStringLiteral("IPAGothic"));
-    child<QLineEdit>("Txt_FontSize")->setText(QStringLiteral("11"));
-    child<QLineEdit>("Txt_ItemHeight")->setText(QStringLiteral("300"));
-    child<QLineEdit>("Txt_ItemWidth")->setText(QStringLiteral("3000"));
-    child<QLineEdit>("Txt_MarginTop")->setText(QStringLiteral("280"));
-    child<QLineEdit>("Txt_MarginBottom")->setText(QStringLiteral("80"));
+    const QList<std::pair<QString, QString>> window = {
+        {u"Txt_Color_0"_s, u"111111"_s},       {u"Txt_Color_1"_s, u"222222"_s},
+        {u"Txt_Color_2"_s, u"333333"_s},       {u"Txt_Color_3"_s, u"444444"_s},
+        {u"Txt_Color_4"_s, u"ABCDEF"_s},       {u"Txt_Title"_s, u"窓の題"_s},
+        {u"Txt_PictureName"_s, u"icon.png"_s}, {u"Cbo_Align"_s, u"Center"_s},
+        {u"Cbo_Valign"_s, u"Top"_s},           {u"Txt_PositioningTop"_s, u"-30"_s},
+        {u"Txt_PositioningLeft"_s, u"45"_s},   {u"Cbo_Fonts"_s, u"IPAGothic"_s},
+        {u"Txt_FontSize"_s, u"11"_s},          {u"Txt_ItemHeight"_s, u"300"_s},
+        {u"Txt_ItemWidth"_s, u"3000"_s},       {u"Txt_MarginTop"_s, u"280"_s},
+        {u"Txt_MarginBottom"_s, u"80"_s}};
+    const QStringList options = {u"Opt_Version_1"_s, u"Opt_TopMost_0"_s, u"Opt_Selecter_0"_s};
+    for (const auto &[name, text] : window)
+        setField(name, text);
+    for (const QString &name : options)
+        child<QRadioButton>(name)->setChecked(true);
 
     // A frame's fields.
+    const QList<std::pair<QString, QString>> frameFields = {{u"Txt_FrameTitle"_s, u"編集用"_s},
+                                                            {u"Cbo_FrameFont"_s, u"Serif"_s},
+                                                            {u"Cbo_ItemFont"_s, u"Sans"_s},
+                                                            {u"Txt_LineCount"_s, u"2"_s}};
     QTreeWidgetItem *frame = topNode(0);
     clickNode(frame);
-    auto *title = child<QLineEdit>("Txt_FrameTitle");
-    title->setFocus();
-    title->setText(QStringLiteral("編集用"));
-    child<QComboBox>("Cbo_FrameFont")->setCurrentText(QStringLiteral("Serif"));
-    child<QComboBox>("Cbo_ItemFont")->setCurrentText(QStringLiteral("Sans"));
-    child<QLineEdit>("Txt_LineCount")->setText(QStringLiteral("2"));
+    child<QLineEdit>("Txt_FrameTitle")->setFocus();
+    for (const auto &[name, text] : frameFields)
+        setField(name, text);
     leaveTo(child<QTreeWidget>("Trv_EditList"));
     QCOMPARE(frame->text(0), QStringLiteral("編集用"));
 
@@ -704,31 +713,16 @@ void tst_FrmSetting::roundTripKeepsEveryField()
     delete m_form;
     m_state.setting = std::make_shared<Cls_MySettingFile>();
     QVERIFY(openForm());
-    for (int k = 0; k < 5; ++k) {
-        QCOMPARE(child<QLineEdit>(QStringLiteral("Txt_Color_%1").arg(k))->text(), colours[k]);
-    }
-    QCOMPARE(child<QLineEdit>("Txt_Title")->text(), QStringLiteral("窓の題"));
-    QVERIFY(child<QRadioButton>("Opt_Version_1")->isChecked());
-    QVERIFY(child<QRadioButton>("Opt_TopMost_0")->isChecked());
-    QVERIFY(child<QRadioButton>("Opt_Selecter_0")->isChecked());
-    QCOMPARE(child<QLineEdit>("Txt_PictureName")->text(), QStringLiteral("icon.png"));
-    QCOMPARE(child<QComboBox>("Cbo_Align")->currentText(), QStringLiteral("Center"));
-    QCOMPARE(child<QComboBox>("Cbo_Valign")->currentText(), QStringLiteral("Top"));
-    QCOMPARE(child<QLineEdit>("Txt_PositioningTop")->text(), QStringLiteral("-30"));
-    QCOMPARE(child<QLineEdit>("Txt_PositioningLeft")->text(), QStringLiteral("45"));
-    QCOMPARE(child<QComboBox>("Cbo_Fonts")->currentText(), QStringLiteral("IPAGothic"));
-    QCOMPARE(child<QLineEdit>("Txt_FontSize")->text(), QStringLiteral("11"));
-    QCOMPARE(child<QLineEdit>("Txt_ItemHeight")->text(), QStringLiteral("300"));
-    QCOMPARE(child<QLineEdit>("Txt_ItemWidth")->text(), QStringLiteral("3000"));
-    QCOMPARE(child<QLineEdit>("Txt_MarginTop")->text(), QStringLiteral("280"));
-    QCOMPARE(child<QLineEdit>("Txt_MarginBottom")->text(), QStringLiteral("80"));
+    for (const auto &[name, text] : window)
+        QCOMPARE(field(name), text);
+    for (const QString &name : options)
+        QVERIFY2(child<QRadioButton>(name)->isChecked(), qPrintable(name));
 
     frame = topNode(0);
     QCOMPARE(frame->text(0), QStringLiteral("編集用"));
     clickNode(frame);
-    QCOMPARE(child<QComboBox>("Cbo_FrameFont")->currentText(), QStringLiteral("Serif"));
-    QCOMPARE(child<QComboBox>("Cbo_ItemFont")->currentText(), QStringLiteral("Sans"));
-    QCOMPARE(child<QLineEdit>("Txt_LineCount")->text(), QStringLiteral("2"));
+    for (const auto &[name, text] : frameFields)
+        QCOMPARE(field(name), text);
     expand(frame);
     clickNode(frame->child(0));
     QCOMPARE(child<QLineEdit>("Txt_ItemTitle")->text(), QStringLiteral("正規"));
@@ -755,42 +749,24 @@ void tst_FrmSetting::unreadableValueRefused_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("offending");
-    QTest::newRow("comment in data") << "Txt_Data"
-                                     << "a<!--b-->c"
-                                     << "データ"
-                                     << "<!--";
-    QTest::newRow("own close tag in name") << "Txt_ItemTitle"
-                                           << "x</Name>y"
-                                           << "表示名"
-                                           << "</Name>";
-    QTest::newRow("data's tag in name") << "Txt_ItemTitle"
-                                        << "n<Data>m"
-                                        << "表示名"
-                                        << "<Data>";
-    QTest::newRow("closing the item") << "Txt_Data"
-                                      << "q</Item1>"
-                                      << "データ"
-                                      << "</Item1>";
-    QTest::newRow("closing the section") << "Txt_Data"
-                                         << "</DataSetting>"
-                                         << "データ"
-                                         << "</DataSetting>";
-    QTest::newRow("frame title closes itself") << "Txt_FrameTitle"
-                                               << "t</Title>"
-                                               << "タイトル"
-                                               << "</Title>";
-    QTest::newRow("title names its own close tag") << "Txt_FrameTitle"
-                                                   << "My <Pal> & </Title>x"
-                                                   << "タイトル"
-                                                   << "</Title>";
-    QTest::newRow("title closes the file's section") << "Txt_FrameTitle"
-                                                     << "<DataSetting></DataSetting>"
-                                                     << "タイトル"
-                                                     << "</DataSetting>";
-    QTest::newRow("frame title opens an item") << "Txt_FrameTitle"
-                                               << "<Item1>"
-                                               << "タイトル"
-                                               << "<Item1>";
+    const auto row = [](const char *name, const QString &field, const QString &text,
+                        const QString &offending) {
+        const QString label = field == u"Txt_Data"_s        ? u"データ"_s
+                              : field == u"Txt_ItemTitle"_s ? u"表示名"_s
+                                                            : u"タイトル"_s;
+        QTest::newRow(name) << field << text << label << offending;
+    };
+    row("comment in data", u"Txt_Data"_s, u"a<!--b-->c"_s, u"<!--"_s);
+    row("own close tag in name", u"Txt_ItemTitle"_s, u"x</Name>y"_s, u"</Name>"_s);
+    row("data's tag in name", u"Txt_ItemTitle"_s, u"n<Data>m"_s, u"<Data>"_s);
+    row("closing the item", u"Txt_Data"_s, u"q</Item1>"_s, u"</Item1>"_s);
+    row("closing the section", u"Txt_Data"_s, u"</DataSetting>"_s, u"</DataSetting>"_s);
+    row("frame title closes itself", u"Txt_FrameTitle"_s, u"t</Title>"_s, u"</Title>"_s);
+    row("title names its own close tag", u"Txt_FrameTitle"_s, u"My <Pal> & </Title>x"_s,
+        u"</Title>"_s);
+    row("title closes the file's section", u"Txt_FrameTitle"_s, u"<DataSetting></DataSetting>"_s,
+        u"</DataSetting>"_s);
+    row("frame title opens an item", u"Txt_FrameTitle"_s, u"<Item1>"_s, u"<Item1>"_s);
 }
 
 void tst_FrmSetting::unreadableValueRefused()
@@ -799,8 +775,7 @@ void tst_FrmSetting::unreadableValueRefused()
     QFETCH(QString, text);
     QFETCH(QString, label);
     QFETCH(QString, offending);
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I", "<Data>d</Data>")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "I", "<Data>d</Data>")})}));
     QTreeWidgetItem *frame = topNode(0);
     expand(frame);
     QTreeWidgetItem *item = frame->child(0);
@@ -841,15 +816,11 @@ void tst_FrmSetting::unreadableWindowFieldRefusesSave_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("label");
     QTest::addColumn<int>("page");
-    QTest::newRow("title closes itself") << "Txt_Title"
-                                         << "a</Title>"
-                                         << "タイトル" << 0;
-    QTest::newRow("icon opens the font") << "Txt_PictureName"
-                                         << "<Font>"
-                                         << "アイコン" << 0;
-    QTest::newRow("colour with a comment") << "Txt_Color_3"
-                                           << "<!--x-->"
-                                           << "選択時の背景色" << 1;
+    QTest::newRow("title closes itself") << u"Txt_Title"_s << u"a</Title>"_s << u"タイトル"_s << 0;
+    QTest::newRow("icon opens the font")
+        << u"Txt_PictureName"_s << u"<Font>"_s << u"アイコン"_s << 0;
+    QTest::newRow("colour with a comment")
+        << u"Txt_Color_3"_s << u"<!--x-->"_s << u"選択時の背景色"_s << 1;
 }
 
 void tst_FrmSetting::unreadableWindowFieldRefusesSave()
@@ -858,8 +829,7 @@ void tst_FrmSetting::unreadableWindowFieldRefusesSave()
     QFETCH(QString, text);
     QFETCH(QString, label);
     QFETCH(int, page);
-    writeSetting("s.xml", settingText({frameText(1, "F", {})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {})}));
     const QString before = readSetting("s.xml");
     child<QLineEdit>(field)->setText(text);
     m_recorder->clear();
@@ -874,9 +844,7 @@ void tst_FrmSetting::unreadableWindowFieldRefusesSave()
 
 void tst_FrmSetting::unencodableTextRefusesSave()
 {
-    writeSetting("s.xml", settingText({frameText(1, "Frame One",
-                                                 {itemText(1, "first"), itemText(2, "second")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "Frame One", {itemText(1, "first"), itemText(2, "second")})}));
     const QString before = readSetting("s.xml");
     QTreeWidgetItem *frame = topNode(0);
     expand(frame);
@@ -938,28 +906,27 @@ void tst_FrmSetting::longValueSurvivesSave_data()
     QTest::addColumn<QString>("frameTitle");
     QTest::addColumn<QString>("itemName");
     QTest::addColumn<QString>("itemBody");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("box"); // the multi-line box that shows it, if any
     // Longer than a line edit holds unless told otherwise.
     const QString v(40000, u'y');
-    QTest::newRow("window title") << "<Title>" + v + "</Title>"
-                                  << "F"
-                                  << "I"
-                                  << "<Data>d</Data>";
-    QTest::newRow("picture") << "<PictureName>" + v + "</PictureName>"
-                             << "F"
-                             << "I"
-                             << "<Data>d</Data>";
-    QTest::newRow("font") << "<Font>" + v + "</Font>"
-                          << "F"
-                          << "I"
-                          << "<Data>d</Data>";
-    QTest::newRow("frame title") << "" << v << "I"
-                                 << "<Data>d</Data>";
-    QTest::newRow("item name") << ""
-                               << "F" << v << "<Data>d</Data>";
-    QTest::newRow("link") << ""
-                          << "F"
-                          << "I"
-                          << "<Link>" + v + "</Link>";
+    const QString d = u"<Data>d</Data>"_s;
+    const auto row = [&](const char *name, const QString &common, const QString &frame,
+                         const QString &item, const QString &body) -> QTestData & {
+        return QTest::newRow(name) << common << frame << item << body;
+    };
+    row("window title", "<Title>" + v + "</Title>", u"F"_s, u"I"_s, d) << v << QString();
+    row("picture", "<PictureName>" + v + "</PictureName>", u"F"_s, u"I"_s, d) << v << QString();
+    row("font", "<Font>" + v + "</Font>", u"F"_s, u"I"_s, d) << v << QString();
+    row("frame title", QString(), v, u"I"_s, d) << v << QString();
+    row("item name", QString(), u"F"_s, v, d) << v << QString();
+    row("link", QString(), u"F"_s, u"I"_s, "<Link>" + v + "</Link>") << v << QString();
+    // A pasted blob without blanks (bench_editor_pages times showing it).
+    const QString x(400000, u'x');
+    row("data", QString(), u"F"_s, u"I"_s, "<Data>" + x + "</Data>") << x << u"Txt_Data"_s;
+    row("pattern", QString(), u"F"_s, u"I"_s, "<Reg>" + x + "</Reg>") << x << u"Txt_Reg"_s;
+    row("replacement", QString(), u"F"_s, u"I"_s, "<Reg>a</Reg><Replace>" + x + "</Replace>")
+        << x << u"Txt_Replace"_s;
 }
 
 void tst_FrmSetting::longValueSurvivesSave()
@@ -968,6 +935,8 @@ void tst_FrmSetting::longValueSurvivesSave()
     QFETCH(QString, frameTitle);
     QFETCH(QString, itemName);
     QFETCH(QString, itemBody);
+    QFETCH(QString, value);
+    QFETCH(QString, box);
     writeSetting(
         "s.xml",
         crlf({QStringLiteral("<?xml version = '1.0' encoding = 'Shift_JIS'?>"),
@@ -979,46 +948,19 @@ void tst_FrmSetting::longValueSurvivesSave()
     QTreeWidgetItem *frame = topNode(0);
     expand(frame);
     clickNode(frame->child(0));
+    if (!box.isEmpty()) {
+        clickNode(frame);
+        clickNode(frame->child(0));
+        QCOMPARE(LiveTestBench::boxText(child<QPlainTextEdit>(box)), value);
+    }
     save();
     QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
-    QVERIFY(readSetting("s.xml").contains(u'>' + QString(40000, u'y') + u'<'));
-}
-
-void tst_FrmSetting::unbrokenValueShown_data()
-{
-    QTest::addColumn<QString>("body");
-    QTest::addColumn<QString>("field");
-    // A pasted blob without blanks (bench_editor_pages times showing it).
-    const QString v(400000, u'x');
-    QTest::newRow("data") << "<Data>" + v + "</Data>"
-                          << "Txt_Data";
-    QTest::newRow("pattern") << "<Reg>" + v + "</Reg>"
-                             << "Txt_Reg";
-    QTest::newRow("replacement") << "<Reg>a</Reg><Replace>" + v + "</Replace>"
-                                 << "Txt_Replace";
-}
-
-void tst_FrmSetting::unbrokenValueShown()
-{
-    QFETCH(QString, body);
-    QFETCH(QString, field);
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I", body)})}));
-    QVERIFY(openForm());
-    QTreeWidgetItem *frame = topNode(0);
-    expand(frame);
-    clickNode(frame->child(0));
-    clickNode(frame);
-    clickNode(frame->child(0));
-    QCOMPARE(LiveTestBench::boxText(child<QPlainTextEdit>(field)), QString(400000, u'x'));
-    save();
-    QCOMPARE(status(), QStringLiteral("設定を保存しました。"));
-    QVERIFY(readSetting("s.xml").contains(u'>' + QString(400000, u'x') + u'<'));
+    QVERIFY(readSetting("s.xml").contains(u'>' + value + u'<'));
 }
 
 void tst_FrmSetting::backupAndRestore()
 {
-    writeSetting("s.xml", settingText({frameText(1, "Original", {itemText(1, "a")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "Original", {itemText(1, "a")})}));
     const QString backupFolder = QDir(m_dir->path()).filePath("_backup");
     // Restoring before any backup exists fails honestly.
     QTest::mouseClick(child<QPushButton>("Cmd_復活"), Qt::LeftButton);
@@ -1047,9 +989,7 @@ void tst_FrmSetting::backupAndRestore()
 
 void tst_FrmSetting::deletedItemStaysDeleted()
 {
-    writeSetting("s.xml",
-                 settingText({frameText(1, "F", {itemText(1, "keep"), itemText(2, "drop")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "keep"), itemText(2, "drop")})}));
     QTreeWidgetItem *frame = topNode(0);
     expand(frame);
     clickNode(frame->child(0));
@@ -1073,8 +1013,7 @@ void tst_FrmSetting::deletedItemStaysDeleted()
 
 void tst_FrmSetting::newFrameDoesNotCopyItems()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "a"), itemText(2, "b")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "a"), itemText(2, "b")})}));
     QTreeWidgetItem *frame = topNode(0);
     clickNode(frame); // collapsed: its items were never loaded
     editCommand(0);   // cancelled: stores nothing
@@ -1094,9 +1033,8 @@ void tst_FrmSetting::newFrameDoesNotCopyItems()
 
 void tst_FrmSetting::expandingAnotherFrameKeepsPage()
 {
-    writeSetting("s.xml", settingText({frameText(1, "A", {itemText(1, "a")}),
-                                       frameText(2, "B", {itemText(1, "b")})}));
-    QVERIFY(openForm());
+    QVERIFY(
+        openWith({frameText(1, "A", {itemText(1, "a")}), frameText(2, "B", {itemText(1, "b")})}));
     expand(topNode(0));
     clickNode(topNode(0)->child(0));
     expand(topNode(1));
@@ -1111,8 +1049,7 @@ void tst_FrmSetting::expandingAnotherFrameKeepsPage()
 
 void tst_FrmSetting::rightClickShowsEditMenu()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "I")})}));
     clickNode(topNode(0));
     child<QStatusBar>("StatusBar_View")->showMessage("x");
     auto *tree = child<QTreeWidget>("Trv_EditList");
@@ -1128,8 +1065,7 @@ void tst_FrmSetting::rightClickShowsEditMenu()
 
 void tst_FrmSetting::deleteKeyEmptiesFontList()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F", {})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {})}));
     clickNode(topNode(0));
     auto *font = child<QComboBox>("Cbo_ItemFont");
     font->setCurrentText("Serif");
@@ -1141,9 +1077,7 @@ void tst_FrmSetting::deleteKeyEmptiesFontList()
 
 void tst_FrmSetting::previewShowsAndReloadsPalette()
 {
-    writeSetting("s.xml",
-                 settingText({frameText(1, "F", {itemText(1, "I", "<Data>@@@@/@@/@@</Data>")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "I", "<Data>@@@@/@@/@@</Data>")})}));
     QTest::mouseClick(child<QPushButton>("Cmd_Preview"), Qt::LeftButton);
     QPointer<Frm_Item_FromIniFile> first = mdl_Palette::CurrentWindow();
     QVERIFY(first != nullptr);
@@ -1154,11 +1088,6 @@ void tst_FrmSetting::previewShowsAndReloadsPalette()
     QCOMPARE(gObj_Setting->GetData(), QDate::currentDate().toString("yyyy/MM/dd"));
     auto *reload = first->findChild<QWidget *>("Lbl_Reload");
     QVERIFY(reload == nullptr || !reload->isVisible());
-    m_form->findChild<QAction *>("mnu_Reload")->trigger();
-    QCoreApplication::processEvents();
-    Frm_Item_FromIniFile *second = mdl_Palette::CurrentWindow();
-    QVERIFY(second != nullptr);
-    QVERIFY(second->isVisible());
     // The preview's setting selector names another file; the editor keeps to its own.
     writeSetting("other.xml", settingText({frameText(1, "Other", {})}));
     const QString other = readSetting("other.xml");
@@ -1187,8 +1116,7 @@ void tst_FrmSetting::concatenatedKeysDoNotCollide()
         frames.append(
             frameText(n, QStringLiteral("F%1").arg(n), {itemText(1, "x"), itemText(2, "y")}));
     }
-    writeSetting("s.xml", settingText(frames));
-    QVERIFY(openForm());
+    QVERIFY(openWith(frames));
     QCOMPARE(Cls_MyTree::NodeKey(topNode(10)), QStringLiteral("Root10"));
     expand(topNode(1));
     QCOMPARE(topNode(1)->childCount(), 2);
@@ -1201,12 +1129,8 @@ void tst_FrmSetting::concatenatedKeysDoNotCollide()
 
 void tst_FrmSetting::hundredthItemIsTheLast()
 {
-    QStringList items;
-    for (int n = 1; n <= 100; ++n) {
-        items.append(itemText(n, QStringLiteral("N%1").arg(n)));
-    }
-    writeSetting("s.xml", settingText({frameText(1, "Full", items)}));
-    QVERIFY(openForm());
+    const QStringList items = namedItems(100);
+    QVERIFY(openWith({frameText(1, "Full", items)}));
     clickNode(topNode(0));
     m_names = {QStringLiteral("one more")};
     editCommand(2);
@@ -1217,9 +1141,8 @@ void tst_FrmSetting::hundredthItemIsTheLast()
 
 void tst_FrmSetting::newItemThenAnotherFrameExpands()
 {
-    writeSetting("s.xml", settingText({frameText(1, "A", {itemText(1, "a")}),
-                                       frameText(2, "B", {itemText(1, "b1"), itemText(2, "b2")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "A", {itemText(1, "a")}),
+                      frameText(2, "B", {itemText(1, "b1"), itemText(2, "b2")})}));
     clickNode(topNode(0));
     m_names = {QStringLiteral("new")};
     editCommand(2);
@@ -1235,8 +1158,7 @@ QTEST_MAIN(tst_FrmSetting)
 // only way to reach the new-frame entry of the menu bar.
 void tst_FrmSetting::clickBesideNodes()
 {
-    writeSetting("s.xml", settingText({}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({}));
     auto *newFrame = m_form->findChild<QAction *>("mnu_EditListItem_0");
     QVERIFY(!newFrame->isEnabled());
     auto *tree = child<QTreeWidget>("Trv_EditList");
@@ -1298,8 +1220,7 @@ void tst_FrmSetting::openThroughMenuReplacesForm()
 // Two previews in a row, by button and by menu: the editor keeps running.
 void tst_FrmSetting::secondPreviewKeepsEditorRunning()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "I")})}));
     auto *preview = child<QPushButton>("Cmd_Preview");
     auto *reload = m_form->findChild<QAction *>("mnu_Reload");
     const int exitCode = runSteps({[&] { QTest::mouseClick(preview, Qt::LeftButton); },
@@ -1315,9 +1236,8 @@ void tst_FrmSetting::secondPreviewKeepsEditorRunning()
 // Two quick clicks: the page shows the second node, and its update goes there.
 void tst_FrmSetting::quickClicksShowAndStoreLastNode()
 {
-    writeSetting("s.xml", settingText({frameText(1, "for Edit", {itemText(1, "a")}),
-                                       frameText(2, "Tips", {itemText(1, "b")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith(
+        {frameText(1, "for Edit", {itemText(1, "a")}), frameText(2, "Tips", {itemText(1, "b")})}));
     auto *tree = child<QTreeWidget>("Trv_EditList");
     auto *lineCount = child<QLineEdit>("Txt_LineCount");
     tree->setFocus();
@@ -1345,12 +1265,8 @@ void tst_FrmSetting::quickClicksShowAndStoreLastNode()
 // Fifty Down presses queued at once: the page follows the tree to the last one.
 void tst_FrmSetting::queuedArrowKeysKeepPageOnCurrentNode()
 {
-    QStringList items;
-    for (int n = 1; n <= 60; ++n) {
-        items.append(itemText(n, QStringLiteral("N%1").arg(n)));
-    }
-    writeSetting("s.xml", settingText({frameText(1, "F", items)}));
-    QVERIFY(openForm());
+    const QStringList items = namedItems(60);
+    QVERIFY(openWith({frameText(1, "F", items)}));
     auto *tree = child<QTreeWidget>("Trv_EditList");
     expand(topNode(0));
     clickNode(topNode(0)->child(0));
@@ -1370,10 +1286,9 @@ void tst_FrmSetting::queuedArrowKeysKeepPageOnCurrentNode()
 // values in the file.
 void tst_FrmSetting::bigItemThenNextItemSavesBoth()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F",
-                                                 {itemText(1, "first", "<Data>1</Data>"),
-                                                  itemText(2, "second", "<Data>2</Data>")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(
+        1, "F",
+        {itemText(1, "first", "<Data>1</Data>"), itemText(2, "second", "<Data>2</Data>")})}));
     auto *tree = child<QTreeWidget>("Trv_EditList");
     expand(topNode(0));
     clickNode(topNode(0)->child(0));
@@ -1418,8 +1333,7 @@ void tst_FrmSetting::bigItemThenNextItemSavesBoth()
 // Everything the mouse does, the keyboard does too.
 void tst_FrmSetting::keyboardReachesEveryCommand()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I", "<Data>d</Data>")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "I", "<Data>d</Data>")})}));
     auto *tree = child<QTreeWidget>("Trv_EditList");
     auto *menu = child<QMenu>("mnu_EditList");
     clickNode(topNode(0));
@@ -1475,8 +1389,7 @@ void tst_FrmSetting::keyboardReachesEveryCommand()
 // A backup that is no setting file is not copied over the user's settings.
 void tst_FrmSetting::restoreRefusesBrokenBackup()
 {
-    writeSetting("s.xml", settingText({frameText(1, "Kept", {itemText(1, "a")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "Kept", {itemText(1, "a")})}));
     QVERIFY(QDir(m_dir->path()).mkdir("_backup"));
     const QByteArray whole = *Cp932Codec::encode(settingText({frameText(1, "Old", {})}));
     const QString backup = QDir(m_dir->path()).filePath("_backup/s.xml");
@@ -1499,16 +1412,8 @@ void tst_FrmSetting::restoreRefusesBrokenBackup()
 
 void tst_FrmSetting::testRunWithNothingSelectedChangesNothing()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "E", "<Reg>a</Reg>")})}));
-    QVERIFY(openForm());
-    QTest::mouseClick(child<QTabBar>("Tab_Title"), Qt::LeftButton, {},
-                      child<QTabBar>("Tab_Title")->tabRect(2).center());
-    expand(topNode(0));
-    clickNode(topNode(0)->child(0));
-    auto *opener = child<QLabel>("Lbl_TestFrameOpen");
-    QVERIFY(opener->isVisible());
-    QTest::mouseClick(opener, Qt::LeftButton);
-    QVERIFY(child<QWidget>("Fra_RegTest")->isVisible());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "E", "<Reg>a</Reg>")})}));
+    showFirstItem(true);
     QCOMPARE(status(), QStringLiteral("置換作業のテスト用画面を開きました。"));
     // Nothing selected any more: the run leaves both boxes and the status line alone.
     child<QTreeWidget>("Trv_EditList")->setCurrentItem(nullptr);
@@ -1525,14 +1430,13 @@ void tst_FrmSetting::testRunWithNothingSelectedChangesNothing()
     // A data item has no test area.
     QTest::mouseClick(child<QRadioButton>("Opt_ItemType_0"), Qt::LeftButton);
     QVERIFY(!child<QWidget>("Fra_RegTest")->isVisible());
-    QVERIFY(!opener->isVisible());
+    QVERIFY(!child<QLabel>("Lbl_TestFrameOpen")->isVisible());
     QVERIFY(child<QLabel>("Lbl_TitleShadow")->isVisible());
 }
 
 void tst_FrmSetting::catalogInsertion()
 {
-    writeSetting("s.xml", settingText({}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({}));
     auto *tree = child<QTreeWidget>("Trv_EditList");
     QCOMPARE(tree->topLevelItemCount(), 0);
     QTest::mouseClick(child<QLabel>("Lbl_OpenOption"), Qt::LeftButton);
@@ -1557,13 +1461,8 @@ void tst_FrmSetting::catalogInsertion()
 
 void tst_FrmSetting::liveBenchInForm()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "E", "<Reg>x</Reg>")})}));
-    QVERIFY(openForm());
-    QTest::mouseClick(child<QTabBar>("Tab_Title"), Qt::LeftButton, {},
-                      child<QTabBar>("Tab_Title")->tabRect(2).center());
-    expand(topNode(0));
-    clickNode(topNode(0)->child(0));
-    QTest::mouseClick(child<QLabel>("Lbl_TestFrameOpen"), Qt::LeftButton);
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "E", "<Reg>x</Reg>")})}));
+    showFirstItem(true);
     auto *base = child<QPlainTextEdit>("Txt_TestBase");
     base->setPlainText(QStringLiteral("a1 b22 c333"));
     auto *pattern = child<QPlainTextEdit>("Txt_Reg");
@@ -1589,6 +1488,7 @@ void tst_FrmSetting::showFirstItem(bool openTestArea)
     expand(topNode(0));
     clickNode(topNode(0)->child(0));
     if (openTestArea) {
+        QVERIFY(child<QLabel>("Lbl_TestFrameOpen")->isVisible());
         QTest::mouseClick(child<QLabel>("Lbl_TestFrameOpen"), Qt::LeftButton);
         QVERIFY(child<QWidget>("Fra_RegTest")->isVisible());
     }
@@ -1598,11 +1498,10 @@ void tst_FrmSetting::showFirstItem(bool openTestArea)
 // queued meanwhile are handled at once, and the bench ends with why the run stopped.
 void tst_FrmSetting::runawayPatternKeepsFormResponsive()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F",
-                                                 {itemText(1, "E",
-                                                           "<Reg>x</Reg><Replace>y a b"
-                                                           "</Replace>")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F",
+                                {itemText(1, "E",
+                                          "<Reg>x</Reg><Replace>y a b"
+                                          "</Replace>")})}));
     showFirstItem(true);
     auto *bench = m_form->findChild<LiveTestBench *>();
     QVERIFY(bench != nullptr);
@@ -1662,8 +1561,7 @@ void tst_FrmSetting::runawayPatternKeepsFormResponsive()
 // still fits and the pattern boxes are not narrower than the preset panel beside them.
 void tst_FrmSetting::itemPageFitsSmallScreen()
 {
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "E", "<Reg>x</Reg>")})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "E", "<Reg>x</Reg>")})}));
     showFirstItem(true);
     auto *presets = child<QTabWidget>("Tab_RegSampleArea");
     QTest::mouseClick(presets->tabBar(), Qt::LeftButton, {},
@@ -1687,16 +1585,12 @@ void tst_FrmSetting::doubleClickSelectsWholeText_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("body");
     QTest::addColumn<bool>("openTestArea");
-    QTest::newRow("data") << "Txt_Data"
-                          << "<Data>one two three</Data>" << false;
-    QTest::newRow("link") << "Txt_Link"
-                          << "<Link>one two three</Link>" << false;
-    QTest::newRow("pattern") << "Txt_Reg"
-                             << "<Reg>one two three</Reg>" << false;
-    QTest::newRow("replacement") << "Txt_Replace"
-                                 << "<Reg>x</Reg><Replace>one two three</Replace>" << false;
-    QTest::newRow("sample") << "Txt_TestBase"
-                            << "<Reg>x</Reg>" << true;
+    QTest::newRow("data") << u"Txt_Data"_s << u"<Data>one two three</Data>"_s << false;
+    QTest::newRow("link") << u"Txt_Link"_s << u"<Link>one two three</Link>"_s << false;
+    QTest::newRow("pattern") << u"Txt_Reg"_s << u"<Reg>one two three</Reg>"_s << false;
+    QTest::newRow("replacement") << u"Txt_Replace"_s
+                                 << u"<Reg>x</Reg><Replace>one two three</Replace>"_s << false;
+    QTest::newRow("sample") << u"Txt_TestBase"_s << u"<Reg>x</Reg>"_s << true;
 }
 
 // A double click on a word selects the box's whole text, not the word.
@@ -1705,8 +1599,7 @@ void tst_FrmSetting::doubleClickSelectsWholeText()
     QFETCH(QString, field);
     QFETCH(QString, body);
     QFETCH(bool, openTestArea);
-    writeSetting("s.xml", settingText({frameText(1, "F", {itemText(1, "I", body)})}));
-    QVERIFY(openForm());
+    QVERIFY(openWith({frameText(1, "F", {itemText(1, "I", body)})}));
     showFirstItem(openTestArea);
     QWidget *box = child<QWidget>(field);
     QVERIFY(box->isVisible());
