@@ -1,6 +1,7 @@
 // The real editor on a real X display with a window manager, driven by the keyboard alone:
 // open a file through the menu, preview it twice, add a frame and an item, save, and compare
 // the saved file byte for byte.
+#include "DesktopPrograms.h"
 #include "TestFiles.h"
 #include "cp932_codec.h"
 #include "single_instance.h"
@@ -50,21 +51,6 @@ QByteArray expectedBytes()
     return *Cp932Codec::encode(text);
 }
 
-bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(15000)) {
-        process.kill();
-        process.waitForFinished();
-        return false;
-    }
-    if (output != nullptr) {
-        *output = process.readAllStandardOutput();
-    }
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
 // Keys as the user types them, a moment apart so that each lands where the last one led.
 void keys(const QStringList &sequence)
 {
@@ -78,13 +64,6 @@ void type(const QString &text)
 {
     QVERIFY(run(QStringLiteral("xdotool"), {"type", "--delay", "20", text}));
     QTest::qWait(300);
-}
-
-QStringList windowsNamed(const QString &name)
-{
-    QByteArray output;
-    run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", name}, &output);
-    return QString::fromLatin1(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 void activateEditor()
@@ -109,7 +88,7 @@ private slots:
 private:
     QTemporaryDir m_start;
     QTemporaryDir m_other;
-    QTemporaryDir m_runtime; // a private XDG_RUNTIME_DIR keeps Qt from warning about it
+    QTemporaryDir m_runtime;
     QProcess m_windowManager;
     QProcess m_editor;
 };
@@ -136,15 +115,8 @@ void tst_EditorE2E::initTestCase()
 
 void tst_EditorE2E::cleanupTestCase()
 {
-    for (QProcess *process : {&m_editor, &m_windowManager}) {
-        if (process->state() != QProcess::NotRunning) {
-            process->terminate();
-            if (!process->waitForFinished(5000)) {
-                process->kill();
-                process->waitForFinished(5000);
-            }
-        }
-    }
+    endProgram(m_editor);
+    endProgram(m_windowManager);
 }
 
 void tst_EditorE2E::keyboardOnlySession()
@@ -160,11 +132,7 @@ void tst_EditorE2E::keyboardOnlySession()
                                     QStringLiteral("<Frame1><Title>Target</Title><Item1><Name>one"
                                                    "</Name><Data>1</Data></Item1></Frame1>"))));
 
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-    m_editor.setProcessEnvironment(environment);
-    m_editor.setProcessChannelMode(QProcess::ForwardedChannels);
+    prepareProgram(m_editor, m_runtime.path());
     m_editor.start(kProgram, {"--settings-dir", m_start.path(), "first"});
     QVERIFY(m_editor.waitForStarted(10000));
     QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(QStringLiteral("^QuorvelMate ver")).size(), 1, 15000);

@@ -3,6 +3,7 @@
 // whole-window values and catalogue 0, saves through its menu and ends; the real editor
 // program opens the file and saves it again unchanged; then the real palette program reads
 // it and shows them: its item list, a picture of its window and the window itself.
+#include "DesktopPrograms.h"
 #include "EditorState.h"
 #include "Frm_Setting.h"
 #include "TestFiles.h"
@@ -72,21 +73,6 @@ QString expectedList()
     return text;
 }
 
-bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return false;
-    }
-    if (output != nullptr) {
-        *output = process.readAllStandardOutput();
-    }
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
 // Real pointer input at the widget's place on the screen; the event loop then handles it.
 void click(QWidget *widget, QPoint local = {-1, -1})
 {
@@ -140,13 +126,6 @@ int pixelsNear(const QImage &image, QRgb colour)
     return count;
 }
 
-QStringList windowsNamed(const QString &name)
-{
-    QByteArray output;
-    run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", name}, &output);
-    return QString::fromLatin1(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 } // namespace
 
 class tst_RoundtripE2E final : public QObject
@@ -176,7 +155,7 @@ private:
     }
 
     QTemporaryDir m_settings;
-    QTemporaryDir m_runtime; // a private XDG_RUNTIME_DIR keeps Qt from warning about it
+    QTemporaryDir m_runtime;
     WindowManager m_windowManager;
     EditorState m_state;
     QPointer<Frm_Setting> m_form;
@@ -205,15 +184,8 @@ void tst_RoundtripE2E::cleanupTestCase()
 {
     Frm_Setting::SetEndHandler({});
     delete m_form;
-    for (QProcess *process : {&m_palette, &m_editor}) {
-        if (process->state() != QProcess::NotRunning) {
-            process->terminate();
-            if (!process->waitForFinished(5000)) {
-                process->kill();
-                process->waitForFinished(5000);
-            }
-        }
-    }
+    endProgram(m_palette);
+    endProgram(m_editor);
     SetMessageBoxHandler({});
 }
 
@@ -244,11 +216,7 @@ void tst_RoundtripE2E::startProgram(QProcess &process, const QString &program,
 {
     const QString copy = programCopy(program);
     QVERIFY2(!copy.isEmpty(), qPrintable(program));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    prepareProgram(process, m_runtime.path());
     process.start(copy, arguments);
     QVERIFY(process.waitForStarted(10000));
 }
