@@ -153,7 +153,7 @@ private slots:
     void captionCarriesVersion();
     void editMenuTable_data();
     void editMenuTable();
-    void expandShowsAtMostHundredItems();
+    void hundredItemsAtMost();
     void unnamedItemKeepsPositionKeys();
     void gridCreation_data();
     void gridCreation();
@@ -178,7 +178,6 @@ private slots:
     void deleteKeyEmptiesFontList();
     void previewShowsAndReloadsPalette();
     void concatenatedKeysDoNotCollide();
-    void hundredthItemIsTheLast();
     void newItemThenAnotherFrameExpands();
     void clickBesideNodes();
     void settingNameOutsideCodePageSaves();
@@ -469,15 +468,22 @@ void tst_FrmSetting::editMenuTable()
     }
 }
 
-void tst_FrmSetting::expandShowsAtMostHundredItems()
+// A frame shows at most 100 items, and one that has 100 takes no more.
+void tst_FrmSetting::hundredItemsAtMost()
 {
-    const QStringList items = namedItems(121);
-    QVERIFY(openWith({frameText(1, "Big", items)}));
-    QTreeWidgetItem *frame = topNode(0);
-    QCOMPARE(frame->childCount(), 1); // the dummy
-    expand(frame);
-    QCOMPARE(frame->childCount(), 100);
-    QCOMPARE(frame->child(99)->text(0), QStringLiteral("N100"));
+    QVERIFY(
+        openWith({frameText(1, "Big", namedItems(121)), frameText(2, "Full", namedItems(100))}));
+    QTreeWidgetItem *big = topNode(0);
+    QCOMPARE(big->childCount(), 1); // the dummy
+    expand(big);
+    QCOMPARE(big->childCount(), 100);
+    QCOMPARE(big->child(99)->text(0), QStringLiteral("N100"));
+    clickNode(topNode(1));
+    m_names = {QStringLiteral("one more")};
+    editCommand(2);
+    QCOMPARE(status(), QStringLiteral("新規項目を作成しませんでした。"));
+    QCOMPARE(m_recorder->boxes().last().title, QStringLiteral("設定不可"));
+    QCOMPARE(topNode(1)->childCount(), 100);
 }
 
 void tst_FrmSetting::unnamedItemKeepsPositionKeys()
@@ -1127,18 +1133,6 @@ void tst_FrmSetting::concatenatedKeysDoNotCollide()
     QVERIFY(readSetting("s.xml").contains(QStringLiteral("<Name>x</Name>")));
 }
 
-void tst_FrmSetting::hundredthItemIsTheLast()
-{
-    const QStringList items = namedItems(100);
-    QVERIFY(openWith({frameText(1, "Full", items)}));
-    clickNode(topNode(0));
-    m_names = {QStringLiteral("one more")};
-    editCommand(2);
-    QCOMPARE(status(), QStringLiteral("新規項目を作成しませんでした。"));
-    QCOMPARE(m_recorder->boxes().last().title, QStringLiteral("設定不可"));
-    QCOMPARE(topNode(0)->childCount(), 100);
-}
-
 void tst_FrmSetting::newItemThenAnotherFrameExpands()
 {
     QVERIFY(openWith({frameText(1, "A", {itemText(1, "a")}),
@@ -1265,8 +1259,7 @@ void tst_FrmSetting::quickClicksShowAndStoreLastNode()
 // Fifty Down presses queued at once: the page follows the tree to the last one.
 void tst_FrmSetting::queuedArrowKeysKeepPageOnCurrentNode()
 {
-    const QStringList items = namedItems(60);
-    QVERIFY(openWith({frameText(1, "F", items)}));
+    QVERIFY(openWith({frameText(1, "F", namedItems(60))}));
     auto *tree = child<QTreeWidget>("Trv_EditList");
     expand(topNode(0));
     clickNode(topNode(0)->child(0));
