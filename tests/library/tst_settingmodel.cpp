@@ -570,10 +570,38 @@ void tst_SettingModel::defaultFileBytes()
     QCOMPARE(bytes.count('\r'), 119);
     QCOMPARE(bytes.count('\n'), 119);
     QVERIFY(bytes.endsWith("</Tarnwick>\r\n\r\n"));
-    // The rest of the shipped text, byte for byte: its notes in Shift_JIS, its root tag and
-    // its sample items. A deliberate change to it updates this too.
-    QCOMPARE(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(),
-             QByteArray("2f4013d300cfed1928c95fb538188f2f0493e53180b7a37814b2cbb8ef91af9d"));
+    QList<QByteArray> lines = bytes.split('\n');
+    QVERIFY(lines.takeLast().isEmpty());
+    QCOMPARE(lines.size(), 119);
+    for (const QByteArray &each : lines)
+        QVERIFY(each.endsWith('\r'));
+    const auto line = [&](int number) { return lines.at(number - 1).chopped(1); };
+
+    QCOMPARE(line(1), QByteArray("<?xml version = '1.0' encoding = 'Shift_JIS'?>"));
+    QCOMPARE(line(2), QByteArray("<Tarnwick>"));
+    QCOMPARE(line(11), QByteArray());
+    QCOMPARE(line(12), QByteArray::fromHex("3c212d2d2088c889ba82cd834a8389815b90dd92e882cc95db91b6"
+                                           "202d2d3e"));
+    QCOMPARE(line(14), QByteArray("<!-- - -  blue - - - - - - - - - - - - - - -->"));
+    QCOMPARE(line(33), QByteArray("<!-- "));
+    QVERIFY(line(35).startsWith("http"));
+    QCOMPARE(line(36), QByteArray("-->"));
+    QCOMPARE(line(54), QByteArray("\t<PositioningTop>-900</PositioningTop>"));
+    QCOMPARE(line(56), QByteArray("\t"));
+    QCOMPARE(line(58),
+             QByteArray::fromHex("093c466f6e743e826c827220835383568362834e3c2f466f6e743e"));
+    QCOMPARE(line(81),
+             QByteArray::fromHex("232020203c4974656d58583e2020202020202020202020202020202081"
+                                 "46318d8096da95aa82cc90dd92e8926c82c582b78142585882cd3181"
+                                 "60393982dc82c590dd92e882c582ab82dc82b78142"));
+    QCOMPARE(line(88),
+             QByteArray::fromHex("230981a68f898afa926c82cd73616d706c6582c590dd92e882b582c4"
+                                 "82dc82b78142"));
+    QCOMPARE(line(97), QByteArray("\t    <Reg>\t</Reg>"));
+    QCOMPARE(line(102), QByteArray("\t    <Reg>[\\r\\t ]</Reg>"));
+    QCOMPARE(line(113), QByteArray("\t    <Data>@@@@/@@/@@</Data>"));
+    QCOMPARE(line(118), QByteArray("</Tarnwick>"));
+    QCOMPARE(line(119), QByteArray());
 }
 
 void tst_SettingModel::openWritesDefaultIntoEmptyFolder()
@@ -605,8 +633,20 @@ void tst_SettingModel::openWritesDefaultIntoEmptyFolder()
     QCOMPARE(model.GetName(), u"今日日付"_s);
     QCOMPARE(model.GetData(), u"2007/01/20"_s);
 
+    QCOMPARE(model.Color().Gets(u"Base"_s), u"  C0C0FF  "_s);
+    QCOMPARE(model.GetTitle(), QString());
+    QVERIFY(model.IsShowVersion());
+    QVERIFY(!model.IsTopMost());
+    QVERIFY(!model.IsModeSelecter());
     QCOMPARE(model.GetAlign(), u"Right"_s);
     QCOMPARE(model.GetValign(), u"Bottom"_s);
+    QCOMPARE(model.GetPositioningTop(), -900);
+    QCOMPARE(model.GetPositioningLeft(), -100);
+    QCOMPARE(model.GetFontSize(), 9);
+    QCOMPARE(model.GetItemHeight(), 225);
+    QCOMPARE(model.GetItemWidth(), 2445);
+    QCOMPARE(model.GetMarginTop(), 270);
+    QCOMPARE(model.GetMarginBottom(), 70);
     QVERIFY(boxes().isEmpty());
 }
 
