@@ -3,18 +3,30 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#else
+#include <QLockFile>
+#endif
 
 namespace {
 
 // Requests are small (a command word); anything longer is not ours.
 constexpr qint64 kMaxRequestSize = 64 * 1024;
 constexpr int kProbeTimeoutMs = 500;
+// How long a start waits for another start to finish its probe.
+constexpr int kStartLockWaitMs = 3000;
 
 QString userName()
 {
@@ -35,6 +47,56 @@ bool instanceAnswers(const QString &serverName)
     socket.abort();
     return answered;
 }
+
+#ifdef Q_OS_UNIX
+// Held while a start probes and takes the name. The kernel drops the lock with its
+// process, so no stale lock needs guessing, and the file is never written: no disk flush
+// holds up every start.
+class StartLock final
+{
+    Q_DISABLE_COPY_MOVE(StartLock)
+
+public:
+    explicit StartLock(const QString &path)
+        : m_descriptor(::open(QFile::encodeName(path).constData(),
+                              O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
+    {
+        if (m_descriptor < 0)
+            return;
+        QElapsedTimer waited;
+        waited.start();
+        while (::flock(m_descriptor, LOCK_EX | LOCK_NB) != 0 &&
+               (errno == EWOULDBLOCK || errno == EINTR) && waited.elapsed() < kStartLockWaitMs) {
+            const timespec pause{0, 10'000'000};
+            ::nanosleep(&pause, nullptr);
+        }
+    }
+    ~StartLock()
+    {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+    }
+
+private:
+    int m_descriptor = -1;
+};
+#else
+class StartLock final
+{
+    Q_DISABLE_COPY_MOVE(StartLock)
+
+public:
+    explicit StartLock(const QString &path)
+        : m_lock(path)
+    {
+        m_lock.setStaleLockTime(10000);
+        m_lock.tryLock(kStartLockWaitMs);
+    }
+
+private:
+    QLockFile m_lock;
+};
+#endif
 
 } // namespace
 
@@ -69,9 +131,7 @@ bool SingleInstance::tryListen()
     }
     // Two starts at the same moment must not both decide that the name is free. Without
     // the lock (a start hanging elsewhere) the probe below still decides.
-    QLockFile lock(QDir(QDir::tempPath()).filePath(m_serverName + QStringLiteral(".lock")));
-    lock.setStaleLockTime(10000);
-    lock.tryLock(3000);
+    const StartLock lock(QDir(QDir::tempPath()).filePath(m_serverName + QStringLiteral(".lock")));
 
     // Probe before listening: with access options set, listen() replaces an existing
     // socket file instead of failing, and would steal the name from a running instance.

@@ -10,8 +10,9 @@ namespace {
 
 QPixmap picture(int size)
 {
-    // The format is named: guessing it would load every image plugin first.
+    // The format is named and never guessed: guessing loads every image plugin first.
     QImageReader reader(QStringLiteral(":/icons/%1x%1/" QUORVEL_APP_ID ".png").arg(size), "png");
+    reader.setAutoDetectImageFormat(false);
     return QPixmap::fromImage(reader.read());
 }
 
