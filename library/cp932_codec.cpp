@@ -22,6 +22,9 @@ namespace {
 constexpr char16_t Replacement = 0xFFFD;
 constexpr quint16 NoBytes = 0xFFFF; // 0xFF is never a lead byte, so this code is free
 constexpr char16_t NoChar = 0xFFFF; // a noncharacter: nothing in the code page decodes to it
+// Trail bytes below 0x40 never complete a pair.
+constexpr int RowFirstTrail = 0x40;
+constexpr int RowLength = 0x100 - RowFirstTrail;
 
 // The bytes Windows maps and the iconv converter rejects.
 struct SpecialByte
@@ -31,35 +34,6 @@ struct SpecialByte
 };
 constexpr SpecialByte SpecialBytes[] = {
     {0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3},
-};
-
-// Mapping tables built from the system converter. Working from tables keeps decoding
-// independent of how the converter resumes after an invalid sequence, and lets the encoder
-// keep only the mappings that read back as the same character. Each lead byte's row is
-// built when a text first uses it, and the encoder's table on the first save: asking the
-// converter for every pair costs more than reading a large setting file.
-class Tables
-{
-public:
-    std::array<char16_t, 256> single{}; // NoChar: not a single-byte character
-    std::array<bool, 256> lead{};       // first byte of a double-byte character
-
-    Tables();
-
-    // The character of (lead << 8 | trail), NoChar when none; the row must be ready.
-    char16_t pair(quint16 code) const { return m_doubleByte[code]; }
-    void prepareRow(uchar leadByte) const;
-    // character -> byte or (lead << 8 | trail), NoBytes when it cannot be encoded
-    const std::array<quint16, 65536> &encodeTable() const;
-
-private:
-    void buildRow(uchar leadByte) const;
-    void buildEncodeTable() const;
-
-    mutable std::array<char16_t, 65536> m_doubleByte{};
-    mutable std::array<std::once_flag, 256> m_rowBuilt;
-    mutable std::array<quint16, 65536> m_encode{};
-    mutable std::once_flag m_encodeBuilt;
 };
 
 #ifdef Q_OS_WIN
@@ -75,6 +49,14 @@ public:
         wchar_t out[2] = {};
         const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes, length, out, 2);
         return n == 1 ? char16_t(out[0]) : NoChar;
+    }
+
+    void decodeRow(uchar leadByte, char16_t *row) const
+    {
+        for (int t = RowFirstTrail; t < 0x100; ++t) {
+            const char pair[2] = {char(leadByte), char(t)};
+            row[t - RowFirstTrail] = decode(pair, 2);
+        }
     }
 
     QByteArray encode(char16_t ch) const
@@ -129,6 +111,44 @@ public:
         return char16_t(uchar(out[0]) | uchar(out[1]) << 8);
     }
 
+    // The characters of one lead byte's pairs, trails RowFirstTrail to 0xFF, NoChar where a
+    // pair is no character. One call converts the run up to the next invalid pair: a call
+    // per pair costs more than reading a whole setting file.
+    void decodeRow(uchar leadByte, char16_t *row) const
+    {
+        char in[2 * RowLength];
+        for (int k = 0; k < RowLength; ++k) {
+            in[2 * k] = char(leadByte);
+            in[2 * k + 1] = char(RowFirstTrail + k);
+        }
+        int pair = 0;
+        while (pair < RowLength) {
+            iconv(m_toUnicode, nullptr, nullptr, nullptr, nullptr);
+            char out[2 * RowLength];
+            char *inPtr = in + 2 * pair;
+            char *outPtr = out;
+            size_t inLeft = size_t(2 * (RowLength - pair));
+            size_t outLeft = sizeof out;
+            const size_t rc = iconv(m_toUnicode, &inPtr, &inLeft, &outPtr, &outLeft);
+            const qptrdiff consumed = inPtr - (in + 2 * pair);
+            const qptrdiff units = qptrdiff(sizeof out - outLeft) / 2;
+            if (consumed % 2 != 0 || units != consumed / 2) {
+                // Not one character per pair: asked pair by pair instead.
+                for (; pair < RowLength; ++pair)
+                    row[pair] = decode(in + 2 * pair, 2);
+                return;
+            }
+            for (qptrdiff k = 0; k < units; ++k)
+                row[pair + k] = char16_t(uchar(out[2 * k]) | uchar(out[2 * k + 1]) << 8);
+            pair += int(units);
+            if (rc != size_t(-1))
+                break;
+            // The pair it stopped at, asked alone.
+            row[pair] = decode(in + 2 * pair, 2);
+            ++pair;
+        }
+    }
+
     QByteArray encode(char16_t ch) const
     {
         iconv(m_fromUnicode, nullptr, nullptr, nullptr, nullptr);
@@ -154,7 +174,40 @@ private:
 
 #endif
 
+// Mapping tables built from the system converter. Working from tables keeps decoding
+// independent of how the converter resumes after an invalid sequence, and lets the encoder
+// keep only the mappings that read back as the same character. Each lead byte's row is
+// built when a text first uses it, and the encoder's table on the first save: asking the
+// converter for every pair costs more than reading a large setting file.
+class Tables
+{
+public:
+    std::array<char16_t, 256> single{}; // NoChar: not a single-byte character
+    std::array<bool, 256> lead{};       // first byte of a double-byte character
+
+    Tables();
+
+    // The character of (lead << 8 | trail), NoChar when none; the row must be ready.
+    char16_t pair(quint16 code) const { return m_doubleByte[code]; }
+    void prepareRow(uchar leadByte) const;
+    // character -> byte or (lead << 8 | trail), NoBytes when it cannot be encoded
+    const std::array<quint16, 65536> &encodeTable() const;
+
+private:
+    void buildRow(uchar leadByte) const;
+    void buildEncodeTable() const;
+
+    // One converter for every row: opening one costs more than converting a row.
+    std::unique_ptr<const Converter> m_converter;
+    mutable std::mutex m_converterInUse;
+    mutable std::array<char16_t, 65536> m_doubleByte{};
+    mutable std::array<std::once_flag, 256> m_rowBuilt;
+    mutable std::array<quint16, 65536> m_encode{};
+    mutable std::once_flag m_encodeBuilt;
+};
+
 Tables::Tables()
+    : m_converter(std::make_unique<const Converter>())
 {
     single.fill(NoChar);
     m_doubleByte.fill(NoChar);
@@ -168,7 +221,7 @@ Tables::Tables()
     for (int b = 0x81; b <= 0xFC; ++b)
         lead[b] = b <= 0x9F || b >= 0xE0;
 
-    const Converter converter;
+    const Converter &converter = *m_converter;
     if (!converter.isOpen()) {
         qWarning("Code page 932 converter unavailable: only ASCII can be read and written");
     } else {
@@ -190,15 +243,10 @@ void Tables::prepareRow(uchar leadByte) const
 
 void Tables::buildRow(uchar leadByte) const
 {
-    if (!lead[leadByte])
+    if (!lead[leadByte] || !m_converter->isOpen())
         return;
-    const Converter converter;
-    if (!converter.isOpen())
-        return;
-    for (int t = 0x40; t < 0x100; ++t) {
-        const char pair[2] = {char(leadByte), char(t)};
-        m_doubleByte[leadByte << 8 | t] = converter.decode(pair, 2);
-    }
+    const std::lock_guard<std::mutex> inUse(m_converterInUse);
+    m_converter->decodeRow(leadByte, &m_doubleByte[leadByte << 8 | RowFirstTrail]);
 }
 
 const std::array<quint16, 65536> &Tables::encodeTable() const
@@ -212,7 +260,8 @@ void Tables::buildEncodeTable() const
     for (int l = 0x80; l < 0x100; ++l)
         prepareRow(uchar(l));
     m_encode.fill(NoBytes);
-    const Converter converter;
+    const std::lock_guard<std::mutex> inUse(m_converterInUse);
+    const Converter &converter = *m_converter;
 
     // Keep an encoding only when its bytes read back as the same character; this drops
     // one-way mappings such as U+301C -> 0x8160 (which reads as U+FF5E).

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include <iconv.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 class tst_Cp932Codec final : public QObject
@@ -19,6 +23,7 @@ private slots:
     void refusedText_data();
     void refusedText();
     void everyByteSequenceSurvivesDecoding();
+    void pairsReadAsTheConverterReadsThemAlone();
 };
 
 static QByteArray readReference(const QString &name)
@@ -190,6 +195,47 @@ void tst_Cp932Codec::everyByteSequenceSurvivesDecoding()
     const std::optional<QByteArray> encoded = Cp932Codec::encode(cleaned);
     QVERIFY(encoded.has_value());
     QCOMPARE(Cp932Codec::decode(*encoded), cleaned);
+}
+
+// A lead byte's pairs are converted a run at a time; each must still read exactly as the
+// system converter reads it on its own.
+void tst_Cp932Codec::pairsReadAsTheConverterReadsThemAlone()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the converter is asked pair by pair here");
+#else
+    const iconv_t converter = iconv_open("UTF-16LE", "CP932");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        QSKIP("no code page 932 converter");
+    int valid = 0;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead > 0x9F && lead < 0xE0)
+            continue;
+        for (int trail = 0x40; trail <= 0xFF; ++trail) {
+            char in[2] = {char(lead), char(trail)};
+            char out[8] = {};
+            char *inPtr = in;
+            char *outPtr = out;
+            size_t inLeft = 2;
+            size_t outLeft = sizeof out;
+            iconv(converter, nullptr, nullptr, nullptr, nullptr);
+            const bool one = iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1) &&
+                             inLeft == 0 && outLeft == sizeof out - 2;
+            const QString decoded = Cp932Codec::decode(QByteArray(in, 2));
+            const QString where = u"%1 %2"_s.arg(lead, 2, 16).arg(trail, 2, 16);
+            if (one) {
+                ++valid;
+                const QChar expected(char16_t(uchar(out[0]) | uchar(out[1]) << 8));
+                QVERIFY2(decoded == QString(expected), qPrintable(where));
+            } else {
+                QVERIFY2(decoded.startsWith(QChar(0xFFFD)), qPrintable(where));
+            }
+        }
+    }
+    iconv_close(converter);
+    // The code page's double-byte characters, NEC and IBM extensions included.
+    QVERIFY(valid > 7000);
+#endif
 }
 
 QTEST_APPLESS_MAIN(tst_Cp932Codec)
