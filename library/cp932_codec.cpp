@@ -1,5 +1,6 @@
 #include "cp932_codec.h"
 
+#include <QtAlgorithms>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -358,10 +359,18 @@ QString Cp932Codec::decodeText(const QByteArray &bytes, bool normaliseLineEnds)
         const __m128i zero = _mm_setzero_si128();
         while (i + 16 <= n) {
             const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
-            if (_mm_movemask_epi8(_mm_or_si128(block, _mm_cmpeq_epi8(block, crs))) != 0)
-                break;
+            const int stops = _mm_movemask_epi8(_mm_or_si128(block, _mm_cmpeq_epi8(block, crs)));
+            // All sixteen are stored even when fewer are plain: the buffer keeps room for every
+            // byte still to read, and the next writes replace the extra.
             _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(block, zero));
             _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8), _mm_unpackhi_epi8(block, zero));
+            if (stops != 0) {
+                const int plain = int(qCountTrailingZeroBits(uint(stops)));
+                out += plain;
+                i += plain;
+                lineOpen = lineOpen || plain > 0;
+                break;
+            }
             out += 16;
             i += 16;
             lineOpen = true;
@@ -430,9 +439,9 @@ QString Cp932Codec::decodeText(const QByteArray &bytes, bool normaliseLineEnds)
         *out++ = QChar(u'\r');
         *out++ = QChar(u'\n');
     }
+    // Not squeezed: the unused end of the buffer was never touched, so it takes no memory,
+    // and copying the text down would cost as much as decoding it.
     result.truncate(out - begin);
-    if (normaliseLineEnds)
-        result.squeeze();
     return result;
 }
 

@@ -527,8 +527,8 @@ bool Cls_MySettingFile::LoadFile()
     const QString commonFont = m_common.Gets(SettingFormat::Font);
     if (!commonFont.isEmpty())
         m_defaultFont = commonFont;
-    document.SetFileItem(text, SettingFormat::DataSetting);
-    SettingFormat::forEachFrame(document.GetFileItemAll(),
+    // The frames are read from the file's text itself: the section is not copied first.
+    SettingFormat::forEachFrame(Cls_XML::TagContent(text, SettingFormat::DataSetting),
                                 [this](int number, const QString &frameText) {
                                     m_frameNumbers.append(QString::number(number));
                                     m_frameTexts.append(frameText);

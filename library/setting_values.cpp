@@ -2,6 +2,8 @@
 
 #include "tag_document.h"
 
+#include <array>
+
 namespace {
 
 const QString LineEnd = QStringLiteral("\r\n");
@@ -20,19 +22,21 @@ bool sameValues(const SettingItem &a, const SettingItem &b)
 
 // The values read from a text whose comments are already gone, each as ExtractTag reads
 // it, in one pass over the text.
-SettingItem readItem(QStringView text)
+enum ItemSlot
 {
-    enum Slot
-    {
-        NameSlot,
-        RegSlot,
-        ReplaceSlot,
-        DataSlot,
-        LinkSlot,
-        SlotCount
-    };
-    Cls_XML::TagSpan spans[SlotCount];
-    Cls_XML::ScanTags(text, spans, [text](qsizetype at, qsizetype &nameSize) {
+    NameSlot,
+    RegSlot,
+    ReplaceSlot,
+    DataSlot,
+    LinkSlot,
+    ItemSlotCount
+};
+using ItemSpans = std::array<Cls_XML::TagSpan, ItemSlotCount>;
+
+ItemSpans scanItem(QStringView text)
+{
+    ItemSpans spans;
+    Cls_XML::ScanTags(text, spans.data(), [text](qsizetype at, qsizetype &nameSize) {
         if (at >= text.size())
             return -1;
         const auto is = [&](const QString &name) {
@@ -54,6 +58,12 @@ SettingItem readItem(QStringView text)
             return -1;
         }
     });
+    return spans;
+}
+
+SettingItem readItem(QStringView text)
+{
+    const ItemSpans spans = scanItem(text);
     SettingItem item;
     item.name = spans[NameSlot].content(text).toString();
     item.reg = spans[RegSlot].content(text).toString();
@@ -61,6 +71,52 @@ SettingItem readItem(QStringView text)
     item.data = spans[DataSlot].content(text).toString();
     item.link = spans[LinkSlot].content(text).toString();
     return item;
+}
+
+enum FrameSlot
+{
+    TitleSlot = SettingFormat::MaxItems + 1,
+    FontSlot,
+    ItemFontSlot,
+    LineCountSlot,
+    LastSettingSlot,
+    FrameSlotCount
+};
+using FrameSpans = std::array<Cls_XML::TagSpan, FrameSlotCount>;
+
+// The frame's values and its items (spans[n] is Item n), in one pass over a text whose
+// comments are already gone.
+FrameSpans scanFrame(QStringView text)
+{
+    FrameSpans spans;
+    Cls_XML::ScanTags(text, spans.data(), [text](qsizetype at, qsizetype &nameSize) {
+        if (at >= text.size())
+            return -1;
+        const auto is = [&](const QString &name) {
+            nameSize = name.size();
+            return Cls_XML::NameAt(text, at, name);
+        };
+        switch (text[at].unicode()) {
+        case u'I': {
+            const int number = Cls_XML::NumberedNameAt(text, at, SettingFormat::Item,
+                                                       SettingFormat::MaxItems, nameSize);
+            if (number > 0)
+                return number;
+            return is(SettingFormat::ItemFont) ? int(ItemFontSlot) : -1;
+        }
+        case u'T':
+            return is(SettingFormat::Title) ? int(TitleSlot) : -1;
+        case u'F':
+            return is(SettingFormat::Font) ? int(FontSlot) : -1;
+        case u'L':
+            return is(SettingFormat::LineCount)     ? int(LineCountSlot)
+                   : is(SettingFormat::LastSetting) ? int(LastSettingSlot)
+                                                    : -1;
+        default:
+            return -1;
+        }
+    });
+    return spans;
 }
 
 // Comments go before anything is read, as a tag document does with its text.
@@ -83,11 +139,16 @@ QString itemKey(qint64 number)
     return Item + QString::number(number);
 }
 
-void forEachFrame(const QString &dataSettingText,
+void forEachFrame(QStringView dataSettingText,
                   const std::function<void(int number, const QString &frameText)> &visit)
 {
     // One pass over the section finds the 99 frames.
-    const QString text = withoutComments(dataSettingText);
+    QString withoutTheComments;
+    QStringView text = dataSettingText;
+    if (Cls_XML::IndexOf(text, u'!') >= 0) {
+        withoutTheComments = Cls_XML::RemoveComments(text.toString());
+        text = withoutTheComments;
+    }
     Cls_XML::TagSpan spans[MaxFrames + 1];
     Cls_XML::ScanTags(text, spans, [&text](qsizetype at, qsizetype &nameSize) {
         // Most tags of the section are the items' own.
@@ -165,43 +226,7 @@ SettingFrame SettingFrame::parse(const QString &frameText)
 {
     // One pass over the frame finds its values and its hundred items.
     const QString text = withoutComments(frameText);
-    enum Slot
-    {
-        TitleSlot = SettingFormat::MaxItems + 1,
-        FontSlot,
-        ItemFontSlot,
-        LineCountSlot,
-        LastSettingSlot,
-        SlotCount
-    };
-    Cls_XML::TagSpan spans[SlotCount];
-    Cls_XML::ScanTags(text, spans, [&text](qsizetype at, qsizetype &nameSize) {
-        if (at >= text.size())
-            return -1;
-        const auto is = [&](const QString &name) {
-            nameSize = name.size();
-            return Cls_XML::NameAt(text, at, name);
-        };
-        switch (text[at].unicode()) {
-        case u'I': {
-            const int number = Cls_XML::NumberedNameAt(text, at, SettingFormat::Item,
-                                                       SettingFormat::MaxItems, nameSize);
-            if (number > 0)
-                return number;
-            return is(SettingFormat::ItemFont) ? int(ItemFontSlot) : -1;
-        }
-        case u'T':
-            return is(SettingFormat::Title) ? int(TitleSlot) : -1;
-        case u'F':
-            return is(SettingFormat::Font) ? int(FontSlot) : -1;
-        case u'L':
-            return is(SettingFormat::LineCount)     ? int(LineCountSlot)
-                   : is(SettingFormat::LastSetting) ? int(LastSettingSlot)
-                                                    : -1;
-        default:
-            return -1;
-        }
-    });
+    const FrameSpans spans = scanFrame(text);
     SettingFrame frame;
     frame.title = spans[TitleSlot].content(text).toString();
     frame.font = spans[FontSlot].content(text).toString();
@@ -257,6 +282,31 @@ QList<std::pair<int, SettingItem>> SettingFrame::namedItems() const
             named.append({int(i), items.at(i)});
     }
     return named;
+}
+
+SettingFrameOutline SettingFrameOutline::read(const QString &frameText)
+{
+    const QString text = withoutComments(frameText);
+    const FrameSpans spans = scanFrame(text);
+    SettingFrameOutline outline;
+    outline.title = spans[TitleSlot].content(text).toString();
+    for (int number = 1; number <= SettingFormat::MaxItems; ++number) {
+        const QStringView itemText = spans[number].content(text);
+        if (itemText.isEmpty())
+            continue;
+        const ItemSpans values = scanItem(itemText);
+        const QStringView name = values[NameSlot].content(itemText);
+        if (name.isEmpty())
+            continue;
+        Item item;
+        item.index = number - 1;
+        item.name = name.toString();
+        item.hasReg = !values[RegSlot].content(itemText).isEmpty();
+        item.hasData = !values[DataSlot].content(itemText).isEmpty();
+        item.hasLink = !values[LinkSlot].content(itemText).isEmpty();
+        outline.namedItems.append(std::move(item));
+    }
+    return outline;
 }
 
 bool SettingFrame::operator==(const SettingFrame &other) const

@@ -65,7 +65,7 @@ QString itemKey(qint64 number);
 
 // The frames of a DataSetting section's text (comments already removed): visit(number,
 // frameText) for each non-empty Frame1 … Frame99, in number order; gaps are skipped.
-void forEachFrame(const QString &dataSettingText,
+void forEachFrame(QStringView dataSettingText,
                   const std::function<void(int number, const QString &frameText)> &visit);
 
 } // namespace SettingFormat
@@ -131,4 +131,23 @@ struct SettingFrame
 
     // Values and items; the source texts are not compared.
     bool operator==(const SettingFrame &other) const;
+};
+
+// What a list of the items needs of a frame, read by the rules of SettingFrame::parse but
+// without copying the items' texts: a large setting is listed in a moment.
+struct SettingFrameOutline
+{
+    struct Item
+    {
+        int index = 0; // the item is Item(index + 1)
+        QString name;
+        bool hasReg = false;
+        bool hasData = false;
+        bool hasLink = false;
+    };
+    QString title;
+    // As SettingFrame::namedItems: the named items, in number order.
+    QList<Item> namedItems;
+
+    static SettingFrameOutline read(const QString &frameText);
 };

@@ -670,10 +670,15 @@ bool Cls_XML::GetFileItem_bln(const QString &strA_Key) const
 
 QString Cls_XML::ExtractTag(const QString &strA_Base, const QString &strA_TagBase)
 {
-    const qsizetype openAt = findTag(strA_Base, 0, strA_TagBase, false);
+    return TagContent(strA_Base, strA_TagBase).toString();
+}
+
+QStringView Cls_XML::TagContent(QStringView base, QStringView tag)
+{
+    const qsizetype openAt = findTag(base, 0, tag, false);
     if (openAt < 0)
         return {};
-    return contentFrom(strA_Base, openAt, strA_TagBase).toString();
+    return contentFrom(base, openAt, tag);
 }
 
 int Cls_XML::NumberedNameAt(QStringView text, qsizetype at, QStringView prefix, int max,
@@ -682,7 +687,7 @@ int Cls_XML::NumberedNameAt(QStringView text, qsizetype at, QStringView prefix, 
     const qsizetype size = text.size();
     qsizetype i = at + prefix.size();
     if (i >= size || text[at] != prefix.front() || text[i] < u'1' || text[i] > u'9' ||
-        text.sliced(at, prefix.size()) != prefix)
+        !std::equal(prefix.begin(), prefix.end(), text.begin() + at))
         return 0;
     int number = 0;
     for (; i < size && text[i] >= u'0' && text[i] <= u'9'; ++i) {

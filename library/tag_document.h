@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringView>
 #include <QtAlgorithms>
+#include <algorithm>
 #include <memory>
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -53,6 +54,8 @@ public:
     int GetFileItem_lng(const QString &strA_Key) const;
     bool GetFileItem_bln(const QString &strA_Key) const;
     static QString ExtractTag(const QString &strA_Base, const QString &strA_TagBase);
+    // What ExtractTag gives, as a view into base: a large section is not copied.
+    static QStringView TagContent(QStringView base, QStringView tag);
 
     // Where a scan found one wanted element: its first "<name>" and the first "</name>"
     // after that, as ExtractTag finds them.
@@ -79,8 +82,9 @@ public:
     // Whether text holds name at position at, followed by ">".
     static bool NameAt(QStringView text, qsizetype at, QStringView name)
     {
+        // Compared here, not by a library call: names are a few characters, met on every tag.
         return at + name.size() < text.size() && text[at + name.size()] == u'>' &&
-               text.sliced(at, name.size()) == name;
+               std::equal(name.begin(), name.end(), text.begin() + at);
     }
     // The number n (1 to max, written without leading zeros) of a name prefix + n at
     // position at, followed by ">"; 0 when there is none.

@@ -68,16 +68,16 @@ int outputFailed()
     return ExitOutputFailed;
 }
 
-ItemKind kindOf(const SettingItem &item)
+ItemKind kindOf(const SettingFrameOutline::Item &item)
 {
     // The precedence of a click: a pattern wins over a stored text over a link.
-    if (!item.reg.isEmpty()) {
+    if (item.hasReg) {
         return ItemKind::Edit;
     }
-    if (!item.data.isEmpty()) {
+    if (item.hasData) {
         return ItemKind::Copy;
     }
-    if (!item.link.isEmpty()) {
+    if (item.hasLink) {
         return ItemKind::Link;
     }
     return ItemKind::None;
@@ -198,7 +198,7 @@ int listItems(const QList<PaletteItem> &items, Cls_MySettingFile &model)
         end = writeNumber(end, item.position);
         *end++ = u'\t';
         const QString kind = KindName(item.kind);
-        end = std::copy(kind.utf16(), kind.utf16() + kind.size(), end);
+        end = std::copy_n(reinterpret_cast<const char16_t *>(kind.constData()), kind.size(), end);
         *end++ = u'\t';
         text += QStringView(head, end);
         text += item.name;
@@ -287,19 +287,18 @@ QList<PaletteItem> ListPaletteItems(Cls_MySettingFile &model)
     const int count = model.GetCount();
     for (int frame = 0; frame < count; ++frame) {
         // One reading of the frame gives its title and its items.
-        const SettingFrame parsed = SettingFrame::parse(model.FrameData(frame));
-        const QString title = parsed.title;
+        const SettingFrameOutline outline = SettingFrameOutline::read(model.FrameData(frame));
         int position = 0;
-        for (const auto &[index, value] : parsed.namedItems()) {
+        for (const SettingFrameOutline::Item &value : outline.namedItems) {
             PaletteItem item;
             item.frameIndex = frame;
-            item.itemIndex = index;
+            item.itemIndex = value.index;
             item.position = ++position;
             item.buttonIndex = buttonIndex++;
-            item.frameTitle = title;
+            item.frameTitle = outline.title;
             item.name = value.name;
             item.kind = kindOf(value);
-            items.append(item);
+            items.append(std::move(item));
         }
     }
     // The model is left on the last frame, as reading each in turn leaves it.

@@ -219,6 +219,11 @@ void tst_SettingValues::frameParsed_data()
     for (int i = 0; i < SettingFormat::MaxItems; ++i)
         hundred.append(i);
     QTest::newRow("101 items") << many << 100 << hundred;
+    QTest::newRow("values and repeated keys")
+        << u"<Title>a</Title><Title>b</Title><Item1><Name>n</Name><Reg>r</Reg><Link>l</Link>"
+           "</Item1><Item2><Name>m</Name><Data></Data><Link>x</Link><Name>o</Name></Item2>"
+           "<Item3><Data>d</Data><Name>p</Name></Item3>"_s
+        << 3 << QList<int>{0, 1, 2};
 }
 
 void tst_SettingValues::frameParsed()
@@ -230,6 +235,21 @@ void tst_SettingValues::frameParsed()
     QCOMPARE(frame.items.size(), size);
     QCOMPARE(namedIndexes(frame), named);
     QCOMPARE(frame.compose(), text);
+
+    // The outline a listing reads agrees with the whole reading.
+    const SettingFrameOutline outline = SettingFrameOutline::read(text);
+    QCOMPARE(outline.title, frame.title);
+    const QList<std::pair<int, SettingItem>> namedItems = frame.namedItems();
+    QCOMPARE(outline.namedItems.size(), namedItems.size());
+    for (qsizetype i = 0; i < namedItems.size(); ++i) {
+        const SettingFrameOutline::Item &listed = outline.namedItems.at(i);
+        const auto &[index, item] = namedItems.at(i);
+        QCOMPARE(listed.index, index);
+        QCOMPARE(listed.name, item.name);
+        QCOMPARE(listed.hasReg, !item.reg.isEmpty());
+        QCOMPARE(listed.hasData, !item.data.isEmpty());
+        QCOMPARE(listed.hasLink, !item.link.isEmpty());
+    }
 
     // A changed frame is written anew: gaps stay gaps, the unnamed items stay too.
     frame.title = u"<changed>"_s;
