@@ -2,6 +2,7 @@
 
 #include "Cls_ItemButton.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -49,6 +50,11 @@ void Cls_FrameArea::setCaption(const QString &caption)
         Qt::QueuedConnection);
 }
 
+void Cls_FrameArea::mouseMoveEvent(QMouseEvent *event)
+{
+    event->ignore();
+}
+
 void Cls_FrameArea::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
@@ -61,7 +67,9 @@ void Cls_FrameArea::paintEvent(QPaintEvent *event)
     const QColor shadow = base.darker(160);
     const QColor light = base.lighter(160);
     const QRect border(0, borderTop, width() - 1, height() - borderTop - 1);
-    if (border.width() > 2 && border.height() > 2) {
+    // A lit item's rectangle lies inside the border: the border is not drawn for it.
+    if (border.width() > 2 && border.height() > 2 &&
+        !border.adjusted(2, 2, -2, -2).contains(event->rect())) {
         painter.setPen(shadow);
         painter.drawRect(border.adjusted(0, 0, -1, -1));
         painter.setPen(light);

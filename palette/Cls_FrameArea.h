@@ -29,6 +29,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // The area has no check box to light: a group box's own hit test would lay out the
+    // title on every pointer move.
+    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     int m_areaIndex = 0;

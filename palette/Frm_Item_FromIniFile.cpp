@@ -180,7 +180,8 @@ void Frm_Item_FromIniFile::Sub_CreateControls()
     Fra_Items.append(frame);
 
     // Shown only once an item is placed: a window without items offers no phantom button.
-    auto *button = new Cls_ItemButton(0, this);
+    m_itemOwner = new QObject(this);
+    auto *button = new Cls_ItemButton(0, m_itemOwner);
     button->setText(QStringLiteral("Text1"));
     button->setFont(font());
     button->setTwipsGeometry(QRect(150, 270, kDesignItemWidth, 225));
@@ -603,7 +604,7 @@ void Frm_Item_FromIniFile::Sub_PlaceItem(const ItemCursor &cursor, int frame, co
 {
     Cls_ItemButton *button = nullptr;
     if (m_itemCount > 0) {
-        button = new Cls_ItemButton(m_itemCount, this);
+        button = new Cls_ItemButton(m_itemCount, m_itemOwner);
         Txt_Button.append(button);
     } else {
         button = Txt_Button.at(0);

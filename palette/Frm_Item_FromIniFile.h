@@ -147,6 +147,10 @@ private:
     QComboBox *Cbo_SettingFiles = nullptr;
     QList<Cls_FrameArea *> Fra_Items;
     QList<Cls_ItemButton *> Txt_Button;
+    // Owns the items. Qt walks a widget's children to find the one under the pointer and
+    // the siblings above a repainted one: thousands of items among them would be walked
+    // on every pointer move.
+    QObject *m_itemOwner = nullptr;
     QFrame *Fra_Bottom = nullptr;
     Cls_MessageLabel *Lbl_Msg = nullptr;
     QLabel *Lbl_ButtonEdit = nullptr;
