@@ -392,48 +392,51 @@ QString Cp932Codec::decodeText(const QByteArray &bytes, bool normaliseLineEnds)
         }
         if (i >= n)
             break;
-        const uchar b = in[i];
-        if (b < 0x80 && b != u'\r') {
-            *out++ = QChar(b);
-            ++i;
-            lineOpen = true;
-            continue;
-        }
-        if (b == u'\r' && normaliseLineEnds) {
-            // CR and CR LF end a line as CR LF.
-            *out++ = QChar(u'\r');
-            *out++ = QChar(u'\n');
-            i += i + 1 < n && in[i + 1] == '\n' ? 2 : 1;
-            lineOpen = false;
-            continue;
-        }
-        lineOpen = true;
-        if (t.lead[b]) {
-            if (i + 1 >= n) {
-                *out++ = QChar(Replacement);
+        // One character at a time while line ends and double-byte characters follow.
+        do {
+            const uchar b = in[i];
+            if (b < 0x80 && b != u'\r') {
+                *out++ = QChar(b);
                 ++i;
+                lineOpen = true;
                 continue;
             }
-            if (!rowReady[b]) {
-                t.prepareRow(b);
-                rowReady[b] = true;
+            if (b == u'\r' && normaliseLineEnds) {
+                // CR and CR LF end a line as CR LF.
+                *out++ = QChar(u'\r');
+                *out++ = QChar(u'\n');
+                i += i + 1 < n && in[i + 1] == '\n' ? 2 : 1;
+                lineOpen = false;
+                continue;
             }
-            const uchar trail = in[i + 1];
-            const char16_t ch = t.pair(quint16(b << 8 | trail));
-            if (ch != NoChar) {
-                *out++ = QChar(ch);
-                i += 2;
-            } else {
-                // A byte that is ASCII or no trail at all is read again on its own, so a
-                // damaged character never swallows a tag bracket or a line end.
-                *out++ = QChar(Replacement);
-                i += trail >= 0x80 && trail <= 0xFC ? 2 : 1;
+            lineOpen = true;
+            if (t.lead[b]) {
+                if (i + 1 >= n) {
+                    *out++ = QChar(Replacement);
+                    ++i;
+                    continue;
+                }
+                if (!rowReady[b]) {
+                    t.prepareRow(b);
+                    rowReady[b] = true;
+                }
+                const uchar trail = in[i + 1];
+                const char16_t ch = t.pair(quint16(b << 8 | trail));
+                if (ch != NoChar) {
+                    *out++ = QChar(ch);
+                    i += 2;
+                } else {
+                    // A byte that is ASCII or no trail at all is read again on its own, so a
+                    // damaged character never swallows a tag bracket or a line end.
+                    *out++ = QChar(Replacement);
+                    i += trail >= 0x80 && trail <= 0xFC ? 2 : 1;
+                }
+                continue;
             }
-            continue;
-        }
-        const char16_t ch = t.single[b];
-        *out++ = QChar(ch != NoChar ? ch : Replacement);
-        ++i;
+            const char16_t ch = t.single[b];
+            *out++ = QChar(ch != NoChar ? ch : Replacement);
+            ++i;
+        } while (i < n && (in[i] >= 0x80 || in[i] == u'\r'));
     }
     if (normaliseLineEnds && lineOpen) {
         *out++ = QChar(u'\r');
