@@ -23,6 +23,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#if QUORVEL_HAS_QT_DBUS
+#include <QDBusConnection>
+#include <QThreadPool>
+#endif
+
 #include <cstdio>
 #include <memory>
 
@@ -155,9 +160,23 @@ void useOffscreenWithoutDisplay()
     }
 }
 
+// The window's first accessibility update connects to the session bus and waits for the
+// answer (where no bus runs, for a failed attempt to start one). Begun on a worker now,
+// that wait overlaps the reading of the setting instead of holding up the window.
+void connectSessionBusEarly()
+{
+#if QUORVEL_HAS_QT_DBUS
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("xcb") && !platform.startsWith(QLatin1String("wayland")))
+        return;
+    QThreadPool::globalInstance()->start([] { QDBusConnection::sessionBus(); });
+#endif
+}
+
 int runWindow(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    connectSessionBusEarly();
     setApplicationInfo();
     SetProgramIcon(QStringLiteral(QUORVEL_APP_ID));
 
