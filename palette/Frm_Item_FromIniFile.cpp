@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolTip>
 
 #include <cmath>
@@ -158,10 +159,13 @@ Frm_Item_FromIniFile::~Frm_Item_FromIniFile()
 void Frm_Item_FromIniFile::Sub_CreateControls()
 {
     setWindowTitle(QStringLiteral("Tarnwick"));
-    // The program's icon where it set one (followed when it changes); the drawn one serves
-    // hosts without.
-    if (QGuiApplication::windowIcon().isNull())
-        setWindowIcon(ownIcon());
+    // The program's icon where it sets one (followed when it changes); the drawn one serves
+    // hosts without. The program hands its icon over once the event loop runs, so this
+    // looks after that, and leaves alone an icon the setting gave meanwhile.
+    QTimer::singleShot(0, this, [this] {
+        if (windowIcon().isNull())
+            setWindowIcon(ownIcon());
+    });
     setFont(makeFont(msGothic(), 9));
 
     Cmd_Dummy = new QPushButton(this);

@@ -20,16 +20,15 @@ QPixmap picture(int size)
 
 void SetProgramIcon(const QString &desktopEntryId)
 {
-    // Pictures of the icon built into the program: a portable copy has no icon theme. The
-    // large picture joins once the event loop runs, so that the first window is not held
-    // up decoding it and handing it to the window system.
-    QIcon icon;
-    icon.addPixmap(picture(48));
-    QGuiApplication::setWindowIcon(icon);
+    // Pictures of the icon built into the program: a portable copy has no icon theme. They
+    // are handed over once the event loop runs, after the first window's map request: any
+    // picture read first makes Qt look through every image plugin, which holds that window
+    // up by more than the icon is worth in its first milliseconds.
     QGuiApplication::setDesktopFileName(desktopEntryId);
     QTimer::singleShot(0, QCoreApplication::instance(), [] {
-        QIcon whole = QGuiApplication::windowIcon();
-        whole.addPixmap(picture(256));
-        QGuiApplication::setWindowIcon(whole);
+        QIcon icon;
+        icon.addPixmap(picture(48));
+        icon.addPixmap(picture(256));
+        QGuiApplication::setWindowIcon(icon);
     });
 }

@@ -472,7 +472,7 @@ void tst_PaletteLayout::icon()
     Frm_Item_FromIniFile *window =
         m_fixture.open(settingFile(element(QStringLiteral("PictureName"), path), {}));
     QVERIFY(window);
-    QCOMPARE(window->windowIcon().availableSizes(), QList<QSize>{size});
+    QTRY_COMPARE(window->windowIcon().availableSizes(), QList<QSize>{size});
     if (errorNumber == 0) {
         QVERIFY(m_fixture.boxes().isEmpty());
     } else {
