@@ -36,24 +36,18 @@ using ItemSpans = std::array<Cls_XML::TagSpan, ItemSlotCount>;
 ItemSpans scanItem(QStringView text)
 {
     ItemSpans spans;
-    Cls_XML::ScanTags(text, spans.data(), [text](qsizetype at, qsizetype &nameSize) {
-        if (at >= text.size())
-            return -1;
-        const auto is = [&](const QString &name) {
-            nameSize = name.size();
-            return Cls_XML::NameAt(text, at, name);
-        };
-        switch (text[at].unicode()) {
+    Cls_XML::ScanTags(text, spans.data(), [](Cls_XML::NameProbe &name) {
+        switch (name.first()) {
         case u'N':
-            return is(SettingFormat::Name) ? int(NameSlot) : -1;
+            return name.is(SettingFormat::Name) ? int(NameSlot) : -1;
         case u'R':
-            return is(SettingFormat::Reg)       ? int(RegSlot)
-                   : is(SettingFormat::Replace) ? int(ReplaceSlot)
-                                                : -1;
+            return name.is(SettingFormat::Reg)       ? int(RegSlot)
+                   : name.is(SettingFormat::Replace) ? int(ReplaceSlot)
+                                                     : -1;
         case u'D':
-            return is(SettingFormat::Data) ? int(DataSlot) : -1;
+            return name.is(SettingFormat::Data) ? int(DataSlot) : -1;
         case u'L':
-            return is(SettingFormat::Link) ? int(LinkSlot) : -1;
+            return name.is(SettingFormat::Link) ? int(LinkSlot) : -1;
         default:
             return -1;
         }
@@ -89,29 +83,23 @@ using FrameSpans = std::array<Cls_XML::TagSpan, FrameSlotCount>;
 FrameSpans scanFrame(QStringView text)
 {
     FrameSpans spans;
-    Cls_XML::ScanTags(text, spans.data(), [text](qsizetype at, qsizetype &nameSize) {
-        if (at >= text.size())
-            return -1;
-        const auto is = [&](const QString &name) {
-            nameSize = name.size();
-            return Cls_XML::NameAt(text, at, name);
-        };
-        switch (text[at].unicode()) {
+    Cls_XML::ScanTags(text, spans.data(), [](Cls_XML::NameProbe &name) {
+        switch (name.first()) {
         case u'I': {
-            const int number = Cls_XML::NumberedNameAt(text, at, SettingFormat::Item,
-                                                       SettingFormat::MaxItems, nameSize);
+            const int number = Cls_XML::NumberedNameAt(name.text, name.at, SettingFormat::Item,
+                                                       SettingFormat::MaxItems, name.nameSize);
             if (number > 0)
                 return number;
-            return is(SettingFormat::ItemFont) ? int(ItemFontSlot) : -1;
+            return name.is(SettingFormat::ItemFont) ? int(ItemFontSlot) : -1;
         }
         case u'T':
-            return is(SettingFormat::Title) ? int(TitleSlot) : -1;
+            return name.is(SettingFormat::Title) ? int(TitleSlot) : -1;
         case u'F':
-            return is(SettingFormat::Font) ? int(FontSlot) : -1;
+            return name.is(SettingFormat::Font) ? int(FontSlot) : -1;
         case u'L':
-            return is(SettingFormat::LineCount)     ? int(LineCountSlot)
-                   : is(SettingFormat::LastSetting) ? int(LastSettingSlot)
-                                                    : -1;
+            return name.is(SettingFormat::LineCount)     ? int(LineCountSlot)
+                   : name.is(SettingFormat::LastSetting) ? int(LastSettingSlot)
+                                                         : -1;
         default:
             return -1;
         }
@@ -150,11 +138,12 @@ void forEachFrame(QStringView dataSettingText,
         text = withoutTheComments;
     }
     Cls_XML::TagSpan spans[MaxFrames + 1];
-    Cls_XML::ScanTags(text, spans, [&text](qsizetype at, qsizetype &nameSize) {
+    Cls_XML::ScanTags(text, spans, [](Cls_XML::NameProbe &name) {
         // Most tags of the section are the items' own.
-        if (at >= text.size() || text[at] != u'F')
+        if (name.first() != u'F')
             return -1;
-        const int number = Cls_XML::NumberedNameAt(text, at, Frame, MaxFrames, nameSize);
+        const int number =
+            Cls_XML::NumberedNameAt(name.text, name.at, Frame, MaxFrames, name.nameSize);
         return number > 0 ? number : -1;
     });
     for (int number = 1; number <= MaxFrames; ++number) {

@@ -73,9 +73,24 @@ public:
             return text.sliced(contentAt, close - contentAt);
         }
     };
-    // Finds many elements in one pass over text: slotOf(nameAt, nameSize) names the wanted
-    // element whose name stands at nameAt followed by ">" (its index in spans, and the
-    // name's length), or gives -1.
+    // Where a tag's name may stand: a scan's slotOf asks it which name that is.
+    struct NameProbe
+    {
+        QStringView text;
+        qsizetype at = 0;       // the name's first unit, inside text
+        qsizetype nameSize = 0; // set by is() or by the caller
+
+        char16_t first() const { return text[at].unicode(); }
+        // Whether name stands here, followed by ">".
+        bool is(QStringView name)
+        {
+            nameSize = name.size();
+            return NameAt(text, at, name);
+        }
+    };
+    // Finds many elements in one pass over text: slotOf(NameProbe &) names the wanted
+    // element whose name stands at the probe, followed by ">" (its index in spans, with the
+    // name's length in the probe), or gives -1.
     template<typename SlotOf> static void ScanTags(QStringView text, TagSpan *spans, SlotOf slotOf);
     // Where c next occurs in text at or after from, or -1; quick over long and short runs.
     static qsizetype IndexOf(QStringView text, char16_t c, qsizetype from = 0);
@@ -139,15 +154,23 @@ template<typename SlotOf> void Cls_XML::ScanTags(QStringView text, TagSpan *span
 {
     const char16_t *const data = text.utf16();
     const qsizetype size = text.size();
+    const auto slotAt = [&](qsizetype at, qsizetype &nameSize) {
+        if (at >= size)
+            return -1;
+        NameProbe probe{text, at};
+        const int slot = slotOf(probe);
+        nameSize = probe.nameSize;
+        return slot;
+    };
     for (qsizetype at = IndexOf(text, u'<'); at >= 0; at = IndexOf(text, u'<', at + 1)) {
         qsizetype nameSize = 0;
-        const int opened = slotOf(at + 1, nameSize);
+        const int opened = slotAt(at + 1, nameSize);
         if (opened >= 0 && spans[opened].open < 0) {
             spans[opened].open = at;
             spans[opened].nameSize = nameSize;
         }
         if (at + 1 < size && data[at + 1] == u'/') {
-            const int closed = slotOf(at + 2, nameSize);
+            const int closed = slotAt(at + 2, nameSize);
             if (closed >= 0 && spans[closed].open >= 0 && spans[closed].open < at &&
                 spans[closed].close < 0)
                 spans[closed].close = at;
