@@ -33,6 +33,22 @@ Ranges complementOf(const Ranges &ranges)
     return result;
 }
 
+// Whether two sorted lists of ranges share a unit.
+bool rangesMeet(const Ranges &a, const Ranges &b)
+{
+    auto i = a.begin();
+    auto j = b.begin();
+    while (i != a.end() && j != b.end()) {
+        if (i->second < j->first)
+            ++i;
+        else if (j->second < i->first)
+            ++j;
+        else
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 struct EcmaSequenceMatcher::UnitSet
@@ -57,8 +73,16 @@ std::unique_ptr<EcmaSequenceMatcher> EcmaSequenceMatcher::create(const ParsedPat
 {
     std::unique_ptr<EcmaSequenceMatcher> matcher(new EcmaSequenceMatcher);
     matcher->m_groups.assign(size_t(parsed.captureCount), {0, 0});
-    if (parsed.root < 0 || !matcher->add(parsed, parsed.root) || matcher->m_items.empty() ||
-        !matcher->neverGivesBack())
+    // The shape first: most patterns are no such sequence, and a set's table costs more
+    // than the walk.
+    std::vector<const PatternNode *> sources;
+    if (parsed.root < 0 || !matcher->add(parsed, parsed.root, sources) || matcher->m_items.empty())
+        return {};
+    for (size_t i = 0; i < sources.size(); ++i) {
+        if (!matcher->assignSet(matcher->m_items[i], *sources[i]))
+            return {};
+    }
+    if (!matcher->neverGivesBack())
         return {};
     matcher->m_positions.assign(matcher->m_items.size() + 1, 0);
     const std::vector<Item> &items = matcher->m_items;
@@ -67,7 +91,8 @@ std::unique_ptr<EcmaSequenceMatcher> EcmaSequenceMatcher::create(const ParsedPat
     return matcher;
 }
 
-bool EcmaSequenceMatcher::add(const ParsedPattern &parsed, int node)
+bool EcmaSequenceMatcher::add(const ParsedPattern &parsed, int node,
+                              std::vector<const PatternNode *> &sources)
 {
     const PatternNode &n = parsed.nodes[size_t(node)];
     switch (n.kind) {
@@ -75,10 +100,10 @@ bool EcmaSequenceMatcher::add(const ParsedPattern &parsed, int node)
         return true;
     case Kind::Alternative:
         return std::all_of(n.children.begin(), n.children.end(),
-                           [&](int child) { return add(parsed, child); });
+                           [&](int child) { return add(parsed, child, sources); });
     case Kind::Group: {
         const int first = int(m_items.size());
-        if (!add(parsed, n.children.front()))
+        if (!add(parsed, n.children.front(), sources))
             return false;
         if (n.group > 0)
             m_groups[size_t(n.group - 1)] = {first, int(m_items.size())};
@@ -86,48 +111,63 @@ bool EcmaSequenceMatcher::add(const ParsedPattern &parsed, int node)
     }
     case Kind::Unit:
     case Kind::Set:
-        return addItem(n, 1, 1);
+        addItem(n, 1, 1, sources);
+        return true;
     case Kind::Quantified: {
         const PatternNode &child = parsed.nodes[size_t(n.children.front())];
         if (n.lazy || (child.kind != Kind::Unit && child.kind != Kind::Set))
             return false;
-        return n.max == 0 ||
-               addItem(child, n.min, n.max == PatternNode::kInfinite ? kUnbounded : n.max);
+        if (n.max != 0)
+            addItem(child, n.min, n.max == PatternNode::kInfinite ? kUnbounded : n.max, sources);
+        return true;
     }
     default:
         return false;
     }
 }
 
-bool EcmaSequenceMatcher::addItem(const PatternNode &unitOrSet, qint64 min, qint64 max)
+void EcmaSequenceMatcher::addItem(const PatternNode &unitOrSet, qint64 min, qint64 max,
+                                  std::vector<const PatternNode *> &sources)
+{
+    m_items.push_back({-1, min, max, min == 1 && max == 1});
+    sources.push_back(&unitOrSet);
+}
+
+bool EcmaSequenceMatcher::assignSet(Item &item, const PatternNode &unitOrSet)
 {
     const Ranges members =
         unitOrSet.kind == Kind::Unit ? Ranges{{unitOrSet.unit, unitOrSet.unit}} : unitOrSet.ranges;
-    Item item{0, min, max, min == 1 && max == 1};
     const auto same = std::find_if(m_sets.begin(), m_sets.end(),
                                    [&](const UnitSet &set) { return set.members == members; });
     if (same != m_sets.end()) {
         item.set = int(same - m_sets.begin());
-    } else {
-        if (m_sets.size() == kMaxSets)
-            return false;
-        UnitSet set;
-        set.members = members;
-        for (const auto &[first, last] : members) {
-            for (int c = first; c <= last; ++c)
-                set.bits[size_t(c >> 6)] |= uint64_t(1) << (c & 63);
-        }
-        const Ranges outside = complementOf(members);
-        set.inverted = outside.size() < members.size();
-        for (const auto &[first, last] : set.inverted ? outside : members) {
-            set.firsts.push_back(uint16_t(first));
-            set.spans.push_back(uint16_t(last - first));
-        }
-        set.vector = set.firsts.size() <= kMaxVectorRanges;
-        item.set = int(m_sets.size());
-        m_sets.push_back(std::move(set));
+        return true;
     }
-    m_items.push_back(item);
+    if (m_sets.size() == kMaxSets)
+        return false;
+    UnitSet set;
+    set.members = members;
+    for (const auto &[first, last] : members) {
+        // Whole words where the range covers them: "[^a]" spans almost every unit.
+        for (int c = first; c <= last;) {
+            if ((c & 63) == 0 && last - c >= 63) {
+                set.bits[size_t(c >> 6)] = ~uint64_t(0);
+                c += 64;
+            } else {
+                set.bits[size_t(c >> 6)] |= uint64_t(1) << (c & 63);
+                ++c;
+            }
+        }
+    }
+    const Ranges outside = complementOf(members);
+    set.inverted = outside.size() < members.size();
+    for (const auto &[first, last] : set.inverted ? outside : members) {
+        set.firsts.push_back(uint16_t(first));
+        set.spans.push_back(uint16_t(last - first));
+    }
+    set.vector = set.firsts.size() <= kMaxVectorRanges;
+    item.set = int(m_sets.size());
+    m_sets.push_back(std::move(set));
     return true;
 }
 
@@ -141,12 +181,8 @@ bool EcmaSequenceMatcher::neverGivesBack() const
     std::vector<uint32_t> overlaps(setCount, 0);
     for (size_t a = 0; a < setCount; ++a) {
         for (size_t b = 0; b < setCount; ++b) {
-            for (size_t w = 0; w < m_sets[a].bits.size(); ++w) {
-                if ((m_sets[a].bits[w] & m_sets[b].bits[w]) != 0) {
-                    overlaps[a] |= uint32_t(1) << b;
-                    break;
-                }
-            }
+            if (rangesMeet(m_sets[a].members, m_sets[b].members))
+                overlaps[a] |= uint32_t(1) << b;
         }
     }
     uint32_t restBegins = 0;

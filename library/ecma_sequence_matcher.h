@@ -52,8 +52,10 @@ private:
     static constexpr qint64 kUnbounded = INT64_MAX;
 
     EcmaSequenceMatcher();
-    bool add(const ParsedPattern &parsed, int node);
-    bool addItem(const PatternNode &unitOrSet, qint64 min, qint64 max);
+    bool add(const ParsedPattern &parsed, int node, std::vector<const PatternNode *> &sources);
+    void addItem(const PatternNode &unitOrSet, qint64 min, qint64 max,
+                 std::vector<const PatternNode *> &sources);
+    bool assignSet(Item &item, const PatternNode &unitOrSet);
     bool neverGivesBack() const;
     bool contains(int set, char16_t c) const;
     uint64_t membersAt(int set, qint64 block);
