@@ -61,16 +61,7 @@ void normalize(RangeSet &set)
 RangeSet complement(RangeSet set)
 {
     normalize(set);
-    RangeSet result;
-    int next = 0;
-    for (const Range &r : set) {
-        if (r.first > next)
-            result.emplace_back(next, r.first - 1);
-        next = r.second + 1;
-    }
-    if (next <= 0xFFFF)
-        result.emplace_back(next, 0xFFFF);
-    return result;
+    return UnitRanges::complement(set);
 }
 
 RangeSet digitSet()
@@ -759,6 +750,36 @@ ParsedPattern Parser::run()
 }
 
 } // namespace
+
+UnitRanges::List UnitRanges::complement(const List &ranges)
+{
+    List result;
+    int next = 0;
+    for (const auto &[first, last] : ranges) {
+        if (first > next)
+            result.emplace_back(next, first - 1);
+        next = last + 1;
+    }
+    if (next <= 0xFFFF)
+        result.emplace_back(next, 0xFFFF);
+    return result;
+}
+
+void UnitRanges::fillTable(const List &ranges, uint64_t *table)
+{
+    for (const auto &[first, last] : ranges) {
+        // Whole words where the range covers them: "[^a]" spans almost every unit.
+        for (int c = first; c <= last;) {
+            if ((c & 63) == 0 && last - c >= 63) {
+                table[c >> 6] = ~uint64_t(0);
+                c += 64;
+            } else {
+                table[c >> 6] |= uint64_t(1) << (c & 63);
+                ++c;
+            }
+        }
+    }
+}
 
 ParsedPattern EcmaPatternParser::parse(const QString &pattern)
 {

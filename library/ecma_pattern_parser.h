@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -55,6 +56,15 @@ struct ParsedPattern
     QHash<QString, int> groupNames; // name -> group number
     RegExpError error;
 };
+
+// Sets of code units as the tree holds them: sorted, merged, inclusive ranges.
+namespace UnitRanges {
+using List = std::vector<std::pair<int, int>>;
+// The units outside a sorted, merged list.
+List complement(const List &ranges);
+// Sets the bit of each member in a table of 1024 words, one bit per code unit.
+void fillTable(const List &ranges, uint64_t *table);
+} // namespace UnitRanges
 
 class EcmaPatternParser final
 {

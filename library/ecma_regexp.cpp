@@ -641,12 +641,10 @@ EcmaRegExp::EcmaRegExp(const QString &pattern)
     }
     if (unit->kind == PatternNode::Kind::Unit || unit->kind == PatternNode::Kind::Set) {
         d->unitSet.assign(1024, 0);
-        const std::vector<std::pair<int, int>> single{{unit->unit, unit->unit}};
-        for (const auto &[first, last] :
-             unit->kind == PatternNode::Kind::Unit ? single : unit->ranges) {
-            for (int c = first; c <= last; ++c)
-                d->unitSet[size_t(c >> 6)] |= uint64_t(1) << (c & 63);
-        }
+        UnitRanges::fillTable(unit->kind == PatternNode::Kind::Unit
+                                  ? UnitRanges::List{{unit->unit, unit->unit}}
+                                  : unit->ranges,
+                              d->unitSet.data());
         if (unit->kind == PatternNode::Kind::Unit)
             d->singleUnit = unit->unit;
         else if (unit->ranges.size() == 1 &&

@@ -11,27 +11,13 @@
 namespace {
 
 using Kind = PatternNode::Kind;
-using Ranges = std::vector<std::pair<int, int>>;
+using Ranges = UnitRanges::List;
 
 // Beyond this many ranges the scalar table is quicker than one comparison per range.
 constexpr size_t kMaxVectorRanges = 8;
 // Each set costs a table of 8 KiB, and the overlap test keeps them in a 32-bit mask; the
 // patterns this matcher is for use a few.
 constexpr size_t kMaxSets = 32;
-
-Ranges complementOf(const Ranges &ranges)
-{
-    Ranges result;
-    int next = 0;
-    for (const auto &[first, last] : ranges) {
-        if (first > next)
-            result.emplace_back(next, first - 1);
-        next = last + 1;
-    }
-    if (next <= 0xFFFF)
-        result.emplace_back(next, 0xFFFF);
-    return result;
-}
 
 // Whether two sorted lists of ranges share a unit.
 bool rangesMeet(const Ranges &a, const Ranges &b)
@@ -147,19 +133,8 @@ bool EcmaSequenceMatcher::assignSet(Item &item, const PatternNode &unitOrSet)
         return false;
     UnitSet set;
     set.members = members;
-    for (const auto &[first, last] : members) {
-        // Whole words where the range covers them: "[^a]" spans almost every unit.
-        for (int c = first; c <= last;) {
-            if ((c & 63) == 0 && last - c >= 63) {
-                set.bits[size_t(c >> 6)] = ~uint64_t(0);
-                c += 64;
-            } else {
-                set.bits[size_t(c >> 6)] |= uint64_t(1) << (c & 63);
-                ++c;
-            }
-        }
-    }
-    const Ranges outside = complementOf(members);
+    UnitRanges::fillTable(members, set.bits.data());
+    const Ranges outside = UnitRanges::complement(members);
     set.inverted = outside.size() < members.size();
     for (const auto &[first, last] : set.inverted ? outside : members) {
         set.firsts.push_back(uint16_t(first));
