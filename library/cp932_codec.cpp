@@ -201,9 +201,9 @@ private:
     // One converter for every row: opening one costs more than converting a row.
     std::unique_ptr<const Converter> m_converter;
     mutable std::mutex m_converterInUse;
-    mutable std::array<char16_t, 65536> m_doubleByte{};
+    mutable std::array<char16_t, 65536> m_doubleByte; // filled by the constructor
     mutable std::array<std::once_flag, 256> m_rowBuilt;
-    mutable std::array<quint16, 65536> m_encode{};
+    mutable std::array<quint16, 65536> m_encode; // filled with the rest of the table
     mutable std::once_flag m_encodeBuilt;
 };
 
@@ -337,6 +337,15 @@ Cp932Unencodable firstDifference(const QString &text, const QString &other)
 QString Cp932Codec::decode(const QByteArray &bytes)
 {
     return decodeText(bytes, false);
+}
+
+void Cp932Codec::prepare()
+{
+    const Tables &t = tables();
+    for (int b = 0x81; b < 0x100; ++b) {
+        if (t.lead[b])
+            t.prepareRow(uchar(b));
+    }
 }
 
 QString Cp932Codec::decodeText(const QByteArray &bytes, bool normaliseLineEnds)

@@ -19,6 +19,10 @@ class Cp932Codec final
 public:
     Cp932Codec() = delete;
 
+    // Builds the shared tables and every double-byte row now, for example on a worker
+    // while a window starts, so that the first text read does not wait for the converter.
+    // Safe to call from any thread, and again.
+    static void prepare();
     // Invalid byte sequences read as U+FFFD.
     static QString decode(const QByteArray &bytes);
     // As decode; with normaliseLineEnds, CR and CR LF become CR LF and a last line without
