@@ -4,6 +4,7 @@
 #include "PaletteModule.h"
 #include "PaletteRemote.h"
 #include "ProgramIcon.h"
+#include "cp932_codec.h"
 #include "platform_widgets.h"
 #include "platform_wrappers.h"
 #include "program_state.h"
@@ -20,12 +21,12 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
 
 #if QUORVEL_HAS_QT_DBUS
 #include <QDBusConnection>
-#include <QThreadPool>
 #endif
 
 #include <cstdio>
@@ -175,6 +176,9 @@ void connectSessionBusEarly()
 
 int runWindow(int argc, char **argv)
 {
+    // The code page tables take the converter's time: built beside the application's
+    // start instead of holding up the reading of the setting.
+    QThreadPool::globalInstance()->start(&Cp932Codec::prepare);
     QApplication app(argc, argv);
     connectSessionBusEarly();
     setApplicationInfo();
