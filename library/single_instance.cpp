@@ -48,11 +48,13 @@ bool instanceAnswers(const QString &serverName)
     return answered;
 }
 
+} // namespace
+
 #ifdef Q_OS_UNIX
 // Held while a start probes and takes the name. The kernel drops the lock with its
 // process, so no stale lock needs guessing, and the file is never written: no disk flush
 // holds up every start.
-class StartLock final
+class SingleInstance::StartLock final
 {
     Q_DISABLE_COPY_MOVE(StartLock)
 
@@ -81,7 +83,7 @@ private:
     int m_descriptor = -1;
 };
 #else
-class StartLock final
+class SingleInstance::StartLock final
 {
     Q_DISABLE_COPY_MOVE(StartLock)
 
@@ -98,7 +100,21 @@ private:
 };
 #endif
 
+namespace {
+
+QString startLockPath(const QString &serverName)
+{
+    return QDir(QDir::tempPath()).filePath(serverName + QStringLiteral(".lock"));
+}
+
 } // namespace
+
+// A start that has claimed the name but not yet listens holds the lock: waiting for it
+// finds that instance instead of missing it.
+void SingleInstance::waitForStartInProgress(const QString &serverName)
+{
+    const StartLock lock(startLockPath(serverName));
+}
 
 SingleInstance::SingleInstance(const QString &programPath, QObject *parent)
     : QObject(parent)
@@ -126,18 +142,32 @@ QString SingleInstance::serverName(const QString &programPath)
 
 bool SingleInstance::tryListen()
 {
-    if (m_server != nullptr) {
-        return m_server->isListening();
-    }
+    if (!tryClaim())
+        return false;
+    listen();
+    return true;
+}
+
+bool SingleInstance::tryClaim()
+{
+    if (m_server != nullptr || m_startLock)
+        return true;
     // Two starts at the same moment must not both decide that the name is free. Without
     // the lock (a start hanging elsewhere) the probe below still decides.
-    const StartLock lock(QDir(QDir::tempPath()).filePath(m_serverName + QStringLiteral(".lock")));
+    auto lock = std::make_unique<StartLock>(startLockPath(m_serverName));
 
     // Probe before listening: with access options set, listen() replaces an existing
     // socket file instead of failing, and would steal the name from a running instance.
-    if (instanceAnswers(m_serverName)) {
+    if (instanceAnswers(m_serverName))
         return false;
-    }
+    m_startLock = std::move(lock);
+    return true;
+}
+
+void SingleInstance::listen()
+{
+    if (m_server != nullptr || !m_startLock)
+        return;
     // Whatever is left now is the socket of a crashed instance.
     QLocalServer::removeServer(m_serverName);
 
@@ -149,14 +179,16 @@ bool SingleInstance::tryListen()
         // it beats refusing to start.
         qWarning("Single-instance channel unavailable: %s", qPrintable(m_server->errorString()));
     }
-    return true;
+    m_startLock.reset();
 }
 
 bool SingleInstance::sendRequest(const QString &programPath, const QByteArray &request,
                                  int timeoutMs)
 {
+    const QString name = serverName(programPath);
+    waitForStartInProgress(name);
     QLocalSocket socket;
-    socket.connectToServer(serverName(programPath));
+    socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs)) {
         return false;
     }
@@ -177,8 +209,10 @@ SingleInstance::CallResult SingleInstance::call(const QString &programPath,
                                                 int answerTimeoutMs)
 {
     CallResult result;
+    const QString name = serverName(programPath);
+    waitForStartInProgress(name);
     QLocalSocket socket;
-    socket.connectToServer(serverName(programPath));
+    socket.connectToServer(name);
     if (!socket.waitForConnected(connectTimeoutMs))
         return result;
     result.reached = true;

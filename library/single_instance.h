@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class QLocalServer;
@@ -23,6 +24,10 @@ public:
 
     // True when this is the first instance (it now listens for requests).
     bool tryListen();
+    // tryListen() in two steps, so that a window can be shown before the channel is set
+    // up: after a successful claim, later starts and requests wait until listen().
+    bool tryClaim();
+    void listen();
     // Sends one request to the running instance; false when none answers in time.
     static bool sendRequest(const QString &programPath, const QByteArray &request,
                             int timeoutMs = 1000);
@@ -46,8 +51,12 @@ signals:
     void callReceived(const QByteArray &payload, const InstanceReply &reply);
 
 private:
+    class StartLock;
+
+    static void waitForStartInProgress(const QString &serverName);
     void onNewConnection();
 
     QString m_serverName;
+    std::unique_ptr<StartLock> m_startLock;
     QLocalServer *m_server = nullptr; // child of this
 };

@@ -197,10 +197,13 @@ int runWindow(int argc, char **argv)
     std::unique_ptr<SingleInstance> instance;
     if (screenshot.isEmpty()) {
         instance = std::make_unique<SingleInstance>(QCoreApplication::applicationFilePath());
-        if (!instance->tryListen()) {
+        if (!instance->tryClaim()) {
             return ExitOk;
         }
         PaletteRemote::Serve(*instance);
+        // Setting up the channel waits until the window is on its way: later starts and
+        // requests wait for it meanwhile. A box shown while opening runs this as well.
+        QTimer::singleShot(0, instance.get(), &SingleInstance::listen);
     }
 
     gStr_SettingFolder = FncStr_SettingFolder(parser.value(QStringLiteral("settings-dir")));

@@ -28,6 +28,7 @@ private slots:
     void init();
     void serverNameFollowsTheProgramFile();
     void requestsReachTheFirstInstance();
+    void startsWaitForAClaimedName();
     void staleSocketIsReplaced();
     void callsAreAnswered_data();
     void callsAreAnswered();
@@ -76,6 +77,31 @@ void tst_ProgramServices::requestsReachTheFirstInstance()
     QCOMPARE(spy.at(0).at(0).toByteArray(), QByteArray("raise"));
     QTest::qWait(100);
     QCOMPARE(spy.size(), 1);
+}
+
+void tst_ProgramServices::startsWaitForAClaimedName()
+{
+    // A palette claims its name before its window and listens after it: a later start and a
+    // request sent meanwhile must find it, not a name nobody answers on.
+    SingleInstance first(m_program);
+    QVERIFY(first.tryClaim());
+    QSignalSpy spy(&first, &SingleInstance::requestReceived);
+    auto second = std::async(std::launch::async, [this] {
+        SingleInstance instance(m_program);
+        return instance.tryListen();
+    });
+    auto request = std::async(std::launch::async, [this] {
+        return SingleInstance::sendRequest(m_program, "raise", 1000);
+    });
+    QTest::qWait(200);
+    QCOMPARE(second.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+    first.listen();
+    QTRY_VERIFY(second.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+    QVERIFY(!second.get());
+    QTRY_VERIFY(request.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+    QVERIFY(request.get());
+    QTRY_COMPARE(spy.size(), 1);
+    QCOMPARE(spy.at(0).at(0).toByteArray(), QByteArray("raise"));
 }
 
 void tst_ProgramServices::staleSocketIsReplaced()
