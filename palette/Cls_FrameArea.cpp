@@ -1,6 +1,7 @@
 #include "Cls_FrameArea.h"
 
 #include "Cls_ItemButton.h"
+#include "first_exposure.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -38,16 +39,15 @@ void Cls_FrameArea::setCaption(const QString &caption)
     if (m_titlePending)
         return;
     m_titlePending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_titlePending = false;
-            // A group box title treats "&" as a mnemonic marker.
-            const QString title = QString(m_caption).replace(u'&', QStringLiteral("&&"));
-            if (QGroupBox::title() != title)
-                setTitle(title);
-        },
-        Qt::QueuedConnection);
+    // The frame paints its caption itself; the group box learns it later, for accessibility,
+    // as its font costs the first map of the window a font set-up.
+    RunAfterFirstExposure(this, [this] {
+        m_titlePending = false;
+        // A group box title treats "&" as a mnemonic marker.
+        const QString title = QString(m_caption).replace(u'&', QStringLiteral("&&"));
+        if (QGroupBox::title() != title)
+            setTitle(title);
+    });
 }
 
 void Cls_FrameArea::mouseMoveEvent(QMouseEvent *event)

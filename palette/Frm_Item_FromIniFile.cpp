@@ -6,6 +6,7 @@
 #include "Cls_MessageLabel.h"
 #include "ItemRunController.h"
 #include "PaletteModule.h"
+#include "first_exposure.h"
 #include "platform_widgets.h"
 #include "platform_wrappers.h"
 #include "program_state.h"
@@ -160,9 +161,9 @@ void Frm_Item_FromIniFile::Sub_CreateControls()
 {
     setWindowTitle(QStringLiteral("Tarnwick"));
     // The program's icon where it sets one (followed when it changes); the drawn one serves
-    // hosts without. The program hands its icon over once the event loop runs, so this
-    // looks after that, and leaves alone an icon the setting gave meanwhile.
-    QTimer::singleShot(0, this, [this] {
+    // hosts without. The program hands its icon over once its first window is on screen, so
+    // this looks after that, and leaves alone an icon the setting gave meanwhile.
+    RunAfterFirstExposure(this, [this] {
         if (windowIcon().isNull())
             setWindowIcon(ownIcon());
     });

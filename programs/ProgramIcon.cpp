@@ -1,10 +1,11 @@
 #include "ProgramIcon.h"
 
+#include "first_exposure.h"
+
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImageReader>
 #include <QPixmap>
-#include <QTimer>
 
 namespace {
 
@@ -21,11 +22,11 @@ QPixmap picture(int size)
 void SetProgramIcon(const QString &desktopEntryId)
 {
     // Pictures of the icon built into the program: a portable copy has no icon theme. They
-    // are handed over once the event loop runs, after the first window's map request: any
-    // picture read first makes Qt look through every image plugin, which holds that window
-    // up by more than the icon is worth in its first milliseconds.
+    // are handed over once the first window is on screen: any picture read first makes Qt
+    // look through every image plugin, which holds that window up by more than the icon is
+    // worth in its first milliseconds.
     QGuiApplication::setDesktopFileName(desktopEntryId);
-    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+    RunAfterFirstExposure(QCoreApplication::instance(), [] {
         QIcon icon;
         icon.addPixmap(picture(48));
         icon.addPixmap(picture(256));
