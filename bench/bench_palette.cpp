@@ -1,6 +1,9 @@
 // The palette's start-up, pointer, filter and preview figures, each against its target,
 // measured in one run beside a bare Qt window started the same way.
-// Usage: tools/with-xvfb.sh build/bench/bench_palette [--runs N]
+// Usage: tools/with-xvfb.sh build/bench/bench_palette [--runs N] [--starts-only]
+//                                                    [--compare OTHER_PALETTE]...
+//        (--compare starts another build's palette on the default file in the same turns:
+//        before and after figures of a change)
 //        bench_palette --write-largest FOLDER   (the 99 x 100 file, for profiling)
 // Needs an X display; starts openbox when no window manager runs.
 #include "Cls_ItemButton.h"
@@ -505,13 +508,18 @@ int main(int argc, char *argv[])
     std::printf("%-46s %14s  %-22s %-10s\n", "figure", "measured", "target", "ratio");
 
     const QString palette = kBinaryDir + QStringLiteral("/programs/Quorvel");
-    const std::vector<StartFigures> started =
-        measureStarts(display,
-                      {{kBinaryDir + QStringLiteral("/bench/bench_bare_window"),
-                        {QString::number(kDefaultWidth), QString::number(kDefaultHeight)}},
-                       {palette, {QStringLiteral("--settings-dir"), defaultFolder}},
-                       {palette, {QStringLiteral("--settings-dir"), largestFolder}}},
-                      runs);
+    std::vector<Start> starts{{kBinaryDir + QStringLiteral("/bench/bench_bare_window"),
+                               {QString::number(kDefaultWidth), QString::number(kDefaultHeight)}},
+                              {palette, {QStringLiteral("--settings-dir"), defaultFolder}},
+                              {palette, {QStringLiteral("--settings-dir"), largestFolder}}};
+    QStringList others;
+    for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--compare"))
+            others.append(QFileInfo(arguments.at(i + 1)).absoluteFilePath());
+    }
+    for (const QString &other : std::as_const(others))
+        starts.push_back({other, {QStringLiteral("--settings-dir"), defaultFolder}});
+    const std::vector<StartFigures> started = measureStarts(display, starts, runs);
     const StartFigures &bare = started[0];
     const StartFigures &standard = started[1];
     const StartFigures &big = started[2];
@@ -530,6 +538,17 @@ int main(int argc, char *argv[])
     const double memoryRatio = big.peakMb / standard.peakMb;
     printRow("99 x 100 file: peak memory", big.peakMb, "MB", QStringLiteral("<= 2 x default's"),
              QStringLiteral("%1 x").arg(memoryRatio, 0, 'f', 2), memoryRatio <= 2);
+
+    for (qsizetype i = 0; i < others.size(); ++i) {
+        const StartFigures &figures = started[3 + size_t(i)];
+        std::printf("%s\n", qPrintable(others.at(i)));
+        printRow("  compared palette, default file: first map", figures.mapMs, "ms", {},
+                 QStringLiteral("%1 x").arg(figures.mapMs / bare.mapMs, 0, 'f', 2), true);
+    }
+    if (arguments.contains(QStringLiteral("--starts-only"))) {
+        stop(windowManager);
+        return 0;
+    }
 
     const double listSmall = measureList(defaultFolder, runs + 2);
     const double listLarge = measureList(largestFolder, runs + 2);
