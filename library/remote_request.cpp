@@ -1,8 +1,9 @@
 #include "remote_request.h"
 
+#include "local_connection.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocalSocket>
 
 namespace {
 
@@ -78,18 +79,18 @@ std::optional<QByteArray> take(const QByteArray &buffer, const QByteArray &kind,
 
 } // namespace InstanceCallFrame
 
-InstanceReply::InstanceReply(QLocalSocket *socket)
-    : m_socket(socket)
+InstanceReply::InstanceReply(LocalConnection *connection)
+    : m_connection(connection)
 {
 }
 
 void InstanceReply::send(const QByteArray &payload) const
 {
-    if (m_socket.isNull() || m_socket->state() != QLocalSocket::ConnectedState)
+    if (m_connection.isNull() || !m_connection->isConnected())
         return;
-    m_socket->write(InstanceCallFrame::reply(payload));
-    // Closes once the answer is written; the socket deletes itself on disconnection.
-    m_socket->disconnectFromServer();
+    m_connection->write(InstanceCallFrame::reply(payload));
+    // Closes once the answer is written; the connection deletes itself on disconnection.
+    m_connection->disconnectFromPeer();
 }
 
 QByteArray RemoteRequest::encode() const

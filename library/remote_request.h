@@ -8,7 +8,7 @@
 
 #include <optional>
 
-class QLocalSocket;
+class LocalConnection;
 
 // The framing of a call, so that the running instance can tell a call that awaits an
 // answer from a plain one-way request (which ends when the sender disconnects).
@@ -30,12 +30,12 @@ class InstanceReply final
 {
 public:
     InstanceReply() = default;
-    explicit InstanceReply(QLocalSocket *socket);
+    explicit InstanceReply(LocalConnection *connection);
 
     void send(const QByteArray &payload) const;
 
 private:
-    QPointer<QLocalSocket> m_socket;
+    QPointer<LocalConnection> m_connection;
 };
 
 // What Quorvel --run asks of the running palette.

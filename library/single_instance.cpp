@@ -1,24 +1,31 @@
 #include "single_instance.h"
 
+#include "local_connection.h"
+
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 
 #include <memory>
 
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_UNIX
+#error "The request channel speaks Unix-domain sockets"
+#endif
+
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
-#else
-#include <QLockFile>
-#endif
 
 namespace {
 
@@ -39,18 +46,136 @@ QString userName()
     return QDir::homePath();
 }
 
+QString startLockPath(const QString &serverName)
+{
+    return QDir(QDir::tempPath()).filePath(serverName + QStringLiteral(".lock"));
+}
+
+// The socket's address, where the path fits.
+bool socketAddress(const QString &serverName, sockaddr_un &address)
+{
+    const QByteArray path = QFile::encodeName(QDir(QDir::tempPath()).filePath(serverName));
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return true;
+}
+
+// Waits until the socket is ready for events; false when the deadline passed first.
+bool waitFor(int descriptor, short events, const QDeadlineTimer &deadline)
+{
+    while (true) {
+        pollfd entry{descriptor, events, 0};
+        const int rc = ::poll(&entry, 1, int(qMax<qint64>(0, deadline.remainingTime())));
+        if (rc > 0)
+            return true;
+        if (rc == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// A client's end of the channel: closed with the object.
+class ClientSocket final
+{
+    Q_DISABLE_COPY_MOVE(ClientSocket)
+
+public:
+    // Connects to the instance listening on the name; isConnected() tells whether it did.
+    ClientSocket(const QString &serverName, int timeoutMs)
+    {
+        sockaddr_un address;
+        if (!socketAddress(serverName, address))
+            return;
+        m_descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (m_descriptor < 0)
+            return;
+        int rc;
+        do {
+            rc = ::connect(m_descriptor, reinterpret_cast<const sockaddr *>(&address),
+                           sizeof address);
+        } while (rc != 0 && errno == EINTR);
+        if (rc == 0) {
+            m_connected = true;
+            return;
+        }
+        // A full backlog: the instance is busy, not gone.
+        if (errno != EAGAIN && errno != EINPROGRESS)
+            return;
+        const QDeadlineTimer deadline(timeoutMs);
+        int error = 0;
+        socklen_t length = sizeof error;
+        m_connected = waitFor(m_descriptor, POLLOUT, deadline) &&
+                      ::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &length) == 0 &&
+                      error == 0;
+    }
+    ~ClientSocket()
+    {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+    }
+
+    bool isConnected() const { return m_connected; }
+
+    bool writeAll(QByteArrayView data, const QDeadlineTimer &deadline)
+    {
+        while (!data.isEmpty()) {
+            const ssize_t n = ::send(m_descriptor, data.data(), size_t(data.size()), MSG_NOSIGNAL);
+            if (n > 0) {
+                data = data.sliced(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
+                waitFor(m_descriptor, POLLOUT, deadline))
+                continue;
+            return false;
+        }
+        return true;
+    }
+
+    // What arrives before the deadline, appended; false once the peer has closed (after
+    // what it sent last) or the deadline passed without data.
+    bool read(QByteArray &buffer, const QDeadlineTimer &deadline)
+    {
+        if (!waitFor(m_descriptor, POLLIN, deadline))
+            return false;
+        char chunk[4096];
+        while (true) {
+            const ssize_t n = ::recv(m_descriptor, chunk, sizeof chunk, 0);
+            if (n > 0) {
+                buffer.append(chunk, n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        }
+    }
+
+private:
+    int m_descriptor = -1;
+    bool m_connected = false;
+};
+
 bool instanceAnswers(const QString &serverName)
 {
-    QLocalSocket socket;
-    socket.connectToServer(serverName);
-    const bool answered = socket.waitForConnected(kProbeTimeoutMs);
-    socket.abort();
-    return answered;
+    return ClientSocket(serverName, kProbeTimeoutMs).isConnected();
+}
+
+// Only the user's own programs may talk to the instance, whatever the socket file allows.
+bool peerIsThisUser(int descriptor)
+{
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    return ::getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 &&
+           credentials.uid == ::geteuid();
 }
 
 } // namespace
 
-#ifdef Q_OS_UNIX
 // Held while a start probes and takes the name. The kernel drops the lock with its
 // process, so no stale lock needs guessing, and the file is never written: no disk flush
 // holds up every start.
@@ -82,32 +207,6 @@ public:
 private:
     int m_descriptor = -1;
 };
-#else
-class SingleInstance::StartLock final
-{
-    Q_DISABLE_COPY_MOVE(StartLock)
-
-public:
-    explicit StartLock(const QString &path)
-        : m_lock(path)
-    {
-        m_lock.setStaleLockTime(10000);
-        m_lock.tryLock(kStartLockWaitMs);
-    }
-
-private:
-    QLockFile m_lock;
-};
-#endif
-
-namespace {
-
-QString startLockPath(const QString &serverName)
-{
-    return QDir(QDir::tempPath()).filePath(serverName + QStringLiteral(".lock"));
-}
-
-} // namespace
 
 // A start that has claimed the name but not yet listens holds the lock: waiting for it
 // finds that instance instead of missing it.
@@ -122,7 +221,16 @@ SingleInstance::SingleInstance(const QString &programPath, QObject *parent)
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (m_listening < 0)
+        return;
+    delete m_notifier;
+    ::close(m_listening);
+    sockaddr_un address;
+    if (socketAddress(m_serverName, address))
+        ::unlink(address.sun_path);
+}
 
 QString SingleInstance::serverName(const QString &programPath)
 {
@@ -131,9 +239,6 @@ QString SingleInstance::serverName(const QString &programPath)
     if (path.isEmpty()) {
         path = info.absoluteFilePath();
     }
-#ifdef Q_OS_WIN
-    path = path.toLower();
-#endif
     const QByteArray key = (path + QChar(u'\n') + userName()).toUtf8();
     const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex();
     // Short enough for the socket path limit of Unix domain sockets.
@@ -150,14 +255,13 @@ bool SingleInstance::tryListen()
 
 bool SingleInstance::tryClaim()
 {
-    if (m_server != nullptr || m_startLock)
+    if (m_listened || m_startLock)
         return true;
     // Two starts at the same moment must not both decide that the name is free. Without
     // the lock (a start hanging elsewhere) the probe below still decides.
     auto lock = std::make_unique<StartLock>(startLockPath(m_serverName));
 
-    // Probe before listening: with access options set, listen() replaces an existing
-    // socket file instead of failing, and would steal the name from a running instance.
+    // Listening replaces the socket file: only a name nobody answers on may be taken.
     if (instanceAnswers(m_serverName))
         return false;
     m_startLock = std::move(lock);
@@ -166,19 +270,35 @@ bool SingleInstance::tryClaim()
 
 void SingleInstance::listen()
 {
-    if (m_server != nullptr || !m_startLock)
+    if (m_listened || !m_startLock)
         return;
-    // Whatever is left now is the socket of a crashed instance.
-    QLocalServer::removeServer(m_serverName);
-
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
-    if (!m_server->listen(m_serverName)) {
-        // No channel at all (for example no writable socket folder): running without
-        // it beats refusing to start.
-        qWarning("Single-instance channel unavailable: %s", qPrintable(m_server->errorString()));
+    m_listened = true;
+    const auto unavailable = [this](const char *step) {
+        // No channel at all (for example no writable socket folder): running without it
+        // beats refusing to start.
+        qWarning("Single-instance channel unavailable: %s: %s", step, std::strerror(errno));
+        if (m_listening >= 0)
+            ::close(m_listening);
+        m_listening = -1;
+        m_startLock.reset();
+    };
+    sockaddr_un address;
+    if (!socketAddress(m_serverName, address)) {
+        errno = ENAMETOOLONG;
+        return unavailable("socket path");
     }
+    m_listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (m_listening < 0)
+        return unavailable("socket");
+    // Whatever is left now is the socket of a crashed instance.
+    ::unlink(address.sun_path);
+    if (::bind(m_listening, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+        return unavailable("bind");
+    ::chmod(address.sun_path, 0600);
+    if (::listen(m_listening, 16) != 0)
+        return unavailable("listen");
+    m_notifier = new QSocketNotifier(m_listening, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SingleInstance::onNewConnection);
     m_startLock.reset();
 }
 
@@ -187,21 +307,8 @@ bool SingleInstance::sendRequest(const QString &programPath, const QByteArray &r
 {
     const QString name = serverName(programPath);
     waitForStartInProgress(name);
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(timeoutMs)) {
-        return false;
-    }
-    socket.write(request);
-    bool written = true;
-    while (written && socket.bytesToWrite() > 0) {
-        written = socket.waitForBytesWritten(timeoutMs);
-    }
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState) {
-        socket.waitForDisconnected(timeoutMs);
-    }
-    return written;
+    ClientSocket socket(name, timeoutMs);
+    return socket.isConnected() && socket.writeAll(request, QDeadlineTimer(timeoutMs));
 }
 
 SingleInstance::CallResult SingleInstance::call(const QString &programPath,
@@ -211,41 +318,45 @@ SingleInstance::CallResult SingleInstance::call(const QString &programPath,
     CallResult result;
     const QString name = serverName(programPath);
     waitForStartInProgress(name);
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(connectTimeoutMs))
+    ClientSocket socket(name, connectTimeoutMs);
+    if (!socket.isConnected())
         return result;
     result.reached = true;
-    socket.write(InstanceCallFrame::call(payload));
-    QElapsedTimer elapsed;
-    elapsed.start();
+    const QDeadlineTimer deadline(answerTimeoutMs);
+    if (!socket.writeAll(InstanceCallFrame::call(payload), deadline))
+        return result;
     QByteArray buffer;
     while (true) {
+        const bool open = socket.read(buffer, deadline);
         bool malformed = false;
         if (auto answer = InstanceCallFrame::take(buffer, "REPLY", malformed)) {
             result.answer = std::move(answer);
             break;
         }
-        const qint64 left = answerTimeoutMs - elapsed.elapsed();
-        if (malformed || left <= 0 || socket.state() != QLocalSocket::ConnectedState)
+        if (!open || malformed || deadline.hasExpired())
             break;
-        if (socket.bytesToWrite() > 0)
-            socket.waitForBytesWritten(int(left));
-        else
-            socket.waitForReadyRead(int(left));
-        // Also what arrived together with a disconnection.
-        buffer.append(socket.readAll());
     }
-    socket.abort();
     return result;
 }
 
 void SingleInstance::onNewConnection()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+    while (true) {
+        const int descriptor =
+            ::accept4(m_listening, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (descriptor < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return;
+        }
+        if (!peerIsThisUser(descriptor)) {
+            ::close(descriptor);
+            continue;
+        }
+        auto *socket = new LocalConnection(descriptor, this);
         auto buffer = std::make_shared<QByteArray>();
         auto called = std::make_shared<bool>(false);
-        connect(socket, &QLocalSocket::readyRead, socket, [this, socket, buffer, called] {
+        connect(socket, &LocalConnection::readyRead, socket, [this, socket, buffer, called] {
             if (*called) {
                 // Nothing may follow a call.
                 socket->readAll();
@@ -269,7 +380,7 @@ void SingleInstance::onNewConnection()
                 socket->abort();
             }
         });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer, called] {
+        connect(socket, &LocalConnection::disconnected, this, [this, socket, buffer, called] {
             if (!*called)
                 buffer->append(socket->readAll());
             socket->deleteLater();

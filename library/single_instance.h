@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-class QLocalServer;
+class QSocketNotifier;
 
 class SingleInstance final : public QObject
 {
@@ -58,5 +58,7 @@ private:
 
     QString m_serverName;
     std::unique_ptr<StartLock> m_startLock;
-    QLocalServer *m_server = nullptr; // child of this
+    int m_listening = -1;
+    QSocketNotifier *m_notifier = nullptr; // child of this
+    bool m_listened = false;
 };

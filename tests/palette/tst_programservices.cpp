@@ -1,10 +1,12 @@
 // The palette program's start-up services: one instance per program file, and the folder
 // of the setting files.
+#include "local_connection.h"
 #include "settings_location.h"
 #include "single_instance.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,6 +32,8 @@ private slots:
     void requestsReachTheFirstInstance();
     void startsWaitForAClaimedName();
     void staleSocketIsReplaced();
+    void onlyTheUserMayConnect();
+    void connectionDeliversEverything();
     void callsAreAnswered_data();
     void callsAreAnswered();
     void remoteRequestRoundTrip_data();
@@ -127,6 +131,58 @@ void tst_ProgramServices::staleSocketIsReplaced()
 #else
     QSKIP("stale sockets are a Unix matter");
 #endif
+}
+
+void tst_ProgramServices::onlyTheUserMayConnect()
+{
+    SingleInstance instance(m_program);
+    QVERIFY(instance.tryListen());
+    const QFileInfo socket(QDir(QDir::tempPath()).filePath(SingleInstance::serverName(m_program)));
+    QVERIFY(socket.exists());
+    QCOMPARE(socket.permissions() &
+                 (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+             QFile::Permissions());
+}
+
+void tst_ProgramServices::connectionDeliversEverything()
+{
+    // More than a socket buffer holds: the rest goes out as the peer reads, and the
+    // connection closes only after the last byte.
+    int ends[2];
+    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends), 0);
+    auto connection = std::make_unique<LocalConnection>(ends[0]);
+    QSignalSpy closed(connection.get(), &LocalConnection::disconnected);
+    QByteArray sent(4 * 1024 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < sent.size(); ++i)
+        sent[i] = char(i * 7 + i / 4096);
+    connection->write(sent);
+    connection->disconnectFromPeer();
+    QVERIFY(!connection->isConnected());
+    QCOMPARE(closed.size(), 0);
+
+    QByteArray received;
+    char chunk[65536];
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            ssize_t n;
+            while ((n = ::recv(ends[1], chunk, sizeof chunk, 0)) > 0)
+                received.append(chunk, n);
+            return n == 0;
+        }(),
+        10000);
+    QCOMPARE(received.size(), sent.size());
+    QVERIFY(received == sent);
+    QCOMPARE(closed.size(), 1);
+    ::close(ends[1]);
+
+    // What the peer sends before it goes arrives, then the connection says so.
+    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends), 0);
+    connection = std::make_unique<LocalConnection>(ends[0]);
+    QSignalSpy ended(connection.get(), &LocalConnection::disconnected);
+    QCOMPARE(::send(ends[1], "activate", 8, MSG_NOSIGNAL), 8);
+    ::close(ends[1]);
+    QTRY_COMPARE(ended.size(), 1);
+    QCOMPARE(connection->readAll(), QByteArray("activate"));
 }
 
 void tst_ProgramServices::callsAreAnswered_data()
