@@ -59,25 +59,30 @@ void LocalConnection::abort()
     close();
 }
 
-void LocalConnection::onReadable()
+bool LocalConnection::receiveAvailable(int descriptor, QByteArray &into)
 {
-    bool ended = false;
     char buffer[4096];
-    while (m_descriptor >= 0) {
-        const ssize_t n = ::recv(m_descriptor, buffer, sizeof buffer, 0);
+    while (true) {
+        const ssize_t n = ::recv(descriptor, buffer, sizeof buffer, 0);
         if (n > 0) {
-            m_received.append(buffer, n);
+            into.append(buffer, n);
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
-        ended = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-        break;
+        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
     }
+}
+
+void LocalConnection::onReadable()
+{
+    if (m_descriptor < 0)
+        return;
+    const bool open = receiveAvailable(m_descriptor, m_received);
     if (!m_received.isEmpty())
         emit readyRead();
     // The receiver may have closed the connection meanwhile.
-    if (ended)
+    if (!open)
         close();
 }
 

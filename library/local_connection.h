@@ -28,6 +28,10 @@ public:
     // Closes now, dropping what is queued.
     void abort();
 
+    // Appends what a non-blocking socket holds now; false once the peer has closed or the
+    // socket failed (after appending what came before).
+    static bool receiveAvailable(int descriptor, QByteArray &into);
+
 signals:
     void readyRead();
     // Once, when the connection has closed from either side.

@@ -140,19 +140,8 @@ public:
     // what it sent last) or the deadline passed without data.
     bool read(QByteArray &buffer, const QDeadlineTimer &deadline)
     {
-        if (!waitFor(m_descriptor, POLLIN, deadline))
-            return false;
-        char chunk[4096];
-        while (true) {
-            const ssize_t n = ::recv(m_descriptor, chunk, sizeof chunk, 0);
-            if (n > 0) {
-                buffer.append(chunk, n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-        }
+        return waitFor(m_descriptor, POLLIN, deadline) &&
+               LocalConnection::receiveAvailable(m_descriptor, buffer);
     }
 
 private:
